@@ -1,0 +1,90 @@
+#pragma once
+// The SQL driver framework's query: a statement text (wide lines) whose parameter list follows
+// the text, opened forward-only with its cursor kept open between fetches, or executed.
+
+#include <memory>
+#include <vector>
+
+#include "Component.h"
+#include "Params.h"
+#include "SQLConnection.h"
+#include "Strings.h"
+#include "Variant.h"
+
+class FirebirdCursor;     // platform/firebird: an open result set
+class FirebirdStatement;  // platform/firebird: a prepared statement
+
+// One column of the current row of an open query. Values are read from the fetched row without
+// copying until asked for; a null reads as the empty text, 0 or the zero date-time.
+class TSQLField {
+ public:
+  const WideString& FieldName() const { return fieldName_; }
+  TFieldType DataType() const { return dataType_; }
+  int Size() const { return size_; }
+
+  bool IsNull() const;
+  AnsiString AsString() const;
+  // The text of a string, memo or blob column without a copy; valid until the next fetch.
+  std::string_view AsStringView() const;
+  std::int64_t AsInteger() const;
+  double AsFloat() const;
+  TDateTime AsDateTime() const;
+  bool AsBoolean() const;
+  TVariant Value() const;
+
+ private:
+  friend class TSQLQuery;
+  friend class FirebirdCursor;
+  WideString fieldName_;
+  TFieldType dataType_ = ftUnknown;
+  int size_ = 0;
+  int index_ = 0;
+  const FirebirdCursor* cursor_ = nullptr;
+};
+
+class TSQLQuery : public TComponent {
+ public:
+  explicit TSQLQuery(TComponent* owner);
+  ~TSQLQuery() override;
+
+  const char* ClassName() const override { return "TSQLQuery"; }
+  const char* UnitName() const override { return "SqlExpr"; }
+
+  TSQLConnection* SQLConnection() const { return connection_; }
+  void SetSQLConnection(TSQLConnection* connection);
+
+  // Every change of the text rebuilds Params: one entry per marker, in text order.
+  TWideStringList& SQL() { return sql_; }
+  TParams& Params() { return params_; }
+
+  void Open();
+  void Close();  // afterwards Eof is true
+  bool Active() const;
+  bool Prepared() const { return prepared_; }
+  void SetPrepared(bool value);
+
+  // Runs the statement; directExecute runs it without a separate prepare step. Returns the rows
+  // affected as the server counts them.
+  int ExecSQL(bool directExecute = false);
+
+  void First();  // the cursor is forward-only: First is valid only before the first Next
+  void Next();
+  bool Eof() const;
+
+  int FieldCount() const { return static_cast<int>(fields_.size()); }
+  TSQLField& Fields(int index) { return *fields_.at(static_cast<std::size_t>(index)); }
+  TSQLField& FieldByName(std::u16string_view name);  // raises EDatabaseError when missing
+  TSQLField* FindField(std::u16string_view name);
+
+ private:
+  TSQLConnection* connection_ = nullptr;
+  TWideStringList sql_;
+  TParams params_;
+  bool prepared_ = false;
+  std::vector<std::unique_ptr<TSQLField>> fields_;
+  std::unique_ptr<FirebirdCursor> cursor_;
+  std::unique_ptr<FirebirdStatement> statement_;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+};
