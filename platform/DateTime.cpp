@@ -1,5 +1,7 @@
 #include "DateTime.h"
 
+#include "Exceptions.h"
+
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -58,6 +60,8 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
 }
 
 DateTimeParts DecodeDateTime(TDateTime value) {
+  // Days beyond year 9999 either way, or no number at all, are not a date.
+  if (!std::isfinite(value) || std::fabs(value) > 2958466.0) throw EConvertError("Invalid argument to date decode");
   DateTimeParts p;
   // Whole milliseconds since day zero; the time of day is the fraction's absolute value.
   double days = std::trunc(value);

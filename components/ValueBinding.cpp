@@ -1,0 +1,177 @@
+#include "ValueBinding.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+AnsiString TwoDigits(int value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%02d", value);
+  return buffer;
+}
+
+bool IsFloatFamily(TFieldType type) {
+  return type == ftFloat || type == ftCurrency || type == ftBCD || type == ftFMTBcd;
+}
+
+// A plain decimal number: optional sign, digits with at most one decimal point, optional exponent.
+bool IsNumericLiteral(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  bool digits = false;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, digits = true;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, digits = true;
+  }
+  if (!digits) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    bool exponentDigits = false;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, exponentDigits = true;
+    if (!exponentDigits) return false;
+  }
+  return i == text.size();
+}
+
+AnsiString Quoted(std::string_view text) { return "'" + ReplaceAll(text, "'", "''") + "'"; }
+
+// How one parameter name is written into the statement.
+struct Rendering {
+  WideString name;
+  bool bound = false;  // a blob: its marker stays in the text
+  bool number = false;  // written unquoted and may start with a minus sign
+  WideString text;
+};
+
+Rendering Render(TParam& param, bool permiteApostrofo, char decimalSeparator) {
+  Rendering r;
+  r.name = param.Name();
+  if (IsBlobType(param.DataType())) {
+    r.bound = true;
+    return r;
+  }
+  if (param.DataType() == ftString && !permiteApostrofo && !param.IsNull()) {
+    AnsiString value = param.AsString();
+    value.erase(std::remove(value.begin(), value.end(), '\''), value.end());
+    param.SetAsString(std::move(value));
+  }
+  if (param.IsNull()) {
+    r.text = u"null";
+    return r;
+  }
+  if (IsFloatFamily(param.DataType())) {
+    const TVariant& value = param.Value();
+    AnsiString text = value.GetKind() == TVariant::Kind::Float ? FloatToStr(value.AsFloat(), decimalSeparator)
+                                                                : value.AsString();
+    text = ReplaceAll(text, ",", ".");
+    // A text that is no number is written as a quoted value: unquoted it would be statement text.
+    r.number = IsNumericLiteral(text);
+    r.text = ToWide(r.number ? text : Quoted(text));
+    return r;
+  }
+  r.text = ToWide(Quoted(param.AsString()));
+  return r;
+}
+
+// Distinct parameter names compare as TParams compares them: same wide length, same text up to case.
+std::pair<std::size_t, AnsiString> NameKey(std::u16string_view name) {
+  return {name.size(), AnsiUpperCase(ToAnsi(name))};
+}
+
+}  // namespace
+
+AnsiString DateTimeToDBText(const AnsiString& driverName, TDateTime value) {
+  const DateTimeParts p = DecodeDateTime(value);
+  const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
+  AnsiString text;
+  if (driverName == "Oracle") {
+    text = TwoDigits(p.day) + "-" + AnsiString(kOracleMonthAbbreviations[static_cast<std::size_t>(p.month - 1)]) +
+           "-" + IntToStr(p.year);
+    if (hasTime) text += " " + TwoDigits(p.hour) + "-" + TwoDigits(p.minute) + "-" + TwoDigits(p.second);
+  } else if (driverName == "Interbase") {
+    text = TwoDigits(p.day) + "." + TwoDigits(p.month) + "." + IntToStr(p.year);
+    if (hasTime) text += " " + TwoDigits(p.hour) + ":" + TwoDigits(p.minute) + ":" + TwoDigits(p.second);
+  }
+  return text;
+}
+
+void ParamTypeFromField(TParam& target, TFieldType fieldType, const AnsiString& driverName) {
+  target.SetDataType(fieldType);
+  if (driverName == "Oracle") {
+    if (target.DataType() == ftFloat) target.SetDataType(ftFMTBcd);
+    if (target.DataType() == ftSmallint) target.SetDataType(ftInteger);
+  }
+}
+
+void CopyParamType(TParam& target, const TParam& source, const AnsiString& driverName) {
+  ParamTypeFromField(target, source.DataType(), driverName);
+}
+
+WideString InlineParamValues(std::u16string_view statementText, TParams& params, bool permiteApostrofo,
+                             char decimalSeparator) {
+  // Each distinct name once, with its first parameter.
+  std::vector<Rendering> names;
+  std::map<std::pair<std::size_t, AnsiString>, bool> seen;
+  for (int i = 0; i < params.Count(); ++i)
+    if (seen.emplace(NameKey(params[i].Name()), true).second)
+      names.push_back(Render(params[i], permiteApostrofo, decimalSeparator));
+  // Descending without regard to case: of the names a marker begins with, the longest comes first.
+  std::stable_sort(names.begin(), names.end(), [](const Rendering& a, const Rendering& b) {
+    return CompareText(ToAnsi(a.name), ToAnsi(b.name)) > 0;
+  });
+
+  // One pass over the given text: written values are never searched for markers again, and a
+  // marker is taken whole by the longest name it begins with.
+  WideString out;
+  out.reserve(statementText.size());
+  std::size_t i = 0;
+  while (i < statementText.size()) {
+    const char16_t c = statementText[i];
+    const Rendering* match = nullptr;
+    if (c == u':') {
+      const std::u16string_view rest = statementText.substr(i + 1);
+      for (const Rendering& r : names)
+        if (rest.substr(0, r.name.size()) == r.name) {
+          match = &r;
+          break;
+        }
+    }
+    if (!match) {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    const std::size_t markerLength = 1 + match->name.size();
+    if (match->bound) {
+      out.append(statementText.substr(i, markerLength));
+    } else {
+      // "A-:X" with a negative X must not become "A--5", which would start a comment.
+      if (match->number && !match->text.empty() && match->text[0] == u'-' && !out.empty() && out.back() == u'-')
+        out.push_back(u' ');
+      out.append(match->text);
+    }
+    i += markerLength;
+  }
+
+  // Backquotes go and double quotes become blanks, all over the rendered text.
+  out.erase(std::remove(out.begin(), out.end(), u'`'), out.end());
+  std::replace(out.begin(), out.end(), u'"', u' ');
+  return out;
+}
+
+AnsiString DateToSQLLiteral(const AnsiString& kind, TDateTime value) {
+  const DateTimeParts p = DecodeDateTime(value);
+  AnsiString text;
+  if (kind == "O")
+    text = IntToStr(p.day) + "-" + AnsiString(kTraceMonthAbbreviations[static_cast<std::size_t>(p.month - 1)]) + "-" +
+           IntToStr(p.year);
+  else
+    text = IntToStr(p.day) + "." + IntToStr(p.month) + "." + IntToStr(p.year);
+  return "'" + text + "'";
+}
