@@ -1,0 +1,185 @@
+#pragma once
+// The system's dataset: an in-memory record cache that runs its own statements on a
+// `TMorvantaDatabase` through a private query, loads select results packet by packet, prepares
+// statement text (macros, upper-casing, plan clauses), binds values per database kind and checks
+// the store's permissions before every read and write.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "DataSet.h"
+#include "Exceptions.h"
+#include "Params.h"
+#include "SQLQuery.h"
+#include "Strings.h"
+
+class TMorvantaDatabase;
+class TMorvantaTransaction;
+class TMorvantaStoredProc;
+class TMorvantaUpDateObject;
+
+class TMorvantaDataset : public TClientDataSet {
+ public:
+  explicit TMorvantaDataset(TComponent* owner);
+  ~TMorvantaDataset() override;
+
+  const char* ClassName() const override { return "TMorvantaDataset"; }
+  const char* UnitName() const override { return "MorvantaDataset"; }
+
+  // The four operations the dataset adds, in this order.
+  virtual void OpenQuery();
+  virtual void NextRecord();
+  virtual void ExecSQL();
+  virtual void DeleteRow();
+
+  // Published properties, in their stored order.
+  int PacoteRegistros() const { return pacoteRegistros_; }
+  void SetPacoteRegistros(int value) { pacoteRegistros_ = value; }
+  TMorvantaDatabase* Database() const { return database_; }
+  void SetDatabase(TMorvantaDatabase* database);  // none is ignored
+  TMorvantaTransaction* Transaction() const { return transaction_; }
+  void SetTransaction(TMorvantaTransaction* transaction);
+  TStrings& SQL() { return *sql_; }
+  void SetSQL(const TStrings& lines) { sql_->Assign(lines); }
+  TStrings& SelectSQL() { return *selectSQL_; }
+  void SetSelectSQL(const TStrings& lines) { selectSQL_->Assign(lines); }
+  TStrings& DeleteSQL() { return *deleteSQL_; }
+  void SetDeleteSQL(const TStrings& lines) { deleteSQL_->Assign(lines); }
+  TStrings& ModifySQL() { return *modifySQL_; }
+  void SetModifySQL(const TStrings& lines) { modifySQL_->Assign(lines); }
+  TStrings& InsertSQL() { return *insertSQL_; }
+  void SetInsertSQL(const TStrings& lines) { insertSQL_->Assign(lines); }
+  bool ManterCase() const { return manterCase_; }
+  void SetManterCase(bool value) { manterCase_ = value; }
+  TParams& Params() { return *params_; }
+  void SetParams(const TParams& values) { params_->AssignValues(values); }
+  // Reading outside design state first registers every macro that SQLInterno references.
+  TParams& Macros();
+  void SetMacros(const TParams& values) { macros_->AssignValues(values); }
+  char MacroChar() const { return macroChar_; }
+  void SetMacroChar(char value) { macroChar_ = value; }
+  const AnsiString& SQLInterno() const { return sqlInterno_; }
+  void SetSQLInterno(const AnsiString& text);  // case-folds and scans for macros
+  const AnsiString& GeneratorField() const { return generatorField_; }
+  void SetGeneratorField(AnsiString value) { generatorField_ = std::move(value); }
+  bool GeneratorField_Edit() const { return generatorFieldEdit_; }
+  void SetGeneratorField_Edit(bool value) { generatorFieldEdit_ = value; }
+  bool CachedUpdates() const { return cachedUpdates_; }
+  void SetCachedUpdates(bool value) { cachedUpdates_ = value; }
+  TMorvantaUpDateObject* UpdateObject() const { return updateObject_; }
+  void SetUpdateObject(TMorvantaUpDateObject* updateObject);
+  const AnsiString& Text() const { return text_; }
+  void SetText(AnsiString value) { text_ = std::move(value); }
+  bool IgnorarErro() const { return ignorarErro_; }
+  void SetIgnorarErro(bool value) { ignorarErro_ = value; }
+  bool PermiteApostrofo() const { return permiteApostrofo_; }
+  void SetPermiteApostrofo(bool value) { permiteApostrofo_ = value; }
+  bool InternalInsert() const { return internalInsert_; }
+  void SetInternalInsert(bool value) { internalInsert_ = value; }
+  TDataSource* DataSource() const { return dataSource_; }
+  void SetDataSource(TDataSource* dataSource);
+  bool IsControleLog() const { return isControleLog_; }
+  void SetIsControleLog(bool value) { isControleLog_ = value; }
+  const AnsiString& DefaultValue_Integer() const { return defaultValueInteger_; }
+  void SetDefaultValue_Integer(AnsiString value) { defaultValueInteger_ = std::move(value); }
+  const AnsiString& DefaultValue_Float() const { return defaultValueFloat_; }
+  void SetDefaultValue_Float(AnsiString value) { defaultValueFloat_ = std::move(value); }
+  const AnsiString& DefaultValue_String() const { return defaultValueString_; }
+  void SetDefaultValue_String(AnsiString value) { defaultValueString_ = std::move(value); }
+  bool IgnoreLog() const { return ignoreLog_; }
+  void SetIgnoreLog(bool value) { ignoreLog_ = value; }
+  std::uint8_t FloatPrecision() const { return floatPrecision_; }
+  void SetFloatPrecision(std::uint8_t value) { floatPrecision_ = value; }
+
+  // Shared operations.
+  std::uint16_t ParamCount() const { return static_cast<std::uint16_t>(params_->Count()); }
+  TParam& ParamByName(std::string_view name) const { return params_->ParamByName(name); }
+  void AddFieldDefinition(TMorvantaDataset& target, TFieldType dataType, int size, const WideString& name);
+  static AnsiString GetUnitName(const TComponent* component);
+  void RefreshDetails();
+
+  // Statement text preparation.
+  void SQLChanged(TStrings& changed);
+  void ScanMacros();
+  void ExpandMacros();
+  AnsiString RemovePlanClause(const AnsiString& text);
+  AnsiString StatementSource() const;
+  void PrepareStatement(const AnsiString& text);
+  AnsiString ExtractTableName(const AnsiString& operation, const AnsiString& statement) const;
+
+  // Value binding for the connection's database kind.
+  AnsiString DateTimeToDBText(TDateTime value) const;
+  void CopyParamType(TParam& target, const TParam& source) const;
+  void ParamTypeFromField(TParam& target, const TField& field) const;
+  void InlineParamValues(TSQLQuery& query);
+
+  // Reading.
+  void RunQuery(TMorvantaDatabase* connection, const AnsiString& statement);
+  void FetchPacket();
+
+  // The statement trace: writes the internal query's statement in diagnostic mode and keeps the
+  // last traced text in LastSQL.
+  void TraceStatement();
+
+  // Fields the text names.
+  TMorvantaStoredProc* LogIdProc = nullptr;  // owned through the component model
+  bool InsertPending = false;
+  std::unique_ptr<TSQLQuery> InternalQuery;
+  TMorvantaDataset* LogHeader = nullptr;  // owned through the component model
+  TMorvantaDataset* LogDetail = nullptr;  // owned through the component model
+  bool Deleting = false;
+  bool ShowDataOnOpen = false;
+  bool RowChanged = false;
+  std::vector<TMorvantaDataset*> DetailList;  // not owned; destroyed details leave it
+  WideString LastSQL;
+
+  // Framework notifications the dataset overrides.
+  void DataEvent(TDataEvent event, std::intptr_t info) override;
+  void DoOnCalcFields() override;
+  void DoBeforeOpen() override;
+  void DoAfterOpen() override;
+  void DoBeforeInsert() override;
+  void DoAfterInsert() override;
+  void DoBeforeEdit() override;
+  void DoAfterEdit() override;
+  void DoBeforePost() override;
+  void DoAfterPost() override;
+  void DoBeforeDelete() override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  bool MasterGuard() const;
+  TMorvantaDataset* Master() const;
+  AnsiString OwnerName() const;
+  AnsiString QualifiedName() const { return OwnerName() + "." + Name(); }
+  const AnsiString& DriverName() const;
+  void LoadInternalQuery(const AnsiString& statement);
+  void ReportOpenError(const Exception& error);
+
+  std::unique_ptr<TStrings> sql_, selectSQL_, modifySQL_, deleteSQL_, insertSQL_;
+  std::unique_ptr<TParams> params_, macros_;
+  int pacoteRegistros_ = 1000;
+  TMorvantaDatabase* database_ = nullptr;
+  TMorvantaTransaction* transaction_ = nullptr;
+  bool manterCase_ = false;
+  char macroChar_ = '%';
+  AnsiString sqlInterno_;
+  AnsiString generatorField_;
+  bool generatorFieldEdit_ = false;
+  bool cachedUpdates_ = false;
+  TMorvantaUpDateObject* updateObject_ = nullptr;
+  AnsiString text_;
+  bool ignorarErro_ = false;
+  bool permiteApostrofo_ = false;
+  bool internalInsert_ = false;
+  TDataSource* dataSource_ = nullptr;
+  bool isControleLog_ = false;
+  AnsiString defaultValueInteger_, defaultValueFloat_, defaultValueString_;
+  bool ignoreLog_ = false;
+  std::uint8_t floatPrecision_ = 5;
+  // The internal query holds the select being loaded; false once another statement replaced it.
+  bool queryHoldsSelect_ = false;
+};

@@ -1,0 +1,21 @@
+// Value binding of the dataset for its connection's database kind.
+
+#include "MorvantaDataset.h"
+#include "Runtime.h"
+#include "ValueBinding.h"
+
+AnsiString TMorvantaDataset::DateTimeToDBText(TDateTime value) const { return ::DateTimeToDBText(DriverName(), value); }
+
+void TMorvantaDataset::CopyParamType(TParam& target, const TParam& source) const {
+  ::CopyParamType(target, source, DriverName());
+}
+
+void TMorvantaDataset::ParamTypeFromField(TParam& target, const TField& field) const {
+  ::ParamTypeFromField(target, field.DataType(), DriverName());
+}
+
+void TMorvantaDataset::InlineParamValues(TSQLQuery& query) {
+  WideString rendered = ::InlineParamValues(query.SQL().Text(), query.Params(), permiteApostrofo_, DecimalSeparator());
+  query.SQL().Clear();
+  query.SQL().SetText(rendered);
+}

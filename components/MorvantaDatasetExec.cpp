@@ -1,0 +1,160 @@
+// Running the dataset's own statement (ExecSQL) and deleting its current row (DeleteRow).
+
+#include "ChangeLog.h"
+#include "Exceptions.h"
+#include "MorvantaDatabase.h"
+#include "MorvantaDataset.h"
+#include "MorvantaTransaction.h"
+#include "MorvantaUpDateObject.h"
+#include "Rounding.h"
+#include "StatementDiagnostics.h"
+
+namespace {
+
+enum class StatementKind { Insert, Update, Delete, Other };
+
+StatementKind ClassifyStatement(const AnsiString& text) {
+  auto has = [&text](const char* keyword) {
+    AnsiString k(keyword);
+    return text.find(k + " ") != AnsiString::npos || text.find(k + "\r\n") != AnsiString::npos;
+  };
+  if (has("INSERT")) return StatementKind::Insert;
+  if (has("UPDATE")) return StatementKind::Update;
+  if (has("DELETE")) return StatementKind::Delete;
+  return StatementKind::Other;
+}
+
+const char* OperationCode(StatementKind kind) {
+  switch (kind) {
+    case StatementKind::Insert: return "I";
+    case StatementKind::Update: return "A";
+    case StatementKind::Delete: return "E";
+    default: return "";
+  }
+}
+
+// Gives every reference of a name the value of the first parameter of that name.
+void BindEveryReference(TParams& params, const TParam& first) {
+  for (int i = 0; i < params.Count(); ++i)
+    if (&params[i] != &first && SameText(std::u16string_view(params[i].Name()), std::u16string_view(first.Name())))
+      params[i].Assign(first);
+}
+
+}  // namespace
+
+void TMorvantaDataset::LoadInternalQuery(const AnsiString& statement) {
+  InternalQuery->Close();
+  queryHoldsSelect_ = false;
+  InternalQuery->SetSQLConnection(database_);
+  InternalQuery->SQL().Clear();
+  InternalQuery->SQL().Add(ToWide(statement));
+}
+
+void TMorvantaDataset::ExecSQL() {
+  try {
+    if (!transaction_) throw Exception("Sem Transaction");
+    if (!transaction_->InTransaction()) transaction_->Start();
+    PrepareStatement(StatementSource());
+
+    const StatementKind kind = ClassifyStatement(sqlInterno_);
+    const AnsiString refusal = "Erro de ExecSQL em " + QualifiedName();
+    if (!database_) throw Exception("Sem Database");
+    if (kind == StatementKind::Insert && (!database_->PermiteMovimentar() || !database_->PermiteInserir()))
+      throw Exception(refusal + " Loja Sem Permissão para Inserir/Movimentar."_a);
+    if (kind == StatementKind::Update && (!database_->PermiteMovimentar() || !database_->PermiteAlterar()))
+      throw Exception(refusal + " Loja Sem Permissão para Alterar/Movimentar."_a);
+    if (kind == StatementKind::Delete && !database_->PermiteExcluir())
+      throw Exception(refusal + " Loja Sem Permissão para Excluir."_a);
+
+    LoadInternalQuery(sqlInterno_);
+    TParams& queryParams = InternalQuery->Params();
+    for (int i = 0; i < params_->Count(); ++i) {
+      const TParam& source = (*params_)[i];
+      TParam& target = queryParams.ParamByName(std::u16string_view(source.Name()));
+      CopyParamType(target, source);
+      switch (source.DataType()) {
+        case ftDate:
+        case ftDateTime:
+        case ftTimeStamp:
+          if (source.IsNull()) target.Clear();
+          else target.SetAsString(DateTimeToDBText(source.AsDateTime()));
+          break;
+        case ftFloat:
+        case ftCurrency:
+        case ftFMTBcd:
+          if (source.IsNull()) target.Clear();
+          else target.SetAsFloat(static_cast<double>(RoundToPrecision(floatPrecision_, source.AsFloat())));
+          break;
+        default: target.SetValue(source.Value()); break;
+      }
+    }
+    InlineParamValues(*InternalQuery);
+    for (int i = 0; i < params_->Count(); ++i) {
+      const TParam& source = (*params_)[i];
+      if (!IsBlobType(source.DataType())) continue;
+      if (TParam* target = queryParams.FindParam(std::u16string_view(source.Name()))) {
+        target->SetDataType(ftBlob);
+        target->SetValue(source.Value());
+        BindEveryReference(queryParams, *target);
+      }
+    }
+    TraceStatement();
+    InternalQuery->ExecSQL(queryParams.Count() == 0);
+
+    if (!ignoreLog_ && kind != StatementKind::Other) {
+      const char* code = OperationCode(kind);
+      AnsiString table = ExtractTableName(code, ToAnsi(InternalQuery->SQL().Text()));
+      LogStatementChange(*this, code, table, OwnerName(), Name());
+    }
+  } catch (const Exception& error) {
+    if (ignorarErro_) throw Exception(error.Message());
+    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+  }
+}
+
+void TMorvantaDataset::DeleteRow() {
+  if (internalInsert_) {
+    Delete();
+    RefreshDetails();
+    return;
+  }
+  DoBeforeDelete();
+  Deleting = true;
+  struct DeletingGuard {
+    bool& flag;
+    ~DeletingGuard() { flag = false; }
+  } guard{Deleting};
+
+  AnsiString text = updateObject_ ? ToAnsi(updateObject_->DeleteSQL().Text()) : deleteSQL_->Text();
+  if (!transaction_) throw Exception("Erro de ExecSQL em " + QualifiedName() + " Sem Transaction");
+  if (!transaction_->InTransaction()) transaction_->Start();
+  SetSQLInterno(text);
+  if (database_ && !database_->PermiteExcluir())
+    throw Exception("Erro de ExecSQL em " + QualifiedName() + " Loja Sem Permissão para Excluir."_a);
+  SetSQLInterno(RemovePlanClause(sqlInterno_));
+  LoadInternalQuery(sqlInterno_);
+  TParams& queryParams = InternalQuery->Params();
+  for (int i = 0; i < queryParams.Count(); ++i) {
+    TParam& param = queryParams[i];
+    TField& field = FieldByName(std::u16string_view(param.Name()));
+    ParamTypeFromField(param, field);
+    if (field.DataType() == ftDate || field.DataType() == ftDateTime) {
+      if (field.IsNull()) param.Clear();
+      else param.SetAsString(DateTimeToDBText(field.AsDateTime()));
+    } else {
+      param.SetValue(TVariant(field.AsString()));
+    }
+  }
+  try {
+    TraceStatement();
+    InternalQuery->ExecSQL(false);
+    AnsiString table = ExtractTableName("E", ToAnsi(InternalQuery->SQL().Text()));
+    LogRowChange(*this, "E", table, OwnerName(), Name());
+  } catch (const Exception& error) {
+    if (ShowStatementError(*InternalQuery, error, OwnerName(), Name(), AnsiString())) Abort();
+    throw Exception(error.Message());
+  }
+  Delete();
+  Deleting = false;
+  RefreshDetails();
+}

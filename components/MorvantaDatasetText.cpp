@@ -1,0 +1,53 @@
+// Statement text preparation of the dataset: the parameter list that follows the select text,
+// case-folding, macros, plan clauses and the statement analyser.
+
+#include "MorvantaDataset.h"
+#include "MorvantaDatabase.h"
+#include "SqlTextPreparation.h"
+
+void TMorvantaDataset::SQLChanged(TStrings& changed) {
+  AnsiString text = changed.Text();
+  text_ = text;
+  sqlInterno_ = text;
+  if (!Designing()) RebuildParamsFromText(*params_, ToWide(text));
+  DataEvent(dePropertyChange, 0);
+}
+
+void TMorvantaDataset::SetSQLInterno(const AnsiString& text) {
+  sqlInterno_ = manterCase_ ? text : AnsiUpperCase(text);
+  ScanMacros();
+}
+
+void TMorvantaDataset::ScanMacros() { ::ScanMacros(sqlInterno_, macroChar_, *macros_); }
+
+void TMorvantaDataset::ExpandMacros() { SetSQLInterno(ExpandMacroReferences(sqlInterno_, macroChar_, *macros_)); }
+
+AnsiString TMorvantaDataset::RemovePlanClause(const AnsiString& text) {
+  AnsiString folded = manterCase_ ? text : AnsiUpperCase(text);
+  if (Designing() || DriverName() == "Interbase") return folded;
+  return CutPlanClauses(std::move(folded));
+}
+
+AnsiString TMorvantaDataset::StatementSource() const {
+  AnsiString text = sql_->Text();
+  if (!Trim(text).empty()) return text;
+  text = selectSQL_->Text();
+  if (!Trim(text).empty()) return text;
+  return AnsiString();
+}
+
+void TMorvantaDataset::PrepareStatement(const AnsiString& text) {
+  SetSQLInterno(text);
+  ExpandMacros();
+  SetSQLInterno(RemovePlanClause(sqlInterno_));
+}
+
+AnsiString TMorvantaDataset::ExtractTableName(const AnsiString& operation, const AnsiString& statement) const {
+  if (isControleLog_) return AnsiString();
+  return ::ExtractTableName(operation, statement);
+}
+
+const AnsiString& TMorvantaDataset::DriverName() const {
+  static const AnsiString kNone;
+  return database_ ? database_->DriverName() : kNone;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The stored-procedure component: the framework's stored procedure with `PrepareProc`, which
+// prepares the call afresh and reports a failure with the names of the component and its owner.
+
+#include "SQLStoredProc.h"
+
+class TMorvantaStoredProc : public TSQLStoredProc {
+ public:
+  explicit TMorvantaStoredProc(TComponent* owner) : TSQLStoredProc(owner) {}
+
+  const char* ClassName() const override { return "TMorvantaStoredProc"; }
+  const char* UnitName() const override { return "MorvantaStoredProc"; }
+
+  void PrepareProc();
+};

@@ -1,0 +1,6 @@
+#include "MorvantaUpDateObject.h"
+
+TMorvantaUpDateObject::TMorvantaUpDateObject(TComponent* owner)
+    : TUpdateSQL(owner), refreshSQL_(std::make_unique<TStrings>()) {}
+
+TMorvantaUpDateObject::~TMorvantaUpDateObject() { refreshSQL_.reset(); }

@@ -1,0 +1,24 @@
+#pragma once
+// The update object: the framework's update-statement holder with a fourth list, `RefreshSQL`,
+// carried for the application.
+
+#include <memory>
+
+#include "Strings.h"
+#include "UpdateSQL.h"
+
+class TMorvantaUpDateObject : public TUpdateSQL {
+ public:
+  explicit TMorvantaUpDateObject(TComponent* owner);
+  ~TMorvantaUpDateObject() override;
+
+  const char* ClassName() const override { return "TMorvantaUpDateObject"; }
+  const char* UnitName() const override { return "MorvantaUpDateObject"; }
+
+  TStrings& RefreshSQL() { return *refreshSQL_; }
+  // Copies the lines; the given list stays the caller's.
+  void SetRefreshSQL(const TStrings& lines) { refreshSQL_->Assign(lines); }
+
+ private:
+  std::unique_ptr<TStrings> refreshSQL_;
+};

@@ -1,0 +1,3 @@
+#include "OracleText.h"
+
+AnsiString OracleFetchedText(std::string_view text) { return ReplaceAll(text, "\n\n", "\r\n"); }

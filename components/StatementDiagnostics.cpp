@@ -1,0 +1,21 @@
+#include "StatementDiagnostics.h"
+
+namespace {
+StatementDiagnostics gServices;
+}  // namespace
+
+void InstallStatementDiagnostics(const StatementDiagnostics& services) { gServices = services; }
+
+bool DiagnosticModeActive() { return gServices.IsDiagnosticMode && gServices.IsDiagnosticMode(); }
+
+void WriteStatementTrace(TSQLQuery& query, const AnsiString& datasetName, const AnsiString& databaseName,
+                         const AnsiString& kind, const AnsiString& formName) {
+  if (gServices.WriteSQLTrace) gServices.WriteSQLTrace(query, datasetName, databaseName, kind, formName);
+}
+
+bool ShowStatementError(TSQLQuery& query, const Exception& error, const AnsiString& formName,
+                        const AnsiString& componentName, const AnsiString& unitName) {
+  return gServices.ShowSQLError && gServices.ShowSQLError(query, error, formName, componentName, unitName);
+}
+
+AnsiString LastTracedStatement() { return gServices.LastSQLText ? gServices.LastSQLText() : AnsiString(); }

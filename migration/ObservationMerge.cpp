@@ -1,0 +1,112 @@
+#include "ObservationMerge.h"
+
+#include <memory>
+
+#include "Exceptions.h"
+#include "MorvantaDatabase.h"
+#include "MorvantaDataset.h"
+#include "MorvantaTransaction.h"
+#include "ProgressLine.h"
+#include "Runtime.h"
+#include "UserInteraction.h"
+
+namespace {
+
+constexpr const char* kPassword = "vornikate";
+
+AnsiString QuotedSQLString(const AnsiString& text) { return "'" + ReplaceAll(text, "'", "''") + "'"; }
+
+// The four objects of the run, freed in the order the run needs: the update dataset, the select
+// dataset, the transaction, and the connection last, since the others refer to it.
+struct RunObjects {
+  std::unique_ptr<TMorvantaDatabase> connection = std::make_unique<TMorvantaDatabase>(nullptr);
+  std::unique_ptr<TMorvantaDataset> select = std::make_unique<TMorvantaDataset>(nullptr);
+  std::unique_ptr<TMorvantaDataset> update = std::make_unique<TMorvantaDataset>(nullptr);
+  std::unique_ptr<TMorvantaTransaction> transaction = std::make_unique<TMorvantaTransaction>(nullptr);
+
+  ~RunObjects() {
+    update.reset();
+    select.reset();
+    transaction.reset();
+    connection.reset();
+  }
+};
+
+void ConnectToStore(TMorvantaDatabase& connection, const AnsiString& database, const AnsiString& user) {
+  connection.SetConnected(false);
+  connection.SetParamsLoaded(true);
+  connection.Params().BeginUpdate();
+  connection.ConfigureConnection("Interbase", database, user, kPassword);
+  connection.Params().EndUpdate();
+  // Changing the connection name clears the mark: set it again so that no configuration file
+  // ever replaces the parameters.
+  connection.SetLoadParamsOnConnect(false);
+  connection.SetParamsLoaded(true);
+  connection.SetConnected(true);
+}
+
+}  // namespace
+
+AnsiString ObservationUpdateStatement() {
+  return "update fatobservpedido set \r    obs_temp = null, \r    obs_observ = :obs_observ \rwhere \r"
+         "    lja_codigo = :lja_codigo and \r    cpe_codigo = :cpe_codigo ";
+}
+
+AnsiString ObservationSelectStatement() {
+  return AnsiString(" select fatobservpedido.* \r from \r    fatobservpedido \r    join fatcppedido on \r"
+                    "        fatcppedido.lja_codigo = fatobservpedido.lja_codigo and \r"
+                    "        fatcppedido.cpe_codigo = fatobservpedido.cpe_codigo \r where \r"
+                    "    fatcppedido.cpe_status = ") +
+         QuotedSQLString("W") + " and " + "\r" +
+         "    (fatobservpedido.obs_temp is not null and fatobservpedido.obs_temp <> " + QuotedSQLString("") + ")";
+}
+
+int RunObservationMerge() {
+  const AnsiString database = ParamStr(1);
+  if (database.empty()) return 0;
+  const AnsiString user = ParamStr(2);
+  ShowMessage("DB: " + database + "\r" + "Usuario: " + user);
+
+  RunObjects run;
+  ConnectToStore(*run.connection, database, user);
+  run.transaction->SetDatabase(run.connection.get());
+
+  TMorvantaDataset& update = *run.update;
+  update.SetDatabase(run.connection.get());
+  update.SetTransaction(run.transaction.get());
+  update.SetIgnoreLog(true);
+  update.SQL().Clear();
+  update.SQL().Add(ObservationUpdateStatement());
+  update.ParamByName("obs_observ").SetDataType(ftBlob);
+
+  TMorvantaDataset& select = *run.select;
+  select.SetDatabase(run.connection.get());
+  select.SQL().Clear();
+  select.SQL().Add(ObservationSelectStatement());
+
+  select.OpenQuery();
+  select.First();
+  try {
+    TField& observation = select.FieldByName("obs_observ");
+    TField& temporary = select.FieldByName("obs_temp");
+    TField& store = select.FieldByName("lja_codigo");
+    TField& order = select.FieldByName("cpe_codigo");
+    TParam& observationParam = update.ParamByName("obs_observ");
+    TParam& storeParam = update.ParamByName("lja_codigo");
+    TParam& orderParam = update.ParamByName("cpe_codigo");
+    ProgressLine progress;
+    while (!select.Eof()) {
+      observationParam.SetAsBlob(observation.AsString() + " " + temporary.AsString());
+      storeParam.SetAsInteger(store.AsInteger());
+      orderParam.SetAsInteger(order.AsInteger());
+      update.ExecSQL();
+      progress.Step();
+      select.NextRecord();
+    }
+  } catch (const Exception&) {
+    run.transaction->Rollback();
+    throw;
+  }
+  run.transaction->Commit();
+  return 0;
+}

@@ -1,0 +1,32 @@
+// obsmerge DATABASE [USER]: the observation merge program.
+
+#include <cstdio>
+
+#include "Exceptions.h"
+#include "ObservationMerge.h"
+#include "Runtime.h"
+
+namespace {
+
+// The top-level report of an error that ends the process: its class and its message.
+void ReportFatalError(const char* className, const AnsiString& message) {
+  std::string text = std::string("Exception ") + className + ": " + ToSystem(message) + "\n";
+  std::fputs(text.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetCommandLine(argc, argv);
+  try {
+    return RunObservationMerge();
+  } catch (const EAbort&) {
+    return 1;  // the report was shown already; the silent abort still ends the run as a failure
+  } catch (const Exception& error) {
+    ReportFatalError(error.ClassName(), error.Message());
+  } catch (const std::exception& error) {
+    ReportFatalError("std::exception", FromSystem(error.what()));
+  }
+  return 1;
+}

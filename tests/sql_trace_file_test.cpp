@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "Runtime.h"
+#include "SQLQuery.h"
+#include "support/RecordingInteraction.h"
+#include "support/TempFolder.h"
+#include "ufrmRecError.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteLines(const std::string& path, int count) {
+  std::ofstream out(path, std::ios::binary);
+  for (int i = 1; i <= count; ++i) out << "line " << i << "\r\n";
+}
+
+int CountLines(const std::string& text) {
+  int n = 0;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i)
+    if (text[i] == '\r' && text[i + 1] == '\n') ++n;
+  return n;
+}
+
+class SqlTraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = SQLTraceFileName();
+    SetSQLTraceFileName(folder_.File("trace/qry.sql"));
+    LastSQLText.clear();
+  }
+  void TearDown() override {
+    SetSQLTraceFileName(previous_);
+    SetCommandLine(std::vector<AnsiString>{});
+  }
+  TSQLQuery& QueryWith(const char* sql) {
+    query_.SQL().Clear();
+    query_.SQL().Add(ToWide(sql));
+    return query_;
+  }
+  TempFolder folder_;
+  AnsiString previous_;
+  TSQLQuery query_{nullptr};
+};
+
+}  // namespace
+
+TEST_F(SqlTraceTest, EntryLayoutWithValuesWrittenIn) {
+  TSQLQuery& q = QueryWith("SELECT * FROM T WHERE A = :A AND AB = :AB AND D = :D");
+  q.Params().ParamByName("A").SetAsString("it's");
+  q.Params().ParamByName("AB").SetAsInteger(12);
+  q.Params().ParamByName("D").SetAsDateTime(EncodeDate(2007, 1, 5));
+  WriteSQLTrace(q, "qryPedido", "/lojas/loja.fdb", "O", "");
+  EXPECT_EQ(LastSQLText, "SELECT * FROM T WHERE A = 'it''s' AND AB = '12' AND D = '5-jan-2007'\r\n");
+  std::string file = ReadFile(SQLTraceFileName());
+  std::string hyphens83(83, '-'), hyphens84(84, '-');
+  ASSERT_EQ(file.rfind(hyphens83 + "\r\nMorvantaDataset: qryPedido Base: /lojas/loja.fdb Data/Hora: ", 0), 0u);
+  EXPECT_NE(file.find(" Form: \r\n" + hyphens83 + "\r\n" + LastSQLText + "\r\n" + hyphens84 + "\r\n"),
+            std::string::npos);
+}
+
+TEST_F(SqlTraceTest, RepeatedNamesTakeTheirOwnEntriesAndValuesAreNotRewritten) {
+  TSQLQuery& q = QueryWith("UPDATE T SET A = :A, B = :B WHERE A = :A");
+  q.Params()[0].SetAsString(":B first");
+  q.Params()[1].SetAsString("b");
+  q.Params()[2].SetAsString("second");
+  WriteSQLTrace(q, "q", "", "O", "f");
+  EXPECT_EQ(LastSQLText, "UPDATE T SET A = ':B first', B = 'b' WHERE A = 'second'\r\n");
+}
+
+TEST_F(SqlTraceTest, ChangeLogStatementsAreKeptButNotWritten) {
+  TSQLQuery& q = QueryWith("INSERT INTO CONTROLLOGDET (CLD_ID) VALUES (:CLD_ID)");
+  q.Params()[0].SetAsInteger(3);
+  WriteSQLTrace(q, "q", "", "O", "");
+  EXPECT_EQ(LastSQLText, "INSERT INTO CONTROLLOGDET (CLD_ID) VALUES ('3')\r\n");
+  EXPECT_FALSE(std::filesystem::exists(SQLTraceFileName()));
+}
+
+TEST_F(SqlTraceTest, TimeParameterShowsTheDayZero) {
+  TSQLQuery& q = QueryWith("SELECT :T FROM RDB$DATABASE");
+  q.Params()[0].SetDataType(ftTime);
+  q.Params()[0].SetValue(TVariant::FromDateTime(EncodeTime(10, 0, 0, 0)));
+  WriteSQLTrace(q, "q", "", "O", "");
+  EXPECT_EQ(LastSQLText, "SELECT '30-dez-1899' FROM RDB$DATABASE\r\n");
+}
+
+TEST_F(SqlTraceTest, FileAtTheLimitIsCutBeforeTheAppend) {
+  std::filesystem::create_directories(folder_.Path() / "trace");
+  WriteLines(SQLTraceFileName(), kSQLTraceMaxLines);
+  TSQLQuery& q = QueryWith("SELECT 1 FROM RDB$DATABASE");
+  WriteSQLTrace(q, "q", "", "O", "");
+  std::string file = ReadFile(SQLTraceFileName());
+  EXPECT_EQ(file.rfind("line 2\r\n", 0), 0u);  // the oldest line went
+  EXPECT_EQ(CountLines(file), kSQLTraceMaxLines - 1 + 6);  // 99999 plus the six lines of the entry
+}
+
+TEST(TrimTextFile, KeepsAFileBelowTheLimitAndNormalisesLineEnds) {
+  TempFolder folder;
+  std::string path = folder.File("f.txt");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "a\nb\rc\r\nd";
+  }
+  TrimTextFile(path, 5);
+  EXPECT_EQ(ReadFile(path), "a\r\nb\r\nc\r\nd\r\n");
+  TrimTextFile(path, 4);
+  EXPECT_EQ(ReadFile(path), "b\r\nc\r\nd\r\n");
+  TrimTextFile(folder.File("missing.txt"), 4);  // swallowed
+}
+
+TEST(SqlErrorReport, ShownOnlyInDiagnosticMode) {
+  RecordingInteraction ui;
+  TSQLQuery q(nullptr);
+  q.SQL().Add(u"SELECT * FROM T WHERE A = :A AND B = :B AND C = :C");
+  q.Params()[0].SetAsString("x");
+  Exception error("falhou");
+
+  SetCommandLine(std::vector<AnsiString>{"obsmerge"});
+  EXPECT_FALSE(ShowSQLError(q, error, "frm", "qry", "unit"));
+  SetCommandLine(std::vector<AnsiString>{"obsmerge", "-X"});
+  EXPECT_FALSE(ShowSQLError(q, error, "frm", "qry", "unit"));
+  EXPECT_TRUE(ui.Reports.empty());
+
+  SetCommandLine(std::vector<AnsiString>{"obsmerge", "-q"});
+  LastSQLText = "SELECT 1";
+  EXPECT_TRUE(ShowSQLError(q, error, "", "qry", "uPedido"));
+  ASSERT_EQ(ui.Reports.size(), 1u);
+  const TModalReport& report = ui.Reports[0];
+  EXPECT_EQ(report.Caption, "Reconciliação de SQL"_a);
+  EXPECT_EQ(report.Fields[0].second, "");
+  EXPECT_EQ(report.Fields[1].second, "uPedido");
+  EXPECT_EQ(report.Fields[2].second, "qry");
+  EXPECT_EQ(report.Fields[3].second, "falhou");
+  EXPECT_EQ(report.Fields[4].second, "SELECT 1");
+  EXPECT_EQ(report.TableHeader, (std::vector<AnsiString>{"Parametro", "Valor"}));
+  ASSERT_EQ(report.TableRows.size(), 3u);
+  EXPECT_EQ(report.TableRows[0], (std::vector<AnsiString>{"A", "x"}));
+  EXPECT_EQ(report.TableRows[1], (std::vector<AnsiString>{"B", ""}));
+  SetCommandLine(std::vector<AnsiString>{});
+}
