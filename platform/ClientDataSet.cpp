@@ -1,0 +1,74 @@
+// TClientDataSet: the record set held in memory, in a compact row store.
+
+#include "DataSet.h"
+#include "Exceptions.h"
+
+TClientDataSet::TClientDataSet(TComponent* owner) : TDataSet(owner) {}
+
+TClientDataSet::~TClientDataSet() = default;
+
+void TClientDataSet::CreateDataSet() {
+  if (Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+  if (FieldDefs().Count() == 0) throw EDatabaseError("No fields defined.  Cannot create dataset");
+  Open();
+}
+
+void TClientDataSet::EmptyDataSet() {
+  CheckBrowseMode();
+  if (store_) store_->Clear();
+  current_ = -1;
+  bof_ = eof_ = true;
+  DataEvent(deDataSetChange, 0);
+}
+
+void TClientDataSet::ClearBuffers() {
+  if (RecordBuffered()) return;  // a pending insert or edit is not thrown away
+  buffer_.Release();
+  if (Active() && GetRecordCount() == 0) {
+    current_ = -1;
+    bof_ = eof_ = true;
+  }
+}
+
+// The rows live only in memory: opening builds an empty record set from the field definitions,
+// closing drops the rows.
+void TClientDataSet::InternalOpen() {
+  if (FieldDefs().Count() == 0) throw EDatabaseError("Missing data provider or data packet");
+  CreateFields();
+  kinds_.clear();
+  for (int i = 0; i < FieldCount(); ++i) kinds_.push_back(ValueKindOf(Fields(i).DataType()));
+  store_ = std::make_unique<RecordStore>(kinds_);
+  buffer_.Reset(kinds_);
+}
+
+void TClientDataSet::InternalClose() {
+  store_.reset();
+  buffer_.Release();
+  kinds_.clear();
+}
+
+int TClientDataSet::GetRecordCount() const { return store_ ? store_->Count() : 0; }
+
+void TClientDataSet::InternalInitRecord() { buffer_.Reset(kinds_); }
+
+void TClientDataSet::InternalEdit() { store_->Load(current_, buffer_); }
+
+void TClientDataSet::InternalPost(bool inserting, int position) {
+  if (inserting) store_->Insert(position, buffer_);
+  else store_->Replace(current_, buffer_);
+}
+
+void TClientDataSet::InternalCancel() {}
+
+void TClientDataSet::InternalDelete() { store_->Delete(current_); }
+
+FieldValue TClientDataSet::ReadField(int index, bool old) const {
+  if (RecordBuffered()) {
+    if (!old) return buffer_.Read(index);
+    if (Inserting()) return FieldValue::Null();
+  }
+  if (!store_ || current_ < 0 || current_ >= store_->Count()) return FieldValue::Null();
+  return store_->Read(current_, index);
+}
+
+void TClientDataSet::WriteField(int index, const FieldValue& value) { buffer_.Write(index, value); }
