@@ -71,6 +71,9 @@ void TMorvantaDataset::ExecSQL() {
     for (int i = 0; i < params_->Count(); ++i) {
       const TParam& source = (*params_)[i];
       TParam& target = queryParams.ParamByName(std::u16string_view(source.Name()));
+      // A name used twice has an entry per reference; only its first entry (the one ParamByName
+      // gives) holds the value the application set, and every reference takes that one.
+      if (params_->FindParam(std::u16string_view(source.Name())) != &source) continue;
       CopyParamType(target, source);
       switch (source.DataType()) {
         case ftDate:
@@ -138,7 +141,10 @@ void TMorvantaDataset::DeleteRow() {
     TParam& param = queryParams[i];
     TField& field = FieldByName(std::u16string_view(param.Name()));
     ParamTypeFromField(param, field);
-    if (field.DataType() == ftDate || field.DataType() == ftDateTime) {
+    // Date-time values go as the text the database kind reads back as the same moment; a time
+    // stamp's display text (day first, with slashes) would be read month first by the server
+    // and match another row or none.
+    if (field.DataType() == ftDate || field.DataType() == ftDateTime || field.DataType() == ftTimeStamp) {
       if (field.IsNull()) param.Clear();
       else param.SetAsString(DateTimeToDBText(field.AsDateTime()));
     } else {

@@ -24,6 +24,13 @@ void ShareValuesOfRepeatedNames(TParams& params) {
   }
 }
 
+// True for an entry whose name an earlier entry of the list already carries. A name used twice
+// in the statement has an entry per reference, and only the first one (the one ParamByName
+// gives) holds the value the application set; the later ones must not overwrite it.
+bool RepeatsAnEarlierName(const TParams& params, int index) {
+  return params.FindParam(std::u16string_view(params[index].Name())) != &params[index];
+}
+
 }  // namespace
 
 void TMorvantaDataset::OpenQuery() {
@@ -79,6 +86,7 @@ void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString&
     for (int i = 0; i < ParamCount(); ++i) {
       TParam& source = (*params_)[i];
       TParam& target = queryParams.ParamByName(std::u16string_view(source.Name()));
+      if (RepeatsAnEarlierName(*params_, i)) continue;
       target.Clear();
       CopyParamType(target, source);
       switch (source.DataType()) {
@@ -102,7 +110,8 @@ void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString&
     }
     for (int i = 0; i < ParamCount(); ++i) {
       TParam& source = (*params_)[i];
-      if (source.IsNull()) queryParams.ParamByName(std::u16string_view(source.Name())).SetAsString("0");
+      if (source.IsNull() && !RepeatsAnEarlierName(*params_, i))
+        queryParams.ParamByName(std::u16string_view(source.Name())).SetAsString("0");
     }
     ShareValuesOfRepeatedNames(queryParams);
     TraceStatement();
@@ -170,7 +179,9 @@ void TMorvantaDataset::FetchPacket() {
           } else {
             target->SetValue(column.Value());
           }
-          if (column.DataType() == ftString && oracle) target->SetAsString(OracleFetchedText(column.AsStringView()));
+          // A null has no line feeds to render; it stays null, so that the string default applies.
+          if (column.DataType() == ftString && oracle && !column.IsNull())
+            target->SetAsString(OracleFetchedText(column.AsStringView()));
           if (target->IsNull()) {
             TFieldType type = target->DataType();
             if (hasStringDefault && type == ftString) target->SetAsString(defaultValueString_);
