@@ -5,12 +5,23 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "Component.h"
 #include "FieldTypes.h"
 #include "Strings.h"
 
 class FirebirdSession;  // the driver's attachment and transactions (platform/firebird)
+
+// A user of a connection's server resources (an open cursor, a prepared statement): told to give
+// them up before the connection closes.
+class SQLConnectionClient {
+ public:
+  virtual void ConnectionClosing() = 0;
+
+ protected:
+  ~SQLConnectionClient() = default;
+};
 
 class TSQLConnection : public TComponent {
  public:
@@ -70,6 +81,10 @@ class TSQLConnection : public TComponent {
   // The live driver session; raises when the connection is not open.
   FirebirdSession& Session();
 
+  // Queries and stored procedures on this connection register, so that disconnecting closes them.
+  void RegisterClient(SQLConnectionClient* client);
+  void UnregisterClient(SQLConnectionClient* client);
+
  private:
   void Connect();
   void Disconnect();
@@ -83,4 +98,5 @@ class TSQLConnection : public TComponent {
   int transactionsCount_ = 0;
   TWideStringList params_;
   std::unique_ptr<FirebirdSession> session_;
+  std::vector<SQLConnectionClient*> clients_;
 };

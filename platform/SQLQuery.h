@@ -13,9 +13,18 @@
 
 class FirebirdCursor;     // platform/firebird: an open result set
 class FirebirdStatement;  // platform/firebird: a prepared statement
+class FirebirdSession;
+namespace fb {
+class InputMessage;
+}
+namespace Firebird {
+class ITransaction;
+}
 
 // One column of the current row of an open query. Values are read from the fetched row without
-// copying until asked for; a null reads as the empty text, 0 or the zero date-time.
+// copying until asked for; a null reads as the empty text, 0 or the zero date-time. CHAR columns
+// are ftFixedChar, VARCHAR ftString, both sized in characters; NUMERIC/DECIMAL are ftBCD (Size:
+// the scale), read as the scaled value.
 class TSQLField {
  public:
   const WideString& FieldName() const { return fieldName_; }
@@ -42,7 +51,7 @@ class TSQLField {
   const FirebirdCursor* cursor_ = nullptr;
 };
 
-class TSQLQuery : public TComponent {
+class TSQLQuery : public TComponent, private SQLConnectionClient {
  public:
   explicit TSQLQuery(TComponent* owner);
   ~TSQLQuery() override;
@@ -63,11 +72,17 @@ class TSQLQuery : public TComponent {
   bool Prepared() const { return prepared_; }
   void SetPrepared(bool value);
 
-  // Runs the statement; directExecute runs it without a separate prepare step. Returns the rows
-  // affected as the server counts them.
+  // Runs the statement. With directExecute, and the first time a text runs unprepared, the server
+  // prepares and executes it in one call; a prepared query, or a text run again, keeps its
+  // prepared statement and runs it with one call each time. Returns -1: the server's count of
+  // affected rows costs a round trip of its own, RowsAffected asks for it.
   int ExecSQL(bool directExecute = false);
+  // The rows the last prepared execution touched, as the server counts them; -1 when the last
+  // execution ran in one call without a prepared statement.
+  int RowsAffected() const;
 
-  void First();  // the cursor is forward-only: First is valid only before the first Next
+  // The cursor is forward-only: First is valid only before the first Next (EDatabaseError after).
+  void First();
   void Next();
   bool Eof() const;
 
@@ -77,13 +92,28 @@ class TSQLQuery : public TComponent {
   TSQLField* FindField(std::u16string_view name);
 
  private:
+  void ConnectionClosing() override;
+  void SQLChanged();
+  FirebirdSession& OpenSession();
+  std::string StatementText(const FirebirdSession& session) const;
+  FirebirdStatement& Statement(FirebirdSession& session, Firebird::ITransaction* transaction);
+  void BuildInput(FirebirdSession& session, Firebird::ITransaction* transaction);
+  void ExecuteOnce(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction);
+  void ExecutePrepared(FirebirdSession& session, Firebird::ITransaction* transaction);
+  void DropStatement();
+
   TSQLConnection* connection_ = nullptr;
   TWideStringList sql_;
   TParams params_;
+  WideString positional_;  // the text with every marker replaced by '?'
   bool prepared_ = false;
+  bool movedPastFirst_ = false;
+  bool countable_ = false;  // the last execution ran on statement_
+  std::string onceText_;    // the text last run in one call: run again, it gets prepared
   std::vector<std::unique_ptr<TSQLField>> fields_;
   std::unique_ptr<FirebirdCursor> cursor_;
-  std::unique_ptr<FirebirdStatement> statement_;
+  std::unique_ptr<FirebirdStatement> statement_;  // kept while its text is run again
+  std::unique_ptr<fb::InputMessage> input_;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;

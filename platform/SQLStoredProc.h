@@ -1,0 +1,64 @@
+#pragma once
+// The SQL driver framework's stored procedure: runs a database procedure with input parameters
+// and reads its outputs. Preparing it fills `Params` from the procedure's own description.
+
+#include <memory>
+
+#include "Component.h"
+#include "Params.h"
+#include "SQLConnection.h"
+
+class FirebirdStatement;
+class FirebirdSession;
+namespace fb {
+class InputMessage;
+}
+
+class TSQLStoredProc : public TComponent, private SQLConnectionClient {
+ public:
+  explicit TSQLStoredProc(TComponent* owner);
+  ~TSQLStoredProc() override;
+
+  const char* ClassName() const override { return "TSQLStoredProc"; }
+  const char* UnitName() const override { return "SqlExpr"; }
+
+  TSQLConnection* SQLConnection() const { return connection_; }
+  void SetSQLConnection(TSQLConnection* connection);
+
+  // A new name leaves the prepared state.
+  const WideString& StoredProcName() const { return storedProcName_; }
+  void SetStoredProcName(WideString name);
+  // Firebird has no schemas: the procedure is prepared by its name alone whatever this holds.
+  const AnsiString& SchemaName() const { return schemaName_; }
+  void SetSchemaName(AnsiString name) { schemaName_ = std::move(name); }
+
+  // The procedure's parameters: its inputs (ptInput) in order, then its outputs (ptOutput).
+  // Preparing rebuilds the list and keeps the values of inputs of the same name.
+  TParams& Params() { return params_; }
+
+  bool Prepared() const { return prepared_; }
+  // Setting true opens the connection when it is closed (raising when that fails), then prepares
+  // the call; a preparation the server refuses is not raised: the procedure stays unprepared.
+  void SetPrepared(bool value);
+
+  // Runs the procedure with the input values (preparing it first when needed, raising then what
+  // the server says); afterwards the output parameters hold the procedure's results.
+  void ExecProc();
+  // Nothing stays open between runs; kept for the framework's interface.
+  void Close() {}
+
+ private:
+  void ConnectionClosing() override;
+  void Prepare(FirebirdSession& session);
+
+  TSQLConnection* connection_ = nullptr;
+  WideString storedProcName_;
+  AnsiString schemaName_;
+  TParams params_;
+  bool prepared_ = false;
+  std::unique_ptr<FirebirdStatement> statement_;
+  std::unique_ptr<fb::InputMessage> input_;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+};

@@ -1,0 +1,10 @@
+#include "UpdateSQL.h"
+
+TWideStringList& TUpdateSQL::SQL(TUpdateKind kind) {
+  switch (kind) {
+    case ukInsert: return insertSQL_;
+    case ukDelete: return deleteSQL_;
+    case ukModify:
+    default: return modifySQL_;
+  }
+}

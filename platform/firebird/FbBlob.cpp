@@ -1,0 +1,47 @@
+#include "FbBlob.h"
+
+#include <algorithm>
+
+#include "FbHandles.h"
+
+namespace fb {
+
+namespace {
+
+// A segment is at most 64 KB less one byte.
+constexpr unsigned kMaxSegment = 65535;
+
+}  // namespace
+
+void ReadBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, ISC_QUAD id,
+              std::string& out, std::size_t limit) {
+  out.clear();  // keeps the storage of earlier rows
+  Status status;
+  BlobHandle blob(attachment->openBlob(&status, transaction, &id, 0, nullptr), false);
+  std::size_t used = 0;
+  for (;;) {
+    std::size_t room = limit > 0 ? std::min<std::size_t>(limit - used, kMaxSegment) : kMaxSegment;
+    if (room == 0) break;
+    out.resize(used + room);
+    unsigned got = 0;
+    int result = blob->getSegment(&status, static_cast<unsigned>(room), out.data() + used, &got);
+    if (result != Firebird::IStatus::RESULT_OK && result != Firebird::IStatus::RESULT_SEGMENT) break;
+    used += got;
+  }
+  out.resize(used);
+  blob.Close();
+}
+
+ISC_QUAD WriteBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, std::string_view data) {
+  ISC_QUAD id{};
+  Status status;
+  BlobHandle blob(attachment->createBlob(&status, transaction, &id, 0, nullptr), true);
+  for (std::size_t at = 0; at < data.size(); at += kMaxSegment) {
+    std::size_t length = std::min<std::size_t>(kMaxSegment, data.size() - at);
+    blob->putSegment(&status, static_cast<unsigned>(length), data.data() + at);
+  }
+  blob.Close();
+  return id;
+}
+
+}  // namespace fb

@@ -1,0 +1,185 @@
+#include "InputMessage.h"
+
+#include <cstring>
+
+#include "FbBlob.h"
+#include "FbDateTime.h"
+
+namespace fb {
+
+namespace {
+
+// CS_NONE: bytes pass unchanged; CS_dynamic: the connection's character set.
+constexpr unsigned kCharSetNone = 0;
+constexpr unsigned kCharSetDynamic = 127;
+
+enum class Kind { Null, Text, Integer, Float, Timestamp, Boolean, BlobId };
+
+struct Encoded {
+  Kind kind = Kind::Null;
+  std::string_view text;
+  std::int64_t integer = 0;
+  double number = 0;
+  ISC_TIMESTAMP timestamp{};
+  bool boolean = false;
+  ISC_QUAD blob{};
+};
+
+bool IsTextType(TFieldType t) {
+  switch (t) {
+    case ftString: case ftFixedChar: case ftWideString: case ftFixedWideChar: case ftMemo: case ftFmtMemo:
+    case ftWideMemo: case ftOraClob: case ftGuid:
+      return true;
+    default: return false;
+  }
+}
+
+bool IsBinaryType(TFieldType t) {
+  switch (t) {
+    case ftBlob: case ftOraBlob: case ftGraphic: case ftTypedBinary: case ftBytes: case ftVarBytes:
+    case ftParadoxOle: case ftDBaseOle:
+      return true;
+    default: return false;
+  }
+}
+
+bool IsIntegerType(TFieldType t) {
+  return t == ftSmallint || t == ftInteger || t == ftLargeint || t == ftWord || t == ftAutoInc;
+}
+bool IsFloatType(TFieldType t) { return t == ftFloat || t == ftCurrency || t == ftBCD || t == ftFMTBcd; }
+bool IsDateType(TFieldType t) {
+  return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp || t == ftOraTimeStamp;
+}
+
+// The kind a value of no declared type travels as.
+Kind KindOfVariant(const TVariant& v) {
+  switch (v.GetKind()) {
+    case TVariant::Kind::Boolean: return Kind::Boolean;
+    case TVariant::Kind::Integer: return Kind::Integer;
+    case TVariant::Kind::Float: return Kind::Float;
+    case TVariant::Kind::DateTime: return Kind::Timestamp;
+    case TVariant::Kind::String: return Kind::Text;
+    default: return Kind::Null;
+  }
+}
+
+Kind KindOf(const TParam& p) {
+  const TVariant& v = p.Value();
+  if (v.IsNull()) return Kind::Null;
+  const TFieldType t = p.DataType();
+  const bool isString = v.GetKind() == TVariant::Kind::String;
+  if (IsTextType(t) || IsBinaryType(t)) return Kind::Text;
+  // A number or a date given as text goes as text; the server converts it.
+  if (IsIntegerType(t)) return isString ? Kind::Text : Kind::Integer;
+  if (IsFloatType(t)) return isString ? Kind::Text : Kind::Float;
+  if (IsDateType(t)) return isString ? Kind::Text : Kind::Timestamp;
+  if (t == ftBoolean) return Kind::Boolean;
+  return KindOfVariant(v);
+}
+
+}  // namespace
+
+void InputMessage::Build(const std::vector<const TParam*>& params, Firebird::IAttachment* attachment,
+                         Firebird::ITransaction* transaction, bool utf8Text, bool hasCharSet) {
+  const unsigned textCharSet = hasCharSet ? kCharSetDynamic : kCharSetNone;
+  converted_.clear();
+  converted_.reserve(2 * params.size());  // no reallocation: views into it stay valid
+  std::vector<Encoded> values(params.size());
+  std::vector<Slot> slots(params.size());
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    const TParam& p = *params[i];
+    Encoded& e = values[i];
+    Slot& s = slots[i];
+    e.kind = KindOf(p);
+    switch (e.kind) {
+      case Kind::Null:
+        s = {SQL_VARYING, 1, textCharSet};
+        break;
+      case Kind::Text: {
+        e.text = p.Value().StringRef();
+        if (p.Value().GetKind() != TVariant::Kind::String) {
+          converted_.push_back(p.Value().AsString());
+          e.text = converted_.back();
+        }
+        if (utf8Text && !IsBinaryType(p.DataType())) {
+          converted_.push_back(ToSystem(e.text));
+          e.text = converted_.back();
+        }
+        if (e.text.size() > kMaxInlineBlob) {
+          e.kind = Kind::BlobId;
+          e.blob = WriteBlob(attachment, transaction, e.text);
+          s = {SQL_BLOB, sizeof(ISC_QUAD), 0};
+        } else {
+          s = {SQL_VARYING, static_cast<unsigned>(std::max<std::size_t>(e.text.size(), 1)), textCharSet};
+        }
+        break;
+      }
+      case Kind::Integer:
+        e.integer = p.Value().AsInteger();
+        s = {SQL_INT64, sizeof(std::int64_t), 0};
+        break;
+      case Kind::Float:
+        e.number = p.Value().AsFloat();
+        s = {SQL_DOUBLE, sizeof(double), 0};
+        break;
+      case Kind::Timestamp:
+        e.timestamp = ToIscTimestamp(p.Value().AsDateTime());
+        s = {SQL_TIMESTAMP, sizeof(ISC_TIMESTAMP), 0};
+        break;
+      case Kind::Boolean:
+        e.boolean = p.Value().AsBoolean();
+        s = {SQL_BOOLEAN, 1, 0};
+        break;
+      case Kind::BlobId: break;
+    }
+  }
+  if (slots != layout_ || (!metadata_ && !slots.empty())) Layout(slots);
+
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const Encoded& e = values[i];
+    unsigned char* at = buffer_.data() + offsets_[i];
+    const short null = e.kind == Kind::Null ? -1 : 0;
+    std::memcpy(buffer_.data() + nullOffsets_[i], &null, sizeof null);
+    switch (e.kind) {
+      case Kind::Null: break;
+      case Kind::Text: {
+        const auto length = static_cast<std::uint16_t>(e.text.size());
+        std::memcpy(at, &length, sizeof length);
+        if (length) std::memcpy(at + sizeof length, e.text.data(), length);
+        break;
+      }
+      case Kind::Integer: std::memcpy(at, &e.integer, sizeof e.integer); break;
+      case Kind::Float: std::memcpy(at, &e.number, sizeof e.number); break;
+      case Kind::Timestamp: std::memcpy(at, &e.timestamp, sizeof e.timestamp); break;
+      case Kind::Boolean: *at = e.boolean ? 1 : 0; break;
+      case Kind::BlobId: std::memcpy(at, &e.blob, sizeof e.blob); break;
+    }
+  }
+  converted_.clear();
+}
+
+void InputMessage::Layout(const std::vector<Slot>& slots) {
+  layout_ = slots;
+  metadata_.Reset();
+  offsets_.clear();
+  nullOffsets_.clear();
+  buffer_.clear();
+  if (slots.empty()) return;
+  Status status;
+  MetadataBuilderRef builder(Master()->getMetadataBuilder(&status, static_cast<unsigned>(slots.size())));
+  for (unsigned i = 0; i < slots.size(); ++i) {
+    builder->setType(&status, i, slots[i].type | 1u);  // nullable: the message carries null flags
+    builder->setLength(&status, i, slots[i].length);
+    builder->setScale(&status, i, 0);
+    if (slots[i].type == SQL_VARYING) builder->setCharSet(&status, i, slots[i].charSet);
+    else builder->setSubType(&status, i, 0);
+  }
+  metadata_ = MetadataRef(builder->getMetadata(&status));
+  for (unsigned i = 0; i < slots.size(); ++i) {
+    offsets_.push_back(metadata_->getOffset(&status, i));
+    nullOffsets_.push_back(metadata_->getNullOffset(&status, i));
+  }
+  buffer_.assign(metadata_->getMessageLength(&status), 0);
+}
+
+}  // namespace fb
