@@ -5,6 +5,7 @@
 #include "firebird/FirebirdSession.h"
 #include "firebird/FirebirdStatement.h"
 #include "firebird/InputMessage.h"
+#include "firebird/SharedStatements.h"
 
 // ---- TSQLField: reads the current row of its query's cursor.
 
@@ -195,6 +196,7 @@ int TSQLQuery::ExecSQL(bool directExecute) {
 }
 
 void TSQLQuery::ExecuteOnce(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction) {
+  if (ExecuteShared(session, text, transaction)) return;
   BuildInput(session, transaction);
   fb::Status status;
   try {
@@ -205,6 +207,31 @@ void TSQLQuery::ExecuteOnce(FirebirdSession& session, const std::string& text, F
     if (!status.HasErrorCode(isc_dsql_sqlda_err)) throw;
     ExecutePrepared(session, transaction);
   }
+}
+
+// Runs a writing statement whose string literals the server can take as parameters on the
+// statement prepared once for all the texts that differ only in those literals.
+bool TSQLQuery::ExecuteShared(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction) {
+  fb::LiteralParameters literals = fb::ParameterizeLiterals(text);
+  if (!literals.Usable()) return false;
+  FirebirdStatement* statement = session.SharedStatements().Find(session, transaction, literals);
+  if (!statement) return false;
+  const bool utf8 = session.Settings().Utf8Text();
+  std::vector<TParam> literalValues(literals.literals.size());
+  for (std::size_t i = 0; i < literals.literals.size(); ++i)
+    literalValues[i].SetAsString(utf8 ? FromSystem(literals.literals[i]) : literals.literals[i]);
+  std::vector<const TParam*> values;
+  values.reserve(literals.markers.size());
+  int next = 0;
+  for (int marker : literals.markers) {
+    if (marker >= 0) values.push_back(&literalValues[static_cast<std::size_t>(marker)]);
+    else if (next < params_.Count()) values.push_back(&params_[next++]);
+    else return false;
+  }
+  if (next != params_.Count()) return false;
+  input_->Build(values, session.Attachment(), transaction, utf8, !session.Settings().charSet.empty());
+  statement->Execute(transaction, *input_);
+  return true;
 }
 
 void TSQLQuery::ExecutePrepared(FirebirdSession& session, Firebird::ITransaction* transaction) {

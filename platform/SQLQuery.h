@@ -99,6 +99,7 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   FirebirdStatement& Statement(FirebirdSession& session, Firebird::ITransaction* transaction);
   void BuildInput(FirebirdSession& session, Firebird::ITransaction* transaction);
   void ExecuteOnce(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction);
+  bool ExecuteShared(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction);
   void ExecutePrepared(FirebirdSession& session, Firebird::ITransaction* transaction);
   void DropStatement();
 

@@ -9,6 +9,7 @@ FirebirdSession::FirebirdSession(fb::ConnectionSettings settings) : settings_(st
 }
 
 FirebirdSession::~FirebirdSession() {
+  sharedStatements_.Clear();  // statements go while the attachment lives
   explicit_.reset();  // rolls back unless cursors still read in it
   autocommit_.reset();
   metadata_.reset();

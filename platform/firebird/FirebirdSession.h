@@ -13,6 +13,7 @@
 
 #include "ConnectionSettings.h"
 #include "FieldTypes.h"
+#include "SharedStatements.h"
 #include "SharedTransaction.h"
 
 class FirebirdSession {
@@ -49,6 +50,9 @@ class FirebirdSession {
   template <class Work>
   void RunWriting(Work&& work);
 
+  // Prepared writing statements shared by the texts that differ only in their literals.
+  fb::SharedStatements& SharedStatements() { return sharedStatements_; }
+
  private:
   Firebird::ITransaction* Start(const std::vector<unsigned char>& tpb);
   Firebird::ITransaction* AutocommitTransaction();
@@ -59,6 +63,7 @@ class FirebirdSession {
   fb::TransactionPtr explicit_;
   std::unique_ptr<fb::SharedTransaction> autocommit_;  // read committed only
   std::unique_ptr<fb::SharedTransaction> metadata_;    // read-only, for snapshot sessions
+  fb::SharedStatements sharedStatements_;
 };
 
 template <class Work>
