@@ -1,5 +1,6 @@
 #include "InputMessage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "FbBlob.h"
@@ -63,6 +64,14 @@ Kind KindOfVariant(const TVariant& v) {
   }
 }
 
+// Text places are sized in steps, so that the message layout of a statement run row after row
+// with values of varying length is made once, not for every row.
+unsigned TextSlotLength(std::size_t length) {
+  std::size_t slot = 64;
+  while (slot < length) slot *= 2;
+  return static_cast<unsigned>(std::min(slot, kMaxInlineBlob));
+}
+
 Kind KindOf(const TParam& p) {
   const TVariant& v = p.Value();
   if (v.IsNull()) return Kind::Null;
@@ -110,7 +119,7 @@ void InputMessage::Build(const std::vector<const TParam*>& params, Firebird::IAt
           e.blob = WriteBlob(attachment, transaction, e.text);
           s = {SQL_BLOB, sizeof(ISC_QUAD), 0};
         } else {
-          s = {SQL_VARYING, static_cast<unsigned>(std::max<std::size_t>(e.text.size(), 1)), textCharSet};
+          s = {SQL_VARYING, TextSlotLength(e.text.size()), textCharSet};
         }
         break;
       }
