@@ -160,7 +160,12 @@ bool SameText(std::string_view a, std::string_view b) { return a.size() == b.siz
 
 bool SameText(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
-  return SameText(ToAnsi(a), ToAnsi(b));
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == b[i]) continue;
+    int x = UnitToByte(a[i]), y = UnitToByte(b[i]);
+    if (x < 0 || y < 0 || AnsiUpperChar(static_cast<char>(x)) != AnsiUpperChar(static_cast<char>(y))) return false;
+  }
+  return true;
 }
 
 AnsiString TrimLeft(std::string_view text) {
