@@ -9,7 +9,9 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(250);
 }  // namespace
 
 ProgressLine::ProgressLine()
-    : enabled_(isatty(STDERR_FILENO) != 0), start_(std::chrono::steady_clock::now()), lastDraw_(start_) {}
+    : enabled_(isatty(STDERR_FILENO) != 0),
+      start_(std::chrono::steady_clock::now()),
+      lastDraw_(start_ - kRedrawInterval) {}  // the first line shows at once
 
 ProgressLine::~ProgressLine() {
   if (!drawn_) return;
