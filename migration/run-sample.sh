@@ -12,7 +12,7 @@ cmake --build "$root/build" -j"$(nproc)" --target obsmerge
 
 show() {
   echo "$1"
-  printf "SET LIST OFF;\nSELECT o.lja_codigo, o.cpe_codigo, p.cpe_status, CAST(o.obs_observ AS VARCHAR(200)) AS obs_observ, o.obs_temp FROM fatobservpedido o JOIN fatcppedido p ON p.lja_codigo = o.lja_codigo AND p.cpe_codigo = o.cpe_codigo ORDER BY 1, 2;\n" |
+  printf "SET LIST OFF;\nSELECT o.lja_codigo, o.cpe_codigo, p.cpe_status, CAST(o.obs_observ AS VARCHAR(60)) AS obs_observ, CAST(o.obs_temp AS VARCHAR(40)) AS obs_temp FROM fatobservpedido o JOIN fatcppedido p ON p.lja_codigo = o.lja_codigo AND p.cpe_codigo = o.cpe_codigo ORDER BY 1, 2;\n" |
     isql-fb -q -ch UTF8 -user SYSDBA "$database"
 }
 
