@@ -100,3 +100,16 @@ void TSQLConnection::Rollback(TTransactionDesc) {
   Session().Rollback();
   --transactionsCount_;
 }
+
+void TSQLConnection::Relink(TComponent& owner, SQLConnectionClient* client, TSQLConnection*& link,
+                            TSQLConnection* connection) {
+  if (link) {
+    link->UnregisterClient(client);
+    owner.RemoveFreeNotification(link);
+  }
+  link = connection;
+  if (link) {
+    link->RegisterClient(client);
+    owner.FreeNotification(link);
+  }
+}

@@ -84,6 +84,9 @@ class TSQLConnection : public TComponent {
   // Queries and stored procedures on this connection register, so that disconnecting closes them.
   void RegisterClient(SQLConnectionClient* client);
   void UnregisterClient(SQLConnectionClient* client);
+  // Moves a client's link from the connection it has to `connection`: registers it there and
+  // keeps the free notifications that clear the link when the connection goes.
+  static void Relink(TComponent& owner, SQLConnectionClient* client, TSQLConnection*& link, TSQLConnection* connection);
 
  private:
   void Connect();

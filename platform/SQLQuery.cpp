@@ -34,15 +34,7 @@ void TSQLQuery::SetSQLConnection(TSQLConnection* connection) {
   if (connection == connection_) return;
   Close();
   DropStatement();
-  if (connection_) {
-    connection_->UnregisterClient(this);
-    RemoveFreeNotification(connection_);
-  }
-  connection_ = connection;
-  if (connection_) {
-    connection_->RegisterClient(this);
-    FreeNotification(connection_);
-  }
+  TSQLConnection::Relink(*this, this, connection_, connection);
 }
 
 void TSQLQuery::Notification(TComponent* component, TOperation operation) {

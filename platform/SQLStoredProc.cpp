@@ -61,15 +61,7 @@ TSQLStoredProc::~TSQLStoredProc() {
 void TSQLStoredProc::SetSQLConnection(TSQLConnection* connection) {
   if (connection == connection_) return;
   ConnectionClosing();
-  if (connection_) {
-    connection_->UnregisterClient(this);
-    RemoveFreeNotification(connection_);
-  }
-  connection_ = connection;
-  if (connection_) {
-    connection_->RegisterClient(this);
-    FreeNotification(connection_);
-  }
+  TSQLConnection::Relink(*this, this, connection_, connection);
 }
 
 void TSQLStoredProc::Notification(TComponent* component, TOperation operation) {
