@@ -11,5 +11,4 @@ bash "$root/tests/setup.sh"
 cmake -S "$root" -B "$build" "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
