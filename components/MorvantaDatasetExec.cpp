@@ -6,6 +6,7 @@
 #include "MorvantaDataset.h"
 #include "MorvantaTransaction.h"
 #include "MorvantaUpDateObject.h"
+#include "ParamReferences.h"
 #include "Rounding.h"
 #include "StatementDiagnostics.h"
 
@@ -31,13 +32,6 @@ const char* OperationCode(StatementKind kind) {
     case StatementKind::Delete: return "E";
     default: return "";
   }
-}
-
-// Gives every reference of a name the value of the first parameter of that name.
-void BindEveryReference(TParams& params, const TParam& first) {
-  for (int i = 0; i < params.Count(); ++i)
-    if (&params[i] != &first && SameText(std::u16string_view(params[i].Name()), std::u16string_view(first.Name())))
-      params[i].Assign(first);
 }
 
 }  // namespace
@@ -71,9 +65,7 @@ void TMorvantaDataset::ExecSQL() {
     for (int i = 0; i < params_->Count(); ++i) {
       const TParam& source = (*params_)[i];
       TParam& target = queryParams.ParamByName(std::u16string_view(source.Name()));
-      // A name used twice has an entry per reference; only its first entry (the one ParamByName
-      // gives) holds the value the application set, and every reference takes that one.
-      if (params_->FindParam(std::u16string_view(source.Name())) != &source) continue;
+      if (RepeatsAnEarlierName(*params_, i)) continue;
       CopyParamType(target, source);
       switch (source.DataType()) {
         case ftDate:
@@ -94,13 +86,13 @@ void TMorvantaDataset::ExecSQL() {
     InlineParamValues(*InternalQuery);
     for (int i = 0; i < params_->Count(); ++i) {
       const TParam& source = (*params_)[i];
-      if (!IsBlobType(source.DataType())) continue;
+      if (!IsBlobType(source.DataType()) || RepeatsAnEarlierName(*params_, i)) continue;
       if (TParam* target = queryParams.FindParam(std::u16string_view(source.Name()))) {
         target->SetDataType(ftBlob);
         target->SetValue(source.Value());
-        BindEveryReference(queryParams, *target);
       }
     }
+    ShareValuesOfRepeatedNames(queryParams);
     TraceStatement();
     InternalQuery->ExecSQL(queryParams.Count() == 0);
 

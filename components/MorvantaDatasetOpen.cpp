@@ -4,6 +4,7 @@
 #include "MorvantaDatabase.h"
 #include "MorvantaDataset.h"
 #include "OracleText.h"
+#include "ParamReferences.h"
 #include "Runtime.h"
 #include "StatementDiagnostics.h"
 #include "UserInteraction.h"
@@ -13,22 +14,6 @@ namespace {
 bool IsStringType(TFieldType type) {
   return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo || type == ftFmtMemo ||
          type == ftBlob || type == ftOraBlob || type == ftOraClob || type == ftGraphic || type == ftWideMemo;
-}
-
-// Gives every parameter the value of the first parameter of the same name, so that a name used
-// twice in a statement is bound at each of its references.
-void ShareValuesOfRepeatedNames(TParams& params) {
-  for (int i = 1; i < params.Count(); ++i) {
-    TParam* first = params.FindParam(std::u16string_view(params[i].Name()));
-    if (first && first != &params[i]) params[i].Assign(*first);
-  }
-}
-
-// True for an entry whose name an earlier entry of the list already carries. A name used twice
-// in the statement has an entry per reference, and only the first one (the one ParamByName
-// gives) holds the value the application set; the later ones must not overwrite it.
-bool RepeatsAnEarlierName(const TParams& params, int index) {
-  return params.FindParam(std::u16string_view(params[index].Name())) != &params[index];
 }
 
 }  // namespace

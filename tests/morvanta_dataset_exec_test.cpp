@@ -229,6 +229,18 @@ TEST(MorvantaDatasetExecValues, ANameUsedTwiceTakesTheValueGivenThroughParamByNa
   EXPECT_EQ(world.Db().QueryScalar("SELECT NOME FROM T WHERE ID = 2"), "dois!");
 }
 
+TEST(MorvantaDatasetExecValues, ABlobNameUsedTwiceIsBoundAtBothReferences) {
+  DatasetWorld world;
+  CreateTable(world);
+  TMorvantaDataset& ds =
+      world.Dataset("qryT", "UPDATE T SET OBS = :OBS, NOME = CAST(:OBS AS VARCHAR(20)) WHERE ID = :ID");
+  ds.ParamByName("OBS").SetAsBlob("duas vezes");
+  ds.ParamByName("ID").SetAsInteger(1);
+  ds.ExecSQL();
+  world.Transaction.Commit();
+  EXPECT_EQ(world.Count("T", "ID = 1 AND NOME = 'duas vezes' AND OBS = 'duas vezes'"), "1");
+}
+
 class MorvantaDatasetExecPaths : public ::testing::TestWithParam<bool> {};
 
 TEST_P(MorvantaDatasetExecPaths, ABlobParameterStaysBoundAndTheStatementRunsPrepared) {
