@@ -64,7 +64,7 @@ void SetValue(TParam& param, const AnsiString& chunk, int decimals, const AnsiSt
       // Dates within the framework's years 1 to 9999.
       double value = ReadDouble(body);
       if (!std::isfinite(value)) value = 0;
-      value = std::fmod(value, 3000000.0);
+      value = std::fmod(value, 2958465.0);  // 31 December 9999
       param.SetValue(TVariant(DateTimeToDBText(driver, value)));
       break;
     }
