@@ -10,20 +10,9 @@
 #include "support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
+using testdb::ErrorMessageOf;
 
 namespace {
-
-AnsiString Expect(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EAbort&) {
-    ADD_FAILURE() << "no silent abort outside diagnostic mode";
-  } catch (const Exception& error) {
-    return error.Message();
-  }
-  ADD_FAILURE() << "an error was expected";
-  return AnsiString();
-}
 
 const TDateTime kMoment = EncodeDate(2007, 1, 5) + EncodeTime(10, 7, 3, 0);
 
@@ -147,7 +136,7 @@ TEST(MorvantaDatasetDelete, AnUpdateObjectWithoutDeleteTextFailsAndKeepsTheRow) 
   Events events;
   events.Watch(ds);
   ds.OpenQuery();
-  AnsiString message = Expect([&] { ds.DeleteRow(); });
+  AnsiString message = ErrorMessageOf([&] { ds.DeleteRow(); });
   EXPECT_FALSE(message.empty());
   EXPECT_NE(message.rfind("Erro de ExecSQL", 0), 0u) << message;  // passed on unwrapped
   EXPECT_EQ(ds.RecordCount(), 3);
@@ -176,18 +165,18 @@ TEST(MorvantaDatasetDelete, RefusalsMissingFieldsAndServerErrorsReachTheCallerUn
   world.Connection.SetPermiteExcluir(false);
   for (bool ignorarErro : {false, true}) {
     ds.SetIgnorarErro(ignorarErro);
-    EXPECT_EQ(Expect([&] { ds.DeleteRow(); }), "Erro de ExecSQL em .qryT Loja Sem Permissão para Excluir."_a);
+    EXPECT_EQ(ErrorMessageOf([&] { ds.DeleteRow(); }), "Erro de ExecSQL em .qryT Loja Sem Permissão para Excluir."_a);
   }
   world.Connection.SetPermiteExcluir(true);
 
   ds.DeleteSQL().SetText("DELETE FROM T WHERE ID = :CODIGO");
-  EXPECT_EQ(Expect([&] { ds.DeleteRow(); }), "Field 'CODIGO' not found");
+  EXPECT_EQ(ErrorMessageOf([&] { ds.DeleteRow(); }), "Field 'CODIGO' not found");
 
   ds.DeleteSQL().SetText("DELETE FROM NAOEXISTE WHERE ID = :ID");
   ds.SetIgnorarErro(false);
-  AnsiString withoutIgnorar = Expect([&] { ds.DeleteRow(); });
+  AnsiString withoutIgnorar = ErrorMessageOf([&] { ds.DeleteRow(); });
   ds.SetIgnorarErro(true);
-  AnsiString withIgnorar = Expect([&] { ds.DeleteRow(); });
+  AnsiString withIgnorar = ErrorMessageOf([&] { ds.DeleteRow(); });
   EXPECT_NE(withoutIgnorar.find("NAOEXISTE"), AnsiString::npos) << withoutIgnorar;
   EXPECT_EQ(withoutIgnorar, withIgnorar);
 

@@ -10,20 +10,9 @@
 #include "support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
+using testdb::ErrorMessageOf;
 
 namespace {
-
-AnsiString Expect(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EAbort&) {
-    ADD_FAILURE() << "no silent abort outside diagnostic mode";
-  } catch (const Exception& error) {
-    return error.Message();
-  }
-  ADD_FAILURE() << "an error was expected";
-  return AnsiString();
-}
 
 const AnsiString kInserir = " Loja Sem Permissão para Inserir/Movimentar."_a;
 const AnsiString kAlterar = " Loja Sem Permissão para Alterar/Movimentar."_a;
@@ -101,7 +90,7 @@ TEST(MorvantaDatasetExecKinds, EachKindNeedsItsOwnPermissions) {
     if (c.refusal.empty()) {
       EXPECT_NO_THROW(ds.ExecSQL()) << "case " << i;
     } else {
-      EXPECT_EQ(Expect([&] { ds.ExecSQL(); }), "Erro de ExecSQL em .qry" + IntToStr(static_cast<std::int64_t>(i)) + c.refusal)
+      EXPECT_EQ(ErrorMessageOf([&] { ds.ExecSQL(); }), "Erro de ExecSQL em .qry" + IntToStr(static_cast<std::int64_t>(i)) + c.refusal)
           << "case " << i;
     }
   }
@@ -120,11 +109,11 @@ TEST(MorvantaDatasetExecKinds, WithoutIgnorarErroARefusalCarriesThePrefixTwice) 
   form.SetName("frmPedido");
   TMorvantaDataset& ds = world.Dataset("qryPedido", "UPDATE T SET NOME = 'x' WHERE ID = 1", &form);
   world.Connection.SetPermiteAlterar(false);
-  EXPECT_EQ(Expect([&] { ds.ExecSQL(); }),
+  EXPECT_EQ(ErrorMessageOf([&] { ds.ExecSQL(); }),
             "Erro de ExecSQL em frmPedido.qryPedido Erro de ExecSQL em frmPedido.qryPedido" + kAlterar);
   TMorvantaDataset& loose = world.Dataset("qryLoose", "DELETE FROM T");
   world.Connection.SetPermiteExcluir(false);
-  EXPECT_EQ(Expect([&] { loose.ExecSQL(); }), "Erro de ExecSQL em .qryLoose Erro de ExecSQL em .qryLoose" + kExcluir);
+  EXPECT_EQ(ErrorMessageOf([&] { loose.ExecSQL(); }), "Erro de ExecSQL em .qryLoose Erro de ExecSQL em .qryLoose" + kExcluir);
 }
 
 // ---- Errors
@@ -134,9 +123,9 @@ TEST(MorvantaDatasetExecErrors, DatabaseErrorsAreWrappedUnlessIgnorarErro) {
   CreateTable(world);
   RecordingInteraction ui;
   TMorvantaDataset& ds = world.Dataset("qryT", "INSERT INTO T (ID, NOME) VALUES (1, 'de novo')");
-  AnsiString wrapped = Expect([&] { ds.ExecSQL(); });
+  AnsiString wrapped = ErrorMessageOf([&] { ds.ExecSQL(); });
   ds.SetIgnorarErro(true);
-  AnsiString plain = Expect([&] { ds.ExecSQL(); });
+  AnsiString plain = ErrorMessageOf([&] { ds.ExecSQL(); });
   EXPECT_NE(plain.find("PRIMARY"), AnsiString::npos) << plain;  // the server's violation message
   EXPECT_EQ(wrapped, "Erro de ExecSQL em .qryT " + plain);
   EXPECT_TRUE(ui.Messages.empty() && ui.Reports.empty());  // ExecSQL shows nothing
@@ -147,19 +136,19 @@ TEST(MorvantaDatasetExecErrors, BlankTextsAndUnknownParametersFailWrapped) {
   CreateTable(world);
   TMorvantaDataset& blank = world.Dataset("qryBlank");
   blank.SQL().Add("   ");
-  AnsiString message = Expect([&] { blank.ExecSQL(); });
+  AnsiString message = ErrorMessageOf([&] { blank.ExecSQL(); });
   EXPECT_EQ(message.rfind("Erro de ExecSQL em .qryBlank ", 0), 0u) << message;
   EXPECT_GT(message.size(), AnsiString("Erro de ExecSQL em .qryBlank ").size());
 
   TMorvantaDataset& extra = world.Dataset("qryExtra", "UPDATE T SET NOME = :NOME WHERE ID = 1");
   extra.ParamByName("NOME").SetAsString("x");
   extra.Params().CreateParam(ftInteger, u"CODIGO", ptInput).SetAsInteger(3);
-  EXPECT_EQ(Expect([&] { extra.ExecSQL(); }), "Erro de ExecSQL em .qryExtra Parameter 'CODIGO' not found");
+  EXPECT_EQ(ErrorMessageOf([&] { extra.ExecSQL(); }), "Erro de ExecSQL em .qryExtra Parameter 'CODIGO' not found");
 
   TMorvantaDataset& precision = world.Dataset("qryPrecision", "UPDATE T SET VALOR = :VALOR WHERE ID = 1");
   precision.ParamByName("VALOR").SetAsFloat(1.5);
   precision.SetFloatPrecision(10);
-  EXPECT_EQ(Expect([&] { precision.ExecSQL(); }),
+  EXPECT_EQ(ErrorMessageOf([&] { precision.ExecSQL(); }),
             "Erro de ExecSQL em .qryPrecision '10000000000' is not a valid integer value");
 }
 
@@ -289,7 +278,7 @@ TEST_P(MorvantaDatasetExecPaths, TheTransactionIsStartedOnDemandAndNeverEndedByT
   EXPECT_EQ(world.Count("T"), "2");  // another connection sees nothing yet
 
   ds.ParamByName("ID").SetAsInteger(1);  // fails: the key exists
-  Expect([&] { ds.ExecSQL(); });
+  ErrorMessageOf([&] { ds.ExecSQL(); });
   EXPECT_TRUE(world.Transaction.InTransaction());  // no rollback either
   ds.ParamByName("ID").SetAsInteger(11);
   ds.ExecSQL();

@@ -4,11 +4,13 @@
 // made through it are destroyed before the transaction (which rolls back what was not committed)
 // and the connection.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "Exceptions.h"
 #include "MorvantaDatabase.h"
 #include "MorvantaDataset.h"
 #include "MorvantaTransaction.h"
@@ -70,5 +72,18 @@ class DatasetWorld {
 };
 
 inline const char* PathName(bool onServer) { return onServer ? "Server" : "Embedded"; }
+
+// The message of the error that `action` raises; a failure when it raises none, or the silent abort.
+inline AnsiString ErrorMessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EAbort&) {
+    ADD_FAILURE() << "no silent abort outside diagnostic mode";
+  } catch (const Exception& error) {
+    return error.Message();
+  }
+  ADD_FAILURE() << "an error was expected";
+  return AnsiString();
+}
 
 }  // namespace testdb
