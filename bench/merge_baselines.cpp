@@ -53,7 +53,7 @@ class Handle {
   ~Handle() { Reset(); }
   void Reset(T* pointer = nullptr) {
     if (pointer_) {
-      if constexpr (requires(T* t) { t->release(); }) pointer_->release();
+      if constexpr (requires(T * t) { t->release(); }) pointer_->release();
       else pointer_->dispose();
     }
     pointer_ = pointer;
@@ -84,7 +84,9 @@ class Message {
     std::fprintf(stderr, "merge_baselines: the result has no column %s\n", field);
     std::exit(1);
   }
-  bool IsNull(unsigned i) { return *reinterpret_cast<short*>(buffer_.data() + metadata_->getNullOffset(&status_, i)) != 0; }
+  bool IsNull(unsigned i) {
+    return *reinterpret_cast<short*>(buffer_.data() + metadata_->getNullOffset(&status_, i)) != 0;
+  }
   void SetNull(unsigned i, bool null) {
     *reinterpret_cast<short*>(buffer_.data() + metadata_->getNullOffset(&status_, i)) = null ? -1 : 0;
   }
@@ -124,8 +126,8 @@ class Session {
     Handle<IXpbBuilder> dpb(Master()->getUtilInterface()->getXpbBuilder(&status_, IXpbBuilder::DPB, nullptr, 0));
     dpb->insertString(&status_, isc_dpb_user_name, user.c_str());
     dpb->insertString(&status_, isc_dpb_password, password.c_str());
-    attachment_.Reset(Master()->getDispatcher()->attachDatabase(&status_, database.c_str(), dpb->getBufferLength(&status_),
-                                                                 dpb->getBuffer(&status_)));
+    attachment_.Reset(Master()->getDispatcher()->attachDatabase(
+        &status_, database.c_str(), dpb->getBufferLength(&status_), dpb->getBuffer(&status_)));
   }
 
   // A new database, owned by SYSDBA; forced writes are off so that generating a large store does
@@ -137,8 +139,8 @@ class Session {
     dpb->insertInt(&status_, isc_dpb_sql_dialect, 3);
     dpb->insertString(&status_, isc_dpb_set_db_charset, "WIN1252");
     dpb->insertInt(&status_, isc_dpb_force_write, 0);
-    attachment_.Reset(Master()->getDispatcher()->createDatabase(&status_, database.c_str(), dpb->getBufferLength(&status_),
-                                                                 dpb->getBuffer(&status_)));
+    attachment_.Reset(Master()->getDispatcher()->createDatabase(
+        &status_, database.c_str(), dpb->getBufferLength(&status_), dpb->getBuffer(&status_)));
   }
 
   void Detach() {
@@ -154,7 +156,8 @@ class Session {
     tpb->insertTag(&status_, isc_tpb_concurrency);
     tpb->insertTag(&status_, isc_tpb_wait);
     tpb->insertTag(&status_, readOnly ? isc_tpb_read : isc_tpb_write);
-    return Handle<ITransaction>(attachment_->startTransaction(&status_, tpb->getBufferLength(&status_), tpb->getBuffer(&status_)));
+    return Handle<ITransaction>(
+        attachment_->startTransaction(&status_, tpb->getBufferLength(&status_), tpb->getBuffer(&status_)));
   }
 
   void Commit(Handle<ITransaction>& transaction) {
@@ -163,8 +166,8 @@ class Session {
   }
 
   Handle<IStatement> Prepare(ITransaction* transaction, const std::string& sql) {
-    return Handle<IStatement>(attachment_->prepare(&status_, transaction, static_cast<unsigned>(sql.size()), sql.c_str(), 3,
-                                                   IStatement::PREPARE_PREFETCH_METADATA));
+    return Handle<IStatement>(attachment_->prepare(&status_, transaction, static_cast<unsigned>(sql.size()),
+                                                   sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA));
   }
 
   void Free(Handle<IStatement>& statement) {
@@ -340,7 +343,8 @@ void PrintDigest(Session& session) {
     digest.AddInteger(row.At<ISC_LONG>(0));
     digest.AddInteger(row.At<ISC_LONG>(1));
     const bool observationNull = row.IsNull(2);
-    digest.AddText(observationNull, observationNull ? std::string() : session.ReadBlob(reading.get(), row.At<ISC_QUAD>(2)));
+    digest.AddText(observationNull,
+                   observationNull ? std::string() : session.ReadBlob(reading.get(), row.At<ISC_QUAD>(2)));
     const bool temporaryNull = row.IsNull(3);
     digest.AddText(temporaryNull, temporaryNull ? std::string() : row.Varying(3));
     ++rows;
@@ -357,13 +361,16 @@ void PrintDigest(Session& session) {
 void PrintSelection(Session& session) {
   ThrowStatusWrapper& status = session.Status();
   Handle<ITransaction> reading = session.Start(true);
-  Handle<IStatement> select = session.Prepare(
-      reading.get(), "select count(*), coalesce(sum(8 + coalesce(octet_length(s.obs_observ), 0) + "
-                     "coalesce(octet_length(s.obs_temp), 0)), 0) from (" + SelectStatement() + ") s");
+  Handle<IStatement> select =
+      session.Prepare(reading.get(),
+                      "select count(*), coalesce(sum(8 + coalesce(octet_length(s.obs_observ), 0) + "
+                      "coalesce(octet_length(s.obs_temp), 0)), 0) from (" +
+                          SelectStatement() + ") s");
   Message row(status, select->getOutputMetadata(&status));
   Handle<IResultSet> cursor(select->openCursor(&status, reading.get(), nullptr, nullptr, row.Metadata(), 0));
   cursor->fetchNext(&status, row.Buffer());
-  std::printf("%lld %lld\n", static_cast<long long>(row.At<ISC_INT64>(0)), static_cast<long long>(row.At<ISC_INT64>(1)));
+  std::printf("%lld %lld\n", static_cast<long long>(row.At<ISC_INT64>(0)),
+              static_cast<long long>(row.At<ISC_INT64>(1)));
   cursor->close(&status);
   cursor.Closed();
   session.Free(select);
@@ -376,11 +383,13 @@ class TextMaker {
  public:
   explicit TextMaker(std::uint32_t seed) : random_(seed) {
     for (const char* word :
-         {"Observação", "cliente", "pediu", "entrega", "às", "14:30", "não", "'urgente'", "café", "pão", "São",
-          "Paulo", "rua", "nº", "ação", "mãe", "d'água", "endereço:", "referência", "ver", ":obs_temp", ":lja_codigo",
-          "\"frágil\"", "coração", "€", "Único", "«cuidado»", "troca", "Atenção:", "O'Brien", "pagamento", "cartão",
-          "crédito", "ligar", "antes", "portão", "fundos", "apto.", "bloco", "C:", "horário", "comercial", "sábado",
-          "é", "ª", "Ñandú", "Zoë", "größe", "—", "cpe_codigo:", "pedido", "loja", "devolução", "prazo"})
+         {"Observação", "cliente",     "pediu",      "entrega", "às",        "14:30",       "não",        "'urgente'",
+          "café",       "pão",         "São",        "Paulo",   "rua",       "nº",          "ação",       "mãe",
+          "d'água",     "endereço:",   "referência", "ver",     ":obs_temp", ":lja_codigo", "\"frágil\"", "coração",
+          "€",          "Único",       "«cuidado»",  "troca",   "Atenção:",  "O'Brien",     "pagamento",  "cartão",
+          "crédito",    "ligar",       "antes",      "portão",  "fundos",    "apto.",       "bloco",      "C:",
+          "horário",    "comercial",   "sábado",     "é",       "ª",         "Ñandú",       "Zoë",        "größe",
+          "—",          "cpe_codigo:", "pedido",     "loja",    "devolução", "prazo"})
       words_.push_back(FromSystem(word));
   }
 
@@ -421,11 +430,11 @@ void Generate(const std::string& database, long long rows, bool countSelected) {
   static const ISC_LONG kStores[] = {1, 2, 3, 7, 12};
   TextMaker maker(20240517);
   Handle<ITransaction> transaction = session.Start();
-  Handle<IStatement> order =
-      session.Prepare(transaction.get(), "insert into fatcppedido (lja_codigo, cpe_codigo, cpe_status) values (?, ?, ?)");
-  Handle<IStatement> observation = session.Prepare(
-      transaction.get(),
-      "insert into fatobservpedido (lja_codigo, cpe_codigo, obs_observ, obs_temp) values (?, ?, ?, ?)");
+  Handle<IStatement> order = session.Prepare(
+      transaction.get(), "insert into fatcppedido (lja_codigo, cpe_codigo, cpe_status) values (?, ?, ?)");
+  Handle<IStatement> observation =
+      session.Prepare(transaction.get(),
+                      "insert into fatobservpedido (lja_codigo, cpe_codigo, obs_observ, obs_temp) values (?, ?, ?, ?)");
   Message orderRow(status, order->getInputMetadata(&status));
   Message observationRow(status, observation->getInputMetadata(&status));
   long long selected = 0;

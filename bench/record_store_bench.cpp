@@ -83,8 +83,7 @@ int main(int argc, char** argv) {
   std::printf("rows: %d (walked %d, checksum %lld)\n", rows, walked, checksum);
   std::printf("append + set fields + post: %.3f s (%.0f ns/row)\n", appendSeconds, appendSeconds * 1e9 / rows);
   std::printf("first/next reading every field: %.3f s (%.0f ns/row)\n", walkSeconds, walkSeconds * 1e9 / rows);
-  std::printf("peak resident memory: %.1f MiB before, %.1f MiB after\n", peakBefore / 1048576.0,
-              peakAfter / 1048576.0);
+  std::printf("peak resident memory: %.1f MiB before, %.1f MiB after\n", peakBefore / 1048576.0, peakAfter / 1048576.0);
   std::printf("bytes per row: %.1f, of which text %.1f, beyond the text %.1f\n", perRow, textPerRow,
               perRow - textPerRow);
   return walked == rows ? 0 : 1;

@@ -103,7 +103,8 @@ void LogStatementChange(TMorvantaDataset& dataset, const AnsiString& operation, 
   WriteChange(dataset, false, operation, table, formName, queryName, [&dataset] {
     std::vector<LoggedValue> values;
     TParams& params = dataset.Params();
-    for (int i = 0; i < params.Count(); ++i) values.push_back({params[i].Name(), params[i].DataType(), params[i].AsString()});
+    for (int i = 0; i < params.Count(); ++i)
+      values.push_back({params[i].Name(), params[i].DataType(), params[i].AsString()});
     return values;
   });
 }

@@ -4,11 +4,11 @@
 
 namespace {
 constexpr std::array<const char*, 38> kNames = {
-    "UNKNOWN",    "STRING",    "SMALLINT", "INTEGER",  "WORD",       "BOOLEAN",    "FLOAT",     "CURRENCY",
-    "BCD",        "DATE",      "TIME",     "DATETIME", "BYTES",      "VARBYTES",   "AUTOINC",   "BLOB",
-    "MEMO",       "GRAPHIC",   "FMTMEMO",  "PARADOXOLE", "DBASEOLE", "TYPEDBINARY", "CURSOR",   "FIXEDCHAR",
-    "WIDESTRING", "LARGEINT",  "ADT",      "ARRAY",    "REFERENCE",  "DATASET",    "ORABLOB",   "ORACLOB",
-    "VARIANT",    "INTERFACE", "IDISPATCH", "GUID",    "TIMESTAMP",  "FMTBCD"};
+    "UNKNOWN",    "STRING",    "SMALLINT",  "INTEGER",    "WORD",      "BOOLEAN",     "FLOAT",   "CURRENCY",
+    "BCD",        "DATE",      "TIME",      "DATETIME",   "BYTES",     "VARBYTES",    "AUTOINC", "BLOB",
+    "MEMO",       "GRAPHIC",   "FMTMEMO",   "PARADOXOLE", "DBASEOLE",  "TYPEDBINARY", "CURSOR",  "FIXEDCHAR",
+    "WIDESTRING", "LARGEINT",  "ADT",       "ARRAY",      "REFERENCE", "DATASET",     "ORABLOB", "ORACLOB",
+    "VARIANT",    "INTERFACE", "IDISPATCH", "GUID",       "TIMESTAMP", "FMTBCD"};
 }  // namespace
 
 AnsiString FieldTypeName(int typeCode) {

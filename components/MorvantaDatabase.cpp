@@ -14,10 +14,9 @@ struct DriverProfile {
 
 constexpr DriverProfile kInterbaseProfile{"IBConnection", "Interbase", "getSQLDriverINTERBASE", "dbxint30.dll",
                                           "gds32.dll"};
-constexpr DriverProfile kFirebirdProfile{"IBConnection", "Interbase", "getSQLDriverINTERBASE",
-                                         "dbexpUIBfire15.dll", "fbclient.dll"};
-constexpr DriverProfile kOracleProfile{"OracleConnection", "Oracle", "getSQLDriverORACLE", "dbxora30.dll",
-                                       "oci.dll"};
+constexpr DriverProfile kFirebirdProfile{"IBConnection", "Interbase", "getSQLDriverINTERBASE", "dbexpUIBfire15.dll",
+                                         "fbclient.dll"};
+constexpr DriverProfile kOracleProfile{"OracleConnection", "Oracle", "getSQLDriverORACLE", "dbxora30.dll", "oci.dll"};
 constexpr DriverProfile kNoProfile{"", "", "", "", ""};
 
 // The parameter lines of a profile, joined by single carriage returns, none after the last.
@@ -75,8 +74,7 @@ void TMorvantaDatabase::ConfigureConnection(const AnsiString& kind, const AnsiSt
   } else if (kind == "Firebird") {
     profile = &kFirebirdProfile;
   }
-  if (profile != &kNoProfile)
-    parameters = ProfileParameters(profile == &kOracleProfile, database, userName, password);
+  if (profile != &kNoProfile) parameters = ProfileParameters(profile == &kOracleProfile, database, userName, password);
 
   SetConnectionName(profile->connectionName);
   Params().SetText(ToWide(parameters));

@@ -27,10 +27,14 @@ StatementKind ClassifyStatement(const AnsiString& text) {
 
 const char* OperationCode(StatementKind kind) {
   switch (kind) {
-    case StatementKind::Insert: return "I";
-    case StatementKind::Update: return "A";
-    case StatementKind::Delete: return "E";
-    default: return "";
+    case StatementKind::Insert:
+      return "I";
+    case StatementKind::Update:
+      return "A";
+    case StatementKind::Delete:
+      return "E";
+    default:
+      return "";
   }
 }
 
@@ -80,7 +84,9 @@ void TMorvantaDataset::ExecSQL() {
           if (source.IsNull()) target.Clear();
           else target.SetAsFloat(static_cast<double>(RoundToPrecision(floatPrecision_, source.AsFloat())));
           break;
-        default: target.SetValue(source.Value()); break;
+        default:
+          target.SetValue(source.Value());
+          break;
       }
     }
     InlineParamValues(*InternalQuery);

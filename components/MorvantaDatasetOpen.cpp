@@ -76,10 +76,18 @@ void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString&
       CopyParamType(target, source);
       switch (source.DataType()) {
         case ftDate:
-        case ftDateTime: target.SetAsString(DateTimeToDBText(source.AsDateTime())); break;
-        case ftString: target.SetAsString(source.AsString()); break;
-        case ftInteger: target.SetAsInteger(source.AsInteger()); break;
-        default: target.SetValue(source.Value()); break;
+        case ftDateTime:
+          target.SetAsString(DateTimeToDBText(source.AsDateTime()));
+          break;
+        case ftString:
+          target.SetAsString(source.AsString());
+          break;
+        case ftInteger:
+          target.SetAsInteger(source.AsInteger());
+          break;
+        default:
+          target.SetValue(source.Value());
+          break;
       }
     }
     if (dataSource_ && dataSource_->DataSet()) {
@@ -143,8 +151,8 @@ void TMorvantaDataset::FetchPacket() {
     const bool hasIntegerDefault =
         !Trim(defaultValueInteger_).empty() && TryStrToInt(Trim(defaultValueInteger_), integerDefault);
     double floatDefault = 0;
-    const bool hasFloatDefault = !Trim(defaultValueFloat_).empty() &&
-                                 TryStrToFloat(Trim(defaultValueFloat_), floatDefault, DecimalSeparator());
+    const bool hasFloatDefault =
+        !Trim(defaultValueFloat_).empty() && TryStrToFloat(Trim(defaultValueFloat_), floatDefault, DecimalSeparator());
     const AnsiString owner = QualifiedName();
 
     int packetCount = 0;

@@ -48,8 +48,9 @@ long double RoundToPrecision(int decimals, long double value) {
   const bool isDouble = static_cast<long double>(static_cast<double>(value)) == value;
   char buffer[128];
   std::to_chars_result written =
-      isDouble ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::scientific)
-               : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+      isDouble
+          ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::scientific)
+          : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
 
   // text is [-]d[.ddd]e(+|-)xx: the digits and the power of ten of the first one.
@@ -66,7 +67,7 @@ long double RoundToPrecision(int decimals, long double value) {
   // Digits kept: those whose place is at least ten to the power of -decimals.
   const long long keep = static_cast<long long>(exponent) + decimals + 1;
   if (keep >= static_cast<long long>(digits.size())) return value;  // already that precise
-  if (keep < 0) return 0.0L;                                          // below half a unit
+  if (keep < 0) return 0.0L;                                        // below half a unit
 
   std::string kept = keep == 0 ? std::string("0") : digits.substr(0, static_cast<std::size_t>(keep));
   if (digits[static_cast<std::size_t>(keep)] >= '5') {

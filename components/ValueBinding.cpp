@@ -44,7 +44,7 @@ AnsiString Quoted(std::string_view text) { return "'" + ReplaceAll(text, "'", "'
 // How one parameter name is written into the statement.
 struct Rendering {
   WideString name;
-  bool bound = false;  // a blob: its marker stays in the text
+  bool bound = false;   // a blob: its marker stays in the text
   bool number = false;  // written unquoted and may start with a minus sign
   WideString text;
 };
@@ -67,8 +67,8 @@ Rendering Render(TParam& param, bool permiteApostrofo, char decimalSeparator) {
   }
   if (IsFloatFamily(param.DataType())) {
     const TVariant& value = param.Value();
-    AnsiString text = value.GetKind() == TVariant::Kind::Float ? FloatToStr(value.AsFloat(), decimalSeparator)
-                                                                : value.AsString();
+    AnsiString text =
+        value.GetKind() == TVariant::Kind::Float ? FloatToStr(value.AsFloat(), decimalSeparator) : value.AsString();
     text = ReplaceAll(text, ",", ".");
     // A text that is no number is written as a quoted value: unquoted it would be statement text.
     r.number = IsNumericLiteral(text);
@@ -91,8 +91,8 @@ AnsiString DateTimeToDBText(const AnsiString& driverName, TDateTime value) {
   const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
   AnsiString text;
   if (driverName == "Oracle") {
-    text = TwoDigits(p.day) + "-" + AnsiString(kOracleMonthAbbreviations[static_cast<std::size_t>(p.month - 1)]) +
-           "-" + IntToStr(p.year);
+    text = TwoDigits(p.day) + "-" + AnsiString(kOracleMonthAbbreviations[static_cast<std::size_t>(p.month - 1)]) + "-" +
+           IntToStr(p.year);
     if (hasTime) text += " " + TwoDigits(p.hour) + "-" + TwoDigits(p.minute) + "-" + TwoDigits(p.second);
   } else if (driverName == "Interbase") {
     text = TwoDigits(p.day) + "." + TwoDigits(p.month) + "." + IntToStr(p.year);
@@ -171,7 +171,6 @@ AnsiString DateToSQLLiteral(const AnsiString& kind, TDateTime value) {
   if (kind == "O")
     text = IntToStr(p.day) + "-" + AnsiString(kTraceMonthAbbreviations[static_cast<std::size_t>(p.month - 1)]) + "-" +
            IntToStr(p.year);
-  else
-    text = IntToStr(p.day) + "." + IntToStr(p.month) + "." + IntToStr(p.year);
+  else text = IntToStr(p.day) + "." + IntToStr(p.month) + "." + IntToStr(p.year);
   return "'" + text + "'";
 }

@@ -16,8 +16,8 @@
 // on Oracle, lower case in the trace file's date literals.
 inline constexpr std::array<std::string_view, 12> kOracleMonthAbbreviations = {
     "JAN", "FEV", "MAR", "ABR", "MAI", "JUN", "JUL", "AGO", "SET", "OUT", "NOV", "DEZ"};
-inline constexpr std::array<std::string_view, 12> kTraceMonthAbbreviations = {
-    "jan", "fev", "mar", "abr", "mai", "jun", "jul", "ago", "set", "out", "nov", "dez"};
+inline constexpr std::array<std::string_view, 12> kTraceMonthAbbreviations = {"jan", "fev", "mar", "abr", "mai", "jun",
+                                                                              "jul", "ago", "set", "out", "nov", "dez"};
 
 // The text a date parameter carries for the database kind: "05.01.2007 10:07:03" on Interbase,
 // "05-JAN-2007 10-07-03" on Oracle; the time part only when hour, minute or second is not zero

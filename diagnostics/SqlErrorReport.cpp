@@ -6,8 +6,8 @@ AnsiString LastSQLText;
 
 bool IsDiagnosticMode() { return AnsiUpperCase(ParamStr(1)) == "-Q"; }
 
-bool ShowSQLError(TSQLQuery& query, const Exception& error, const AnsiString& formName,
-                  const AnsiString& componentName, const AnsiString& unitName) {
+bool ShowSQLError(TSQLQuery& query, const Exception& error, const AnsiString& formName, const AnsiString& componentName,
+                  const AnsiString& unitName) {
   bool shown = false;
   if (!IsDiagnosticMode()) return shown;
   try {
@@ -20,7 +20,8 @@ bool ShowSQLError(TSQLQuery& query, const Exception& error, const AnsiString& fo
                      {"SQL", LastSQLText}};
     report.TableHeader = {"Parametro", "Valor"};
     TParams& params = query.Params();
-    for (int i = 0; i < params.Count(); ++i) report.TableRows.push_back({ToAnsi(params[i].Name()), params[i].AsString()});
+    for (int i = 0; i < params.Count(); ++i)
+      report.TableRows.push_back({ToAnsi(params[i].Name()), params[i].AsString()});
     UserInteraction().ShowReport(report);
     shown = true;
   } catch (...) {

@@ -33,8 +33,7 @@ AnsiString RenderStatement(const AnsiString& text, TParams& params, const AnsiSt
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
   std::vector<AnsiString> names;
   for (int i = 0; i < params.Count(); ++i) names.push_back(ToAnsi(params[i].Name()));
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return CompareText(names[a], names[b]) > 0; });
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return CompareText(names[a], names[b]) > 0; });
   std::vector<bool> used(order.size(), false);
   AnsiString out;
   out.reserve(text.size());
@@ -119,8 +118,8 @@ void WriteSQLTrace(TSQLQuery& query, const AnsiString& datasetName, const AnsiSt
   try {
     std::filesystem::path path(ToSystem(SQLTraceFileName()));
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
-    AnsiString header = "MorvantaDataset: " + datasetName + " Base: " + databaseName + " " + "Data/Hora: " +
-                        FormatNow(D_FMT) + "-" + FormatNow(T_FMT) + " Form: " + formName;
+    AnsiString header = "MorvantaDataset: " + datasetName + " Base: " + databaseName + " " +
+                        "Data/Hora: " + FormatNow(D_FMT) + "-" + FormatNow(T_FMT) + " Form: " + formName;
     WriteEntry(SQLTraceFileName(), header, rendered);
   } catch (...) {
     // The trace never disturbs the statement it records.

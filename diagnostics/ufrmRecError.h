@@ -14,8 +14,8 @@ extern AnsiString LastSQLText;
 // In diagnostic mode shows the report of a failed statement (form, unit, component, error, the
 // last traced statement and the query's parameters) and returns true once it was closed.
 // Outside diagnostic mode, or when the report cannot be shown, returns false.
-bool ShowSQLError(TSQLQuery& query, const Exception& error, const AnsiString& formName,
-                  const AnsiString& componentName, const AnsiString& unitName);
+bool ShowSQLError(TSQLQuery& query, const Exception& error, const AnsiString& formName, const AnsiString& componentName,
+                  const AnsiString& unitName);
 
 // Renders the query's statement with its parameter values, keeps it in LastSQLText and, unless it
 // touches the change-log tables, appends an entry to the trace file.

@@ -30,8 +30,9 @@ double ReadDouble(const AnsiString& bytes) {
 
 void SetValue(TParam& param, const AnsiString& chunk, int decimals, const AnsiString& driver) {
   if (chunk.empty()) return;  // stays null
-  static constexpr TFieldType kTypes[] = {ftString, ftInteger, ftFloat, ftCurrency, ftBCD, ftFMTBcd, ftBlob,
-                                          ftOraBlob, ftMemo, ftDate, ftDateTime, ftSmallint, ftFixedChar, ftBoolean};
+  static constexpr TFieldType kTypes[] = {ftString,   ftInteger,  ftFloat,     ftCurrency, ftBCD,
+                                          ftFMTBcd,   ftBlob,     ftOraBlob,   ftMemo,     ftDate,
+                                          ftDateTime, ftSmallint, ftFixedChar, ftBoolean};
   const TFieldType type = kTypes[static_cast<unsigned char>(chunk[0]) % std::size(kTypes)];
   const AnsiString body = chunk.substr(1);
   const bool asText = (static_cast<unsigned char>(chunk[0]) / std::size(kTypes)) % 2 == 1;
@@ -68,8 +69,12 @@ void SetValue(TParam& param, const AnsiString& chunk, int decimals, const AnsiSt
       param.SetValue(TVariant(DateTimeToDBText(driver, value)));
       break;
     }
-    case ftBoolean: param.SetValue(TVariant(!body.empty() && body[0] % 2 == 1)); break;
-    default: param.SetValue(TVariant(body)); break;
+    case ftBoolean:
+      param.SetValue(TVariant(!body.empty() && body[0] % 2 == 1));
+      break;
+    default:
+      param.SetValue(TVariant(body));
+      break;
   }
 }
 
@@ -95,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < params.Count() && static_cast<std::size_t>(i) + 1 < parts.size(); ++i)
     SetValue(params[i], parts[static_cast<std::size_t>(i) + 1], decimals, driver);
   // A parameter whose name the text does not hold as a marker, possibly a prefix of others.
-  if (flags & 128 && parts.size() > 1) SetValue(params.CreateParam(ftUnknown, ToWide(parts.back().substr(0, 8)), ptInput),
-                                                parts.back(), decimals, driver);
+  if (flags & 128 && parts.size() > 1)
+    SetValue(params.CreateParam(ftUnknown, ToWide(parts.back().substr(0, 8)), ptInput), parts.back(), decimals, driver);
 
   const WideString rendered = InlineParamValues(statement, params, permiteApostrofo, separator);
   for (char16_t c : rendered) Check(c != u'"' && c != u'`');

@@ -53,10 +53,11 @@ AnsiString ObservationUpdateStatement() {
 }
 
 AnsiString ObservationSelectStatement() {
-  return AnsiString(" select fatobservpedido.* \r from \r    fatobservpedido \r    join fatcppedido on \r"
-                    "        fatcppedido.lja_codigo = fatobservpedido.lja_codigo and \r"
-                    "        fatcppedido.cpe_codigo = fatobservpedido.cpe_codigo \r where \r"
-                    "    fatcppedido.cpe_status = ") +
+  return AnsiString(
+             " select fatobservpedido.* \r from \r    fatobservpedido \r    join fatcppedido on \r"
+             "        fatcppedido.lja_codigo = fatobservpedido.lja_codigo and \r"
+             "        fatcppedido.cpe_codigo = fatobservpedido.cpe_codigo \r where \r"
+             "    fatcppedido.cpe_status = ") +
          QuotedSQLString("W") + " and " + "\r" +
          "    (fatobservpedido.obs_temp is not null and fatobservpedido.obs_temp <> " + QuotedSQLString("") + ")";
 }

@@ -53,6 +53,6 @@ class TComponent {
   std::int32_t tag_ = 0;
   bool designing_ = false;
   bool destroying_ = false;
-  std::vector<TComponent*> components_;     // owned, in creation order
-  std::vector<TComponent*> freeNotifies_;   // told when this component goes
+  std::vector<TComponent*> components_;    // owned, in creation order
+  std::vector<TComponent*> freeNotifies_;  // told when this component goes
 };

@@ -16,12 +16,39 @@
 class TDataSet;
 class TDataSource;
 
-enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
-                     dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening };
+enum TDataSetState {
+  dsInactive,
+  dsBrowse,
+  dsEdit,
+  dsInsert,
+  dsSetKey,
+  dsCalcFields,
+  dsFilter,
+  dsNewValue,
+  dsOldValue,
+  dsCurValue,
+  dsBlockRead,
+  dsInternalCalc,
+  dsOpening
+};
 
-enum TDataEvent { deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
-                  deUpdateRecord, deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange,
-                  deFocusControl, deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange };
+enum TDataEvent {
+  deFieldChange,
+  deRecordChange,
+  deDataSetChange,
+  deDataSetScroll,
+  deLayoutChange,
+  deUpdateRecord,
+  deUpdateState,
+  deCheckBrowseMode,
+  dePropertyChange,
+  deFieldListChange,
+  deFocusControl,
+  deParentScroll,
+  deConnectChange,
+  deReconcileError,
+  deDisabledStateChange
+};
 
 // The definition of one field: name, type, size and whether a value is required.
 class TFieldDef {
@@ -118,7 +145,7 @@ class TDataSet : public TComponent {
 
   TDataSetState State() const { return state_; }
   bool Active() const { return state_ != dsInactive; }
-  void Open();   // no effect when already active
+  void Open();  // no effect when already active
   void Close();
   void SetActive(bool value) { value ? Open() : Close(); }
 
@@ -127,7 +154,7 @@ class TDataSet : public TComponent {
   TField& Fields(int index) const { return *fields_.at(static_cast<std::size_t>(index)); }
   TField& FieldByName(std::u16string_view name) const;  // ignores case; EDatabaseError when missing
   TField& FieldByName(std::string_view name) const;
-  TField* FindField(std::u16string_view name) const;    // ignores case; nullptr when missing
+  TField* FindField(std::u16string_view name) const;  // ignores case; nullptr when missing
   TField* FindField(std::string_view name) const;
 
   void Append();
@@ -175,7 +202,7 @@ class TDataSet : public TComponent {
   virtual void DoBeforeEdit();
   virtual void DoAfterEdit();
   virtual void DoBeforePost();
-  virtual void DoAfterPost();    // once the row is in the set; an error here reaches the poster
+  virtual void DoAfterPost();  // once the row is in the set; an error here reaches the poster
   virtual void DoBeforeCancel();
   virtual void DoAfterCancel();
   virtual void DoBeforeDelete();
@@ -199,14 +226,14 @@ class TDataSet : public TComponent {
   // Stores the edit buffer: as a new row at `position` (inserting) or over the current row.
   virtual void InternalPost(bool inserting, int position);
   virtual void InternalCancel();
-  virtual void InternalDelete();      // removes the current row
+  virtual void InternalDelete();  // removes the current row
   // A field's value: the edit buffer's while a record is inserted or edited, the current row's
   // otherwise; with `old`, always the stored row's (null for a record being inserted).
   virtual FieldValue ReadField(int index, bool old) const;
   virtual void WriteField(int index, const FieldValue& value);
 
   void SetState(TDataSetState state) { state_ = state; }
-  void CreateFields();   // builds the field objects from FieldDefs
+  void CreateFields();  // builds the field objects from FieldDefs
   void DestroyFields();
   // The record being inserted or edited lives in the edit buffer (also while the state is
   // switched to a calculation state during a post).
@@ -240,7 +267,7 @@ class TDataSet : public TComponent {
   bool modified_ = false;
   bool eof_ = true;
   bool bof_ = true;
-  int insertPosition_ = 0;  // where the record being inserted will be stored
+  int insertPosition_ = 0;                  // where the record being inserted will be stored
   bool savedEof_ = true, savedBof_ = true;  // position flags to restore when an insert is cancelled
 
  protected:

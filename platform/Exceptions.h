@@ -18,11 +18,11 @@ class Exception : public std::exception {
   AnsiString message_;
 };
 
-#define MORVANTA_EXCEPTION_CLASS(Name, Base)                              \
-  class Name : public Base {                                              \
-   public:                                                                \
-    using Base::Base;                                                     \
-    const char* ClassName() const noexcept override { return #Name; }     \
+#define MORVANTA_EXCEPTION_CLASS(Name, Base)                          \
+  class Name : public Base {                                          \
+   public:                                                            \
+    using Base::Base;                                                 \
+    const char* ClassName() const noexcept override { return #Name; } \
   };
 
 // The silent abort: an error that no handler reports to the user.

@@ -123,12 +123,9 @@ bool ParseBoolean(std::string_view input, bool& value) {
 AnsiString DateTimeText(TFieldType type, TDateTime value) {
   DateTimeParts p = DecodeDateTime(value);
   char buffer[48];
-  if (type == ftTime)
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", p.hour, p.minute, p.second);
-  else if (type == ftDate)
-    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", p.day, p.month, p.year);
-  else
-    return TVariant::FromDateTime(value).AsString();
+  if (type == ftTime) std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", p.hour, p.minute, p.second);
+  else if (type == ftDate) std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", p.day, p.month, p.year);
+  else return TVariant::FromDateTime(value).AsString();
   return buffer;
 }
 
@@ -152,7 +149,11 @@ void TFieldDefs::Add(WideString name, TFieldType type, int size, bool required) 
 // ---- TField: reading ----
 
 TField::TField(TDataSet& dataSet, int index, WideString name, TFieldType type, int size)
-    : dataSet_(dataSet), index_(index), name_(std::move(name)), dataType_(type), kind_(ValueKindOf(type)),
+    : dataSet_(dataSet),
+      index_(index),
+      name_(std::move(name)),
+      dataType_(type),
+      kind_(ValueKindOf(type)),
       size_(size) {}
 
 bool TField::IsNull() const { return dataSet_.ReadField(index_, false).isNull; }
@@ -165,11 +166,16 @@ AnsiString TField::AsString() const {
   const FieldValue v = dataSet_.ReadField(index_, false);
   if (v.isNull) return AnsiString();
   switch (kind_) {
-    case ValueKind::Text: return AnsiString(v.text);
-    case ValueKind::Integer: return IntToStr(v.integer);
-    case ValueKind::Float: return FloatToStr(v.real, DecimalSeparator());
-    case ValueKind::DateTime: return DateTimeText(dataType_, v.real);
-    case ValueKind::Boolean: return v.integer ? "True" : "False";
+    case ValueKind::Text:
+      return AnsiString(v.text);
+    case ValueKind::Integer:
+      return IntToStr(v.integer);
+    case ValueKind::Float:
+      return FloatToStr(v.real, DecimalSeparator());
+    case ValueKind::DateTime:
+      return DateTimeText(dataType_, v.real);
+    case ValueKind::Boolean:
+      return v.integer ? "True" : "False";
   }
   return AnsiString();
 }
@@ -184,8 +190,10 @@ std::int64_t TField::AsInteger() const {
       return i;
     }
     case ValueKind::Float:
-    case ValueKind::DateTime: return RoundToInteger(v.real, FloatToStr(v.real));
-    default: return v.integer;
+    case ValueKind::DateTime:
+      return RoundToInteger(v.real, FloatToStr(v.real));
+    default:
+      return v.integer;
   }
 }
 
@@ -199,8 +207,10 @@ double TField::AsFloat() const {
       return d;
     }
     case ValueKind::Float:
-    case ValueKind::DateTime: return v.real;
-    default: return static_cast<double>(v.integer);
+    case ValueKind::DateTime:
+      return v.real;
+    default:
+      return static_cast<double>(v.integer);
   }
 }
 
@@ -214,8 +224,10 @@ TDateTime TField::AsDateTime() const {
       return d;
     }
     case ValueKind::Float:
-    case ValueKind::DateTime: return v.real;
-    default: return static_cast<double>(v.integer);
+    case ValueKind::DateTime:
+      return v.real;
+    default:
+      return static_cast<double>(v.integer);
   }
 }
 
@@ -229,19 +241,26 @@ bool TField::AsBoolean() const {
       return b;
     }
     case ValueKind::Float:
-    case ValueKind::DateTime: return v.real != 0;
-    default: return v.integer != 0;
+    case ValueKind::DateTime:
+      return v.real != 0;
+    default:
+      return v.integer != 0;
   }
 }
 
 TVariant TField::ToVariant(const FieldValue& v) const {
   if (v.isNull) return TVariant::Null();
   switch (kind_) {
-    case ValueKind::Text: return TVariant(AnsiString(v.text));
-    case ValueKind::Integer: return TVariant(v.integer);
-    case ValueKind::Float: return TVariant(v.real);
-    case ValueKind::DateTime: return TVariant::FromDateTime(v.real);
-    case ValueKind::Boolean: return TVariant(v.integer != 0);
+    case ValueKind::Text:
+      return TVariant(AnsiString(v.text));
+    case ValueKind::Integer:
+      return TVariant(v.integer);
+    case ValueKind::Float:
+      return TVariant(v.real);
+    case ValueKind::DateTime:
+      return TVariant::FromDateTime(v.real);
+    case ValueKind::Boolean:
+      return TVariant(v.integer != 0);
   }
   return TVariant::Null();
 }
@@ -290,9 +309,12 @@ void TField::SetAsInteger(std::int64_t value) {
       return Write(FieldValue::OfText(text));
     }
     case ValueKind::Float:
-    case ValueKind::DateTime: return Write(FieldValue::OfReal(static_cast<double>(value)));
-    case ValueKind::Boolean: return Write(FieldValue::OfInteger(value != 0 ? 1 : 0));
-    default: return Write(FieldValue::OfInteger(value));
+    case ValueKind::DateTime:
+      return Write(FieldValue::OfReal(static_cast<double>(value)));
+    case ValueKind::Boolean:
+      return Write(FieldValue::OfInteger(value != 0 ? 1 : 0));
+    default:
+      return Write(FieldValue::OfInteger(value));
   }
 }
 
@@ -302,9 +324,12 @@ void TField::SetAsFloat(double value) {
       const AnsiString text = FloatToStr(value, DecimalSeparator());
       return Write(FieldValue::OfText(text));
     }
-    case ValueKind::Integer: return Write(FieldValue::OfInteger(RoundToInteger(value, FloatToStr(value))));
-    case ValueKind::Boolean: return Write(FieldValue::OfInteger(value != 0 ? 1 : 0));
-    default: return Write(FieldValue::OfReal(value));
+    case ValueKind::Integer:
+      return Write(FieldValue::OfInteger(RoundToInteger(value, FloatToStr(value))));
+    case ValueKind::Boolean:
+      return Write(FieldValue::OfInteger(value != 0 ? 1 : 0));
+    default:
+      return Write(FieldValue::OfReal(value));
   }
 }
 
@@ -314,29 +339,41 @@ void TField::SetAsDateTime(TDateTime value) {
       const AnsiString text = DateTimeText(dataType_, value);
       return Write(FieldValue::OfText(text));
     }
-    case ValueKind::Integer: return Write(FieldValue::OfInteger(RoundToInteger(value, FloatToStr(value))));
-    case ValueKind::Boolean: return Write(FieldValue::OfInteger(value != 0 ? 1 : 0));
-    default: return Write(FieldValue::OfReal(value));
+    case ValueKind::Integer:
+      return Write(FieldValue::OfInteger(RoundToInteger(value, FloatToStr(value))));
+    case ValueKind::Boolean:
+      return Write(FieldValue::OfInteger(value != 0 ? 1 : 0));
+    default:
+      return Write(FieldValue::OfReal(value));
   }
 }
 
 void TField::SetAsBoolean(bool value) {
   switch (kind_) {
-    case ValueKind::Text: return Write(FieldValue::OfText(value ? "True" : "False"));
+    case ValueKind::Text:
+      return Write(FieldValue::OfText(value ? "True" : "False"));
     case ValueKind::Float:
-    case ValueKind::DateTime: return Write(FieldValue::OfReal(value ? 1 : 0));
-    default: return Write(FieldValue::OfInteger(value ? 1 : 0));
+    case ValueKind::DateTime:
+      return Write(FieldValue::OfReal(value ? 1 : 0));
+    default:
+      return Write(FieldValue::OfInteger(value ? 1 : 0));
   }
 }
 
 void TField::SetValue(const TVariant& value) {
   switch (value.GetKind()) {
     case TVariant::Kind::Unassigned:
-    case TVariant::Kind::Null: return Clear();
-    case TVariant::Kind::Boolean: return SetAsBoolean(value.AsBoolean());
-    case TVariant::Kind::Integer: return SetAsInteger(value.AsInteger());
-    case TVariant::Kind::Float: return SetAsFloat(value.AsFloat());
-    case TVariant::Kind::DateTime: return SetAsDateTime(value.AsDateTime());
-    case TVariant::Kind::String: return SetAsString(value.StringRef());
+    case TVariant::Kind::Null:
+      return Clear();
+    case TVariant::Kind::Boolean:
+      return SetAsBoolean(value.AsBoolean());
+    case TVariant::Kind::Integer:
+      return SetAsInteger(value.AsInteger());
+    case TVariant::Kind::Float:
+      return SetAsFloat(value.AsFloat());
+    case TVariant::Kind::DateTime:
+      return SetAsDateTime(value.AsDateTime());
+    case TVariant::Kind::String:
+      return SetAsString(value.StringRef());
   }
 }

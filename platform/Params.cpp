@@ -5,8 +5,8 @@
 namespace {
 
 bool IsNameChar(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
-         c == u'$' || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7);
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'$' ||
+         (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7);
 }
 
 }  // namespace
@@ -44,12 +44,23 @@ void TParam::SetAsMemo(AnsiString value) {
 void TParam::SetValue(TVariant value) {
   if (dataType_ == ftUnknown) {
     switch (value.GetKind()) {
-      case TVariant::Kind::Boolean: dataType_ = ftBoolean; break;
-      case TVariant::Kind::Integer: dataType_ = ftInteger; break;
-      case TVariant::Kind::Float: dataType_ = ftFloat; break;
-      case TVariant::Kind::DateTime: dataType_ = ftDateTime; break;
-      case TVariant::Kind::String: dataType_ = ftString; break;
-      default: break;
+      case TVariant::Kind::Boolean:
+        dataType_ = ftBoolean;
+        break;
+      case TVariant::Kind::Integer:
+        dataType_ = ftInteger;
+        break;
+      case TVariant::Kind::Float:
+        dataType_ = ftFloat;
+        break;
+      case TVariant::Kind::DateTime:
+        dataType_ = ftDateTime;
+        break;
+      case TVariant::Kind::String:
+        dataType_ = ftString;
+        break;
+      default:
+        break;
     }
   }
   value_ = std::move(value);

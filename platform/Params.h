@@ -90,7 +90,7 @@ class TParams {
 // The parameter parser: a marker is a colon followed by a name, outside quoted literals ('...' and
 // "...") and comments (-- to the line end, /* ... */). A doubled colon stands for one colon.
 struct ParsedStatement {
-  WideString positional;            // the text with every marker replaced by '?'
-  std::vector<WideString> names;    // one per marker, in text order
+  WideString positional;          // the text with every marker replaced by '?'
+  std::vector<WideString> names;  // one per marker, in text order
 };
 ParsedStatement ParseParameterMarkers(std::u16string_view sql);

@@ -29,18 +29,23 @@ ValueKind ValueKindOf(TFieldType type) {
     case ftInteger:
     case ftWord:
     case ftAutoInc:
-    case ftLargeint: return ValueKind::Integer;
+    case ftLargeint:
+      return ValueKind::Integer;
     case ftFloat:
     case ftCurrency:
     case ftBCD:
-    case ftFMTBcd: return ValueKind::Float;
+    case ftFMTBcd:
+      return ValueKind::Float;
     case ftDate:
     case ftTime:
     case ftDateTime:
     case ftTimeStamp:
-    case ftOraTimeStamp: return ValueKind::DateTime;
-    case ftBoolean: return ValueKind::Boolean;
-    default: return ValueKind::Text;
+    case ftOraTimeStamp:
+      return ValueKind::DateTime;
+    case ftBoolean:
+      return ValueKind::Boolean;
+    default:
+      return ValueKind::Text;
   }
 }
 
@@ -133,8 +138,7 @@ std::size_t RecordStore::EncodedSize(const RecordBuffer& buffer) const {
   std::size_t size = fixedSize_;
   for (std::size_t f = 0; f < kinds_.size(); ++f)
     if (kinds_[f] == ValueKind::Text && !buffer.cells_[f].isNull) size += buffer.cells_[f].text.size();
-  if (size > std::numeric_limits<std::uint32_t>::max())
-    throw EDatabaseError("Record size exceeds the maximum of 4 GB");
+  if (size > std::numeric_limits<std::uint32_t>::max()) throw EDatabaseError("Record size exceeds the maximum of 4 GB");
   return size;
 }
 

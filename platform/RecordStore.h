@@ -77,8 +77,8 @@ class RecordStore {
 
  private:
   struct Layout {
-    std::uint32_t slot;      // offset of the 8-byte value or the 4-byte text end
-    std::int32_t prevText;   // slot of the previous text field's end, -1 for the first text
+    std::uint32_t slot;     // offset of the 8-byte value or the 4-byte text end
+    std::int32_t prevText;  // slot of the previous text field's end, -1 for the first text
   };
 
   // Blocks of row slices, freed all at once.
@@ -86,7 +86,7 @@ class RecordStore {
     std::vector<std::unique_ptr<std::byte[]>> blocks;
     std::byte* free = nullptr;  // unused tail of the newest block
     std::size_t freeSize = 0;
-    std::size_t bytes = 0;      // total size of the blocks
+    std::size_t bytes = 0;  // total size of the blocks
     std::byte* Allocate(std::size_t size);
     std::size_t Used() const { return bytes - freeSize; }
   };
@@ -99,7 +99,7 @@ class RecordStore {
 
   std::vector<ValueKind> kinds_;
   std::vector<Layout> layout_;
-  std::uint32_t fixedSize_ = 0;   // bitmap and slots; the text bytes follow
+  std::uint32_t fixedSize_ = 0;  // bitmap and slots; the text bytes follow
   std::int32_t lastTextSlot_ = -1;
 
   std::vector<std::byte*> rows_;

@@ -52,8 +52,9 @@ void TSQLConnection::SetConnected(bool value) {
 void TSQLConnection::Connect() {
   if (Trim(driverName_).empty()) throw EDatabaseError("Cannot connect: no driver name is set");
   if (SameText(driverName_, "Oracle"))
-    throw EDatabaseError("Cannot connect: there is no Oracle driver on this platform; only InterBase and Firebird "
-                         "databases (driver name \"Interbase\") can be reached");
+    throw EDatabaseError(
+        "Cannot connect: there is no Oracle driver on this platform; only InterBase and Firebird "
+        "databases (driver name \"Interbase\") can be reached");
   if (!IsFirebirdDriver(driverName_)) throw EDatabaseError("Cannot connect: unknown driver \"" + driverName_ + "\"");
   // Nothing asks for credentials on this platform; a login handler may still fill them in.
   if (loginPrompt_ && OnLogin) OnLogin(*this, params_);

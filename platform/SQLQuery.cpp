@@ -69,7 +69,8 @@ void TSQLQuery::SQLChanged() {
 }
 
 FirebirdSession& TSQLQuery::OpenSession() {
-  if (!connection_) throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("query") : Name()));
+  if (!connection_)
+    throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("query") : Name()));
   if (!connection_->Connected()) connection_->Open();
   return connection_->Session();
 }

@@ -31,15 +31,17 @@ AnsiString Quoted(std::string_view text, char quote) {
 std::vector<WideString> InputNames(FirebirdSession& session, const AnsiString& storedName) {
   Firebird::ITransaction* transaction = session.MetadataTransaction();
   // Metadata is UTF-8 whatever the connection's character set.
-  FirebirdStatement lookup(session, transaction,
-                           ToSystem("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = " +
-                                    Quoted(storedName, '\'') +
-                                    " AND RDB$PACKAGE_NAME IS NULL AND RDB$PARAMETER_TYPE = 0 "
-                                    "ORDER BY RDB$PARAMETER_NUMBER"));
+  FirebirdStatement lookup(
+      session, transaction,
+      ToSystem("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = " +
+               Quoted(storedName, '\'') +
+               " AND RDB$PACKAGE_NAME IS NULL AND RDB$PARAMETER_TYPE = 0 "
+               "ORDER BY RDB$PARAMETER_NUMBER"));
   fb::Status status;
-  fb::ResultSetHandle rows(lookup.Handle()->openCursor(&status, transaction, nullptr, nullptr, lookup.OutputMetadata(), 0));
-  fb::RowValues row(fb::DescribeColumns(lookup.OutputMetadata(), true), lookup.OutputMetadata()->getMessageLength(&status),
-                    true, nullptr);
+  fb::ResultSetHandle rows(
+      lookup.Handle()->openCursor(&status, transaction, nullptr, nullptr, lookup.OutputMetadata(), 0));
+  fb::RowValues row(fb::DescribeColumns(lookup.OutputMetadata(), true),
+                    lookup.OutputMetadata()->getMessageLength(&status), true, nullptr);
   std::vector<WideString> names;
   while (rows->fetchNext(&status, row.Buffer()) == Firebird::IStatus::RESULT_OK) {
     row.NewRow();
@@ -90,7 +92,8 @@ void TSQLStoredProc::SetPrepared(bool value) {
     return;
   }
   if (prepared_) return;
-  if (!connection_) throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("stored procedure") : Name()));
+  if (!connection_)
+    throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("stored procedure") : Name()));
   if (!connection_->Connected()) connection_->Open();
   try {
     Prepare(connection_->Session());
@@ -117,8 +120,9 @@ void TSQLStoredProc::Prepare(FirebirdSession& session) {
   fb::MetadataRef inputMetadata(statement_->Handle()->getInputMetadata(&status));
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     const auto index = static_cast<unsigned>(i);
-    TFieldType type = fb::FieldTypeOf(inputMetadata->getType(&status, index) & ~1u,
-                                      inputMetadata->getSubType(&status, index), inputMetadata->getScale(&status, index));
+    TFieldType type =
+        fb::FieldTypeOf(inputMetadata->getType(&status, index) & ~1u, inputMetadata->getSubType(&status, index),
+                        inputMetadata->getScale(&status, index));
     TParam& param = params_.CreateParam(type, inputs[i], ptInput);
     if (TParam* old = previous.FindParam(std::u16string_view(inputs[i])); old && old->ParamType() != ptOutput) {
       param.SetValue(old->Value());
@@ -131,7 +135,8 @@ void TSQLStoredProc::Prepare(FirebirdSession& session) {
 }
 
 void TSQLStoredProc::ExecProc() {
-  if (!connection_) throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("stored procedure") : Name()));
+  if (!connection_)
+    throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("stored procedure") : Name()));
   if (!connection_->Connected()) connection_->Open();
   FirebirdSession& session = connection_->Session();
   if (!prepared_ || !statement_) Prepare(session);  // raises what the server says
@@ -147,10 +152,9 @@ void TSQLStoredProc::ExecProc() {
   fb::Status status;
   const unsigned outputLength = outputMetadata->getMessageLength(&status);
   session.RunWriting([&](Firebird::ITransaction* transaction) {
-    fb::RowValues results(fb::DescribeColumns(outputMetadata, session.Settings().Utf8Text()), outputLength,
-                          session.Settings().trimChar, [&](ISC_QUAD id, std::string& out) {
-                            fb::ReadBlob(session.Attachment(), transaction, id, out);
-                          });
+    fb::RowValues results(
+        fb::DescribeColumns(outputMetadata, session.Settings().Utf8Text()), outputLength, session.Settings().trimChar,
+        [&](ISC_QUAD id, std::string& out) { fb::ReadBlob(session.Attachment(), transaction, id, out); });
     input_->Build(inputs, session.Attachment(), transaction, session.Settings().Utf8Text(),
                   !session.Settings().charSet.empty());
     statement_->Execute(transaction, *input_, results.Count() > 0 ? results.Buffer() : nullptr);

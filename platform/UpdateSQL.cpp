@@ -2,9 +2,12 @@
 
 TWideStringList& TUpdateSQL::SQL(TUpdateKind kind) {
   switch (kind) {
-    case ukInsert: return insertSQL_;
-    case ukDelete: return deleteSQL_;
+    case ukInsert:
+      return insertSQL_;
+    case ukDelete:
+      return deleteSQL_;
     case ukModify:
-    default: return modifySQL_;
+    default:
+      return modifySQL_;
   }
 }

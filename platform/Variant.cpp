@@ -33,21 +33,25 @@ const AnsiString& TVariant::StringRef() const {
 AnsiString TVariant::AsString() const {
   switch (kind_) {
     case Kind::Unassigned:
-    case Kind::Null: return AnsiString();
-    case Kind::Boolean: return std::get<bool>(value_) ? "True" : "False";
-    case Kind::Integer: return IntToStr(std::get<std::int64_t>(value_));
-    case Kind::Float: return FloatToStr(std::get<double>(value_));
+    case Kind::Null:
+      return AnsiString();
+    case Kind::Boolean:
+      return std::get<bool>(value_) ? "True" : "False";
+    case Kind::Integer:
+      return IntToStr(std::get<std::int64_t>(value_));
+    case Kind::Float:
+      return FloatToStr(std::get<double>(value_));
     case Kind::DateTime: {
       DateTimeParts p = DecodeDateTime(std::get<double>(value_));
       char buffer[48];
       if (p.hour || p.minute || p.second)
         std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d %02d:%02d:%02d", p.day, p.month, p.year, p.hour, p.minute,
                       p.second);
-      else
-        std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", p.day, p.month, p.year);
+      else std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", p.day, p.month, p.year);
       return buffer;
     }
-    case Kind::String: return std::get<AnsiString>(value_);
+    case Kind::String:
+      return std::get<AnsiString>(value_);
   }
   return AnsiString();
 }
@@ -55,11 +59,15 @@ AnsiString TVariant::AsString() const {
 std::int64_t TVariant::AsInteger() const {
   switch (kind_) {
     case Kind::Unassigned:
-    case Kind::Null: return 0;
-    case Kind::Boolean: return std::get<bool>(value_) ? -1 : 0;
-    case Kind::Integer: return std::get<std::int64_t>(value_);
+    case Kind::Null:
+      return 0;
+    case Kind::Boolean:
+      return std::get<bool>(value_) ? -1 : 0;
+    case Kind::Integer:
+      return std::get<std::int64_t>(value_);
     case Kind::Float:
-    case Kind::DateTime: return std::llround(std::get<double>(value_));
+    case Kind::DateTime:
+      return std::llround(std::get<double>(value_));
     case Kind::String: {
       std::int64_t v = 0;
       if (TryStrToInt(std::get<AnsiString>(value_), v)) return v;
@@ -74,11 +82,15 @@ std::int64_t TVariant::AsInteger() const {
 double TVariant::AsFloat() const {
   switch (kind_) {
     case Kind::Unassigned:
-    case Kind::Null: return 0;
-    case Kind::Boolean: return std::get<bool>(value_) ? -1 : 0;
-    case Kind::Integer: return static_cast<double>(std::get<std::int64_t>(value_));
+    case Kind::Null:
+      return 0;
+    case Kind::Boolean:
+      return std::get<bool>(value_) ? -1 : 0;
+    case Kind::Integer:
+      return static_cast<double>(std::get<std::int64_t>(value_));
     case Kind::Float:
-    case Kind::DateTime: return std::get<double>(value_);
+    case Kind::DateTime:
+      return std::get<double>(value_);
     case Kind::String: {
       double d = 0;
       if (TryStrToFloat(std::get<AnsiString>(value_), d)) return d;
@@ -98,15 +110,18 @@ TDateTime TVariant::AsDateTime() const {
 bool TVariant::AsBoolean() const {
   switch (kind_) {
     case Kind::Unassigned:
-    case Kind::Null: return false;
-    case Kind::Boolean: return std::get<bool>(value_);
+    case Kind::Null:
+      return false;
+    case Kind::Boolean:
+      return std::get<bool>(value_);
     case Kind::String: {
       const AnsiString& s = std::get<AnsiString>(value_);
       if (SameText(s, "True")) return true;
       if (SameText(s, "False")) return false;
       return AsFloat() != 0;
     }
-    default: return AsFloat() != 0;
+    default:
+      return AsFloat() != 0;
   }
 }
 

@@ -12,14 +12,22 @@ namespace {
 
 const char* StateName(TDataSetState s) {
   switch (s) {
-    case dsInactive: return "inactive";
-    case dsBrowse: return "browse";
-    case dsEdit: return "edit";
-    case dsInsert: return "insert";
-    case dsCalcFields: return "calc";
-    case dsInternalCalc: return "internalcalc";
-    case dsOpening: return "opening";
-    default: return "other";
+    case dsInactive:
+      return "inactive";
+    case dsBrowse:
+      return "browse";
+    case dsEdit:
+      return "edit";
+    case dsInsert:
+      return "insert";
+    case dsCalcFields:
+      return "calc";
+    case dsInternalCalc:
+      return "internalcalc";
+    case dsOpening:
+      return "opening";
+    default:
+      return "other";
   }
 }
 
@@ -275,8 +283,7 @@ TEST_F(DataSetEvents, EventsOfTheSameNamesAreRaisedByTheBaseNotifications) {
   plain.Close();
   EXPECT_EQ(log, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "BeforeInsert", "OnNewRecord", "AfterInsert",
                                            "BeforePost", "AfterPost", "BeforeEdit", "AfterEdit", "BeforeCancel",
-                                           "AfterCancel", "BeforeDelete", "AfterDelete", "BeforeClose",
-                                           "AfterClose"}));
+                                           "AfterCancel", "BeforeDelete", "AfterDelete", "BeforeClose", "AfterClose"}));
 }
 
 TEST_F(DataSetEvents, EveryMoveRaisesTheScrollEventAndOnlyRealMovesDo) {

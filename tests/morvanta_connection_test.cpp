@@ -112,9 +112,7 @@ TEST_P(MorvantaConnection, TwoTransactionObjectsShareTheConnectionsState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EmbeddedAndServer, MorvantaConnection, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Server" : "Embedded";
-                         });
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Server" : "Embedded"; });
 
 TEST(MorvantaConnectionErrors, ConnectFailuresCarryTheServersMessage) {
   auto missing = std::make_unique<TMorvantaDatabase>(nullptr);

@@ -21,11 +21,20 @@ TEST(MorvantaDatabaseProfile, InterbaseAndFirebirdShareTheInterbaseDriverAndLine
     EXPECT_EQ(db.DriverName(), "Interbase");
     EXPECT_EQ(db.GetDriverFunc(), "getSQLDriverINTERBASE");
     EXPECT_FALSE(db.LoginPrompt());
-    std::vector<AnsiString> expected = {"DriverName=Interbase", "Database=/data/loja.fdb", "RoleName=RoleName",
-                                        "User_Name=LOJA", "Password=vornikate", "ServerCharSet=", "SQLDialect=3",
-                                        "ErrorResourceFile=", "LocaleCode=0000", "BlobSize=-1",
-                                        "CommitRetain=False", "WaitOnLocks=True",
-                                        "Interbase TransIsolation=ReadCommited", "Trim Char=False"};
+    std::vector<AnsiString> expected = {"DriverName=Interbase",
+                                        "Database=/data/loja.fdb",
+                                        "RoleName=RoleName",
+                                        "User_Name=LOJA",
+                                        "Password=vornikate",
+                                        "ServerCharSet=",
+                                        "SQLDialect=3",
+                                        "ErrorResourceFile=",
+                                        "LocaleCode=0000",
+                                        "BlobSize=-1",
+                                        "CommitRetain=False",
+                                        "WaitOnLocks=True",
+                                        "Interbase TransIsolation=ReadCommited",
+                                        "Trim Char=False"};
     EXPECT_EQ(ParamLines(db), expected) << kind;
   }
   TMorvantaDatabase firebird(nullptr);
@@ -46,11 +55,22 @@ TEST(MorvantaDatabaseProfile, OracleHasSixteenLinesAndNoCommitRetain) {
   EXPECT_EQ(db.GetDriverFunc(), "getSQLDriverORACLE");
   EXPECT_EQ(db.LibraryName(), "dbxora30.dll");
   EXPECT_EQ(db.VendorLib(), "oci.dll");
-  std::vector<AnsiString> expected = {"DriverName=Oracle", "Database=", "RoleName=RoleName", "User_Name=",
-                                      "Password=", "ServerCharSet=", "SQLDialect=3", "ErrorResourceFile=",
-                                      "LocaleCode=0000", "BlobSize=-1", "OS Authentication=False",
-                                      "Multiple Transaction=False", "WaitOnLocks=True", "Decimal Separator=.",
-                                      "Oracle TransIsolation=ReadCommited", "Trim Char=False"};
+  std::vector<AnsiString> expected = {"DriverName=Oracle",
+                                      "Database=",
+                                      "RoleName=RoleName",
+                                      "User_Name=",
+                                      "Password=",
+                                      "ServerCharSet=",
+                                      "SQLDialect=3",
+                                      "ErrorResourceFile=",
+                                      "LocaleCode=0000",
+                                      "BlobSize=-1",
+                                      "OS Authentication=False",
+                                      "Multiple Transaction=False",
+                                      "WaitOnLocks=True",
+                                      "Decimal Separator=.",
+                                      "Oracle TransIsolation=ReadCommited",
+                                      "Trim Char=False"};
   EXPECT_EQ(ParamLines(db), expected);
 }
 

@@ -191,8 +191,8 @@ TEST_F(MorvantaDatasetDiagnostics, EveryStatementIsTracedWithTheEntryLayout) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     EXPECT_EQ(entries[i].statement, traced[i]) << i;
     const std::string& header = entries[i].header;
-    EXPECT_TRUE(StartsWith(header, std::string("MorvantaDataset: ") + names[i] + " Base: " + world_.Db().Database() +
-                                       " Data/Hora: "))
+    EXPECT_TRUE(StartsWith(
+        header, std::string("MorvantaDataset: ") + names[i] + " Base: " + world_.Db().Database() + " Data/Hora: "))
         << header;
     EXPECT_NE(header.find("-10:20:30"), std::string::npos) << header;
     EXPECT_TRUE(EndsWith(header, " Form: frmPedido")) << header;

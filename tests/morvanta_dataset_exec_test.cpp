@@ -90,7 +90,8 @@ TEST(MorvantaDatasetExecKinds, EachKindNeedsItsOwnPermissions) {
     if (c.refusal.empty()) {
       EXPECT_NO_THROW(ds.ExecSQL()) << "case " << i;
     } else {
-      EXPECT_EQ(ErrorMessageOf([&] { ds.ExecSQL(); }), "Erro de ExecSQL em .qry" + IntToStr(static_cast<std::int64_t>(i)) + c.refusal)
+      EXPECT_EQ(ErrorMessageOf([&] { ds.ExecSQL(); }),
+                "Erro de ExecSQL em .qry" + IntToStr(static_cast<std::int64_t>(i)) + c.refusal)
           << "case " << i;
     }
   }
@@ -113,7 +114,8 @@ TEST(MorvantaDatasetExecKinds, WithoutIgnorarErroARefusalCarriesThePrefixTwice) 
             "Erro de ExecSQL em frmPedido.qryPedido Erro de ExecSQL em frmPedido.qryPedido" + kAlterar);
   TMorvantaDataset& loose = world.Dataset("qryLoose", "DELETE FROM T");
   world.Connection.SetPermiteExcluir(false);
-  EXPECT_EQ(ErrorMessageOf([&] { loose.ExecSQL(); }), "Erro de ExecSQL em .qryLoose Erro de ExecSQL em .qryLoose" + kExcluir);
+  EXPECT_EQ(ErrorMessageOf([&] { loose.ExecSQL(); }),
+            "Erro de ExecSQL em .qryLoose Erro de ExecSQL em .qryLoose" + kExcluir);
 }
 
 // ---- Errors
@@ -175,7 +177,8 @@ TEST(MorvantaDatasetExecValues, FloatsAreRoundedDatesWrittenAndNullsStayNull) {
   DatasetWorld world;
   CreateTable(world);
   TMorvantaDataset& ds = world.Dataset(
-      "qryT", "INSERT INTO T (ID, NOME, VALOR, PRECO, DIA, MOMENTO) VALUES (:ID, :NOME, :VALOR, :PRECO, :DIA, :MOMENTO)");
+      "qryT",
+      "INSERT INTO T (ID, NOME, VALOR, PRECO, DIA, MOMENTO) VALUES (:ID, :NOME, :VALOR, :PRECO, :DIA, :MOMENTO)");
   ds.SetFloatPrecision(3);
   ds.ParamByName("ID").SetAsInteger(3);
   ds.ParamByName("NOME").SetAsString("d'Ávila :ID \"x\""_a);

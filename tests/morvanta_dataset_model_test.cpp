@@ -49,8 +49,8 @@ TEST(MorvantaDatasetModel, NewDatasetHasItsDefaults) {
   EXPECT_EQ(ds.MacroChar(), '%');
   EXPECT_EQ(ds.FloatPrecision(), 5);
   EXPECT_FALSE(ds.ManterCase() || ds.IgnorarErro() || ds.PermiteApostrofo() || ds.InternalInsert() ||
-               ds.IsControleLog() || ds.IgnoreLog() || ds.CachedUpdates() || ds.GeneratorField_Edit() ||
-               ds.Deleting || ds.RowChanged || ds.InsertPending || ds.ShowDataOnOpen);
+               ds.IsControleLog() || ds.IgnoreLog() || ds.CachedUpdates() || ds.GeneratorField_Edit() || ds.Deleting ||
+               ds.RowChanged || ds.InsertPending || ds.ShowDataOnOpen);
   EXPECT_EQ(ds.SQL().Count() + ds.SelectSQL().Count() + ds.DeleteSQL().Count() + ds.ModifySQL().Count() +
                 ds.InsertSQL().Count(),
             0);

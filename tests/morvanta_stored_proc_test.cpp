@@ -18,8 +18,7 @@ class MorvantaStoredProcTest : public ::testing::Test {
   void SetUp() override {
     db_ = TestDatabase::Embedded();
     db_->Execute("CREATE GENERATOR GEN_LOG");
-    db_->Execute(
-        "CREATE PROCEDURE ID_LOG RETURNS (NID INTEGER) AS BEGIN NID = GEN_ID(GEN_LOG, 1); SUSPEND; END");
+    db_->Execute("CREATE PROCEDURE ID_LOG RETURNS (NID INTEGER) AS BEGIN NID = GEN_ID(GEN_LOG, 1); SUSPEND; END");
     connection_.ConfigureConnection("Interbase", db_->Database(), db_->UserName(), db_->Password());
   }
   std::unique_ptr<TestDatabase> db_;

@@ -293,12 +293,24 @@ TEST(ObsmergeProgram, OnATerminalTheBannerWaitsForEnterAndOneProgressLineIsErase
 
 TEST(ObsmergeSelection, MergesOnlyObservationsOfOrdersInStatusWWithTemporaryText) {
   auto db = StoreDatabase();
-  storedb::InsertOrders(*db, {{1, 1, "W"},   {1, 2, "W"},  {1, 3, "W"},       {1, 4, "W"}, {1, 5, "W"},
-                              {1, 6, "w"},   {1, 7, "F"},  {1, 8, std::nullopt}, {1, 9, "W"}, {2, 1, "F"},
-                              {1, 10, "W"},  {1, 11, "W"}, {3, 3, "W"},
-                              {-7, 2147483647, "W"}, {2147483647, -2147483647 - 1, "W"}, {0, 0, "W"}});
+  storedb::InsertOrders(*db, {{1, 1, "W"},
+                              {1, 2, "W"},
+                              {1, 3, "W"},
+                              {1, 4, "W"},
+                              {1, 5, "W"},
+                              {1, 6, "w"},
+                              {1, 7, "F"},
+                              {1, 8, std::nullopt},
+                              {1, 9, "W"},
+                              {2, 1, "F"},
+                              {1, 10, "W"},
+                              {1, 11, "W"},
+                              {3, 3, "W"},
+                              {-7, 2147483647, "W"},
+                              {2147483647, -2147483647 - 1, "W"},
+                              {0, 0, "W"}});
   storedb::InsertObservations(*db, {
-                                       {1, 1, "principal", "temporária"_a},  // merged
+                                       {1, 1, "principal", "temporária"_a},    // merged
                                        {1, 2, std::nullopt, "sem principal"},  // null main text: blank + temp
                                        {1, 3, "", "principal vazia"},          // empty main text: blank + temp
                                        {1, 4, "fica", std::nullopt},           // no temporary text
@@ -306,11 +318,11 @@ TEST(ObsmergeSelection, MergesOnlyObservationsOfOrdersInStatusWWithTemporaryText
                                        {1, 6, "fica", "status w minúsculo"_a},
                                        {1, 7, "fica", "status F"},
                                        {1, 8, "fica", "sem status"},
-                                       {1, 9, "fica", " "},           // blanks only: equal to '' for Firebird
+                                       {1, 9, "fica", " "},            // blanks only: equal to '' for Firebird
                                        {2, 1, "fica", "loja 2 em F"},  // same order code as a W order of store 1
-                                       {1, 10, "principal", " x"},    // leading blank kept
-                                       {1, 11, "principal", "x  "},   // trailing blanks kept
-                                       {3, 4, "fica", "sem pedido"},  // no order row at all
+                                       {1, 10, "principal", " x"},     // leading blank kept
+                                       {1, 11, "principal", "x  "},    // trailing blanks kept
+                                       {3, 4, "fica", "sem pedido"},   // no order row at all
                                        {-7, 2147483647, "a", "chaves extremas"},
                                        {2147483647, -2147483647 - 1, "b", "chaves extremas"},
                                        {0, 0, "c", "chaves zero"},
@@ -396,8 +408,17 @@ TEST_P(ObsmergeSingleByteValues, TextsSurviveByteForByte) {
   // the statement (32765 bytes), just longer, longer still with the longest temporary text, and
   // far longer.
   const AnsiString temp4000(4000, 'T');
-  storedb::InsertOrders(*db, {{1, 1, "W"}, {1, 2, "W"}, {1, 3, "W"}, {1, 4, "W"}, {1, 5, "W"}, {1, 6, "W"},
-                              {1, 7, "W"}, {1, 8, "W"}, {1, 9, "W"}, {1, 10, "W"}, {1, 11, "W"}});
+  storedb::InsertOrders(*db, {{1, 1, "W"},
+                              {1, 2, "W"},
+                              {1, 3, "W"},
+                              {1, 4, "W"},
+                              {1, 5, "W"},
+                              {1, 6, "W"},
+                              {1, 7, "W"},
+                              {1, 8, "W"},
+                              {1, 9, "W"},
+                              {1, 10, "W"},
+                              {1, 11, "W"}});
   storedb::InsertObservations(
       *db, {
                {1, 1, "Observação: maçã, pão, açúcar ÀÉÎÕÜ ñ ß ÿ €"_a, "Atenção à entrega – “já” ‰ • ™"_a},

@@ -154,7 +154,7 @@ TEST(SQLConnectionErrors, MissingFileWrongPasswordAndUnreachableServer) {
 TEST(SQLConnectionParams, DialectAndRole) {
   auto db = TestDatabase::Embedded();
   auto connection = Connect(*db);
-  EXPECT_EQ(Scalar(*connection, "SELECT 1/2 FROM RDB$DATABASE"), "0");  // dialect 3: integer division
+  EXPECT_EQ(Scalar(*connection, "SELECT 1/2 FROM RDB$DATABASE"), "0");              // dialect 3: integer division
   EXPECT_EQ(Scalar(*connection, "SELECT CURRENT_ROLE FROM RDB$DATABASE"), "NONE");  // "RoleName" does not exist
   connection->Close();
   SetParam(*connection, "SQLDialect", "1");
@@ -343,8 +343,9 @@ TEST_P(SQLConnectionTransactions, StatementsOutsideATransactionCommitAtOnceOrNot
   Exec(*connection_, "INSERT INTO T VALUES (1, 'a')");
   EXPECT_EQ(Count(), "1");
   // A statement that fails half-way leaves nothing behind; the connection goes on working.
-  EXPECT_THROW(Exec(*connection_, "INSERT INTO T SELECT 10, 'x' FROM RDB$DATABASE UNION ALL SELECT 1, 'dup' FROM RDB$DATABASE"),
-               EFirebirdError);
+  EXPECT_THROW(
+      Exec(*connection_, "INSERT INTO T SELECT 10, 'x' FROM RDB$DATABASE UNION ALL SELECT 1, 'dup' FROM RDB$DATABASE"),
+      EFirebirdError);
   EXPECT_EQ(Count(), "1");
   Exec(*connection_, "INSERT INTO T VALUES (2, 'b')");
   EXPECT_EQ(Count(), "2");

@@ -97,10 +97,10 @@ TEST_F(SQLQueryTest, ColumnTypesMapToFieldTypes) {
   TSQLQuery& q = Open("SELECT * FROM T");
   EXPECT_TRUE(q.Eof());
   const std::vector<std::tuple<const char16_t*, TFieldType, int>> expected = {
-      {u"S", ftSmallint, 0},  {u"I", ftInteger, 0},   {u"L", ftLargeint, 0},  {u"N", ftBCD, 2},
-      {u"D", ftBCD, 1},       {u"F", ftFloat, 0},     {u"DP", ftFloat, 0},    {u"C", ftFixedChar, 5},
-      {u"VC", ftString, 30},  {u"DT", ftDate, 0},     {u"TM", ftTime, 0},     {u"TS", ftDateTime, 0},
-      {u"MEMO", ftMemo, 0},   {u"BIN", ftBlob, 0},    {u"B", ftBoolean, 0},   {u"U8", ftString, 10}};
+      {u"S", ftSmallint, 0}, {u"I", ftInteger, 0}, {u"L", ftLargeint, 0}, {u"N", ftBCD, 2},
+      {u"D", ftBCD, 1},      {u"F", ftFloat, 0},   {u"DP", ftFloat, 0},   {u"C", ftFixedChar, 5},
+      {u"VC", ftString, 30}, {u"DT", ftDate, 0},   {u"TM", ftTime, 0},    {u"TS", ftDateTime, 0},
+      {u"MEMO", ftMemo, 0},  {u"BIN", ftBlob, 0},  {u"B", ftBoolean, 0},  {u"U8", ftString, 10}};
   ASSERT_EQ(q.FieldCount(), static_cast<int>(expected.size()));
   for (int i = 0; i < q.FieldCount(); ++i) {
     const auto& [name, type, size] = expected[static_cast<std::size_t>(i)];
@@ -270,8 +270,8 @@ class SQLQueryBlobs : public SQLQueryTest, public ::testing::WithParamInterface<
 
 TEST_P(SQLQueryBlobs, EveryByteAndEveryLengthReachesTheColumn) {
   const bool utf8 = std::string(std::get<1>(GetParam())) == "UTF8";
-  for (std::size_t length : {std::size_t(0), std::size_t(255), std::size_t(32765), std::size_t(32766),
-                             std::size_t(100 * 1024)}) {
+  for (std::size_t length :
+       {std::size_t(0), std::size_t(255), std::size_t(32765), std::size_t(32766), std::size_t(100 * 1024)}) {
     const AnsiString bytes = AllBytes(length);
     EXPECT_EQ(RoundTrip("BIN", bytes, ftBlob), bytes) << length;
     // A UTF-8 text column takes only UTF-8 text: give it that, in and out unchanged.

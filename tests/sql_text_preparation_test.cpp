@@ -35,11 +35,8 @@ TEST(ScanMacros, NamesEndOnlyAtBlankOrCarriageReturn) {
     const char* text;
     std::vector<AnsiString> names;
   } cases[] = {
-      {"^A,^B", {"A,^B", "B"}},
-      {"X ^A\tB C", {"A\tB"}},
-      {"FROM ^TAB\r\nWHERE", {"TAB"}},
-      {"FROM ^TAB", {"TAB"}},
-      {"^A^B", {"A^B", "B"}},
+      {"^A,^B", {"A,^B", "B"}}, {"X ^A\tB C", {"A\tB"}}, {"FROM ^TAB\r\nWHERE", {"TAB"}},
+      {"FROM ^TAB", {"TAB"}},   {"^A^B", {"A^B", "B"}},
   };
   for (const Case& c : cases) {
     TParams macros;

@@ -96,7 +96,7 @@ TEST_F(SqlTraceTest, FileAtTheLimitIsCutBeforeTheAppend) {
   TSQLQuery& q = QueryWith("SELECT 1 FROM RDB$DATABASE");
   WriteSQLTrace(q, "q", "", "O", "");
   std::string file = ReadFile(SQLTraceFileName());
-  EXPECT_EQ(file.rfind("line 2\r\n", 0), 0u);  // the oldest line went
+  EXPECT_EQ(file.rfind("line 2\r\n", 0), 0u);              // the oldest line went
   EXPECT_EQ(CountLines(file), kSQLTraceMaxLines - 1 + 6);  // 99999 plus the six lines of the entry
 }
 

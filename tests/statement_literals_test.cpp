@@ -25,8 +25,9 @@ TEST(StatementLiterals, CommentsIdentifiersAndEmptyLiteralsKeepTheirPlace) {
 }
 
 TEST(StatementLiterals, StatementsWhoseLiteralsMeanMoreStayAsTheyAre) {
-  for (const char* sql : {"SELECT * FROM T WHERE A = '1'", "UPDATE T SET D = DATE '2007-01-05'",
-                          "UPDATE T SET A = _UTF8 'x'", "UPDATE T SET A = X'41'", "UPDATE T SET A = q'{x}'",
-                          "UPDATE T SET A = 1", "UPDATE T SET A = 'unterminated", "CREATE TABLE T (A CHAR(1) DEFAULT 'x')"})
+  for (const char* sql :
+       {"SELECT * FROM T WHERE A = '1'", "UPDATE T SET D = DATE '2007-01-05'", "UPDATE T SET A = _UTF8 'x'",
+        "UPDATE T SET A = X'41'", "UPDATE T SET A = q'{x}'", "UPDATE T SET A = 1", "UPDATE T SET A = 'unterminated",
+        "CREATE TABLE T (A CHAR(1) DEFAULT 'x')"})
     EXPECT_FALSE(ParameterizeLiterals(sql).Usable()) << sql;
 }

@@ -64,8 +64,8 @@ TEST(ParamTypes, OracleTurnsFloatIntoFMTBcdAndSmallintIntoInteger) {
   struct Case {
     TFieldType source;
     TFieldType oracle;
-  } cases[] = {{ftFloat, ftFMTBcd}, {ftSmallint, ftInteger}, {ftString, ftString}, {ftDate, ftDate},
-               {ftBlob, ftBlob}, {ftCurrency, ftCurrency}};
+  } cases[] = {{ftFloat, ftFMTBcd}, {ftSmallint, ftInteger}, {ftString, ftString},
+               {ftDate, ftDate},    {ftBlob, ftBlob},        {ftCurrency, ftCurrency}};
   for (const Case& c : cases) {
     TParam source(u"S", c.source, ptInput);
     for (const char* driver : {"Oracle", "Interbase", "Other"}) {
@@ -169,7 +169,8 @@ TEST(InlineParamValues, FloatIsWrittenWithFifteenSignificantDigits) {
 TEST(InlineParamValues, DoubleQuotesBecomeBlanksAndBackquotesGoEverywhere) {
   TParams params;
   Add(params, u"NOME", ftString).SetAsString("say \"hi\" `now`");
-  EXPECT_EQ(Inline(u"SELECT `A`, \"B\" FROM T WHERE N = :NOME", params), "SELECT A,  B  FROM T WHERE N = 'say  hi  now'");
+  EXPECT_EQ(Inline(u"SELECT `A`, \"B\" FROM T WHERE N = :NOME", params),
+            "SELECT A,  B  FROM T WHERE N = 'say  hi  now'");
 }
 
 TEST(InlineParamValues, BlobKeepsItsMarkerAndStaysBound) {
@@ -177,9 +178,9 @@ TEST(InlineParamValues, BlobKeepsItsMarkerAndStaysBound) {
   Add(params, u"OBS_OBSERV", ftBlob).SetAsBlob("long text");
   Add(params, u"OBS_TEMP", ftOraBlob).SetAsBlob("x");
   Add(params, u"CPE_CODIGO", ftInteger).SetAsInteger(9);
-  EXPECT_EQ(Inline(u"UPDATE F SET OBS_OBSERV = :OBS_OBSERV, OBS_TEMP = :OBS_TEMP WHERE CPE_CODIGO = :CPE_CODIGO",
-                   params),
-            "UPDATE F SET OBS_OBSERV = :OBS_OBSERV, OBS_TEMP = :OBS_TEMP WHERE CPE_CODIGO = '9'");
+  EXPECT_EQ(
+      Inline(u"UPDATE F SET OBS_OBSERV = :OBS_OBSERV, OBS_TEMP = :OBS_TEMP WHERE CPE_CODIGO = :CPE_CODIGO", params),
+      "UPDATE F SET OBS_OBSERV = :OBS_OBSERV, OBS_TEMP = :OBS_TEMP WHERE CPE_CODIGO = '9'");
 }
 
 // A written value is never searched for markers again: a note mentioning another parameter's
@@ -230,10 +231,10 @@ TEST(RoundToPrecision, RoundsTheWrittenDecimalValueHalfAwayFromZero) {
     double value;
     double expected;
   } cases[] = {
-      {2, 0.125, 0.13},   {2, -0.125, -0.13},   {3, 2.0045, 2.005},    {2, 1.005, 1.01},       {2, 1.004999, 1.0},
-      {0, 2.5, 3.0},      {0, -2.5, -3.0},      {2, 9.995, 10.0},      {5, 0.1 + 0.2, 0.3},    {2, 0.001, 0.0},
-      {5, 1e20, 1e20},    {9, 1.23456789012, 1.23456789}, {5, 3.14, 3.14}, {2, -0.004, 0.0},   {3, 1e-300, 0.0},
-      {1, 0.05, 0.1},
+      {2, 0.125, 0.13},    {2, -0.125, -0.13}, {3, 2.0045, 2.005}, {2, 1.005, 1.01},
+      {2, 1.004999, 1.0},  {0, 2.5, 3.0},      {0, -2.5, -3.0},    {2, 9.995, 10.0},
+      {5, 0.1 + 0.2, 0.3}, {2, 0.001, 0.0},    {5, 1e20, 1e20},    {9, 1.23456789012, 1.23456789},
+      {5, 3.14, 3.14},     {2, -0.004, 0.0},   {3, 1e-300, 0.0},   {1, 0.05, 0.1},
   };
   for (const Case& c : cases)
     EXPECT_EQ(static_cast<double>(RoundToPrecision(c.decimals, c.value)), c.expected)

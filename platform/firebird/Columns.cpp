@@ -15,8 +15,10 @@ bool IsText(unsigned sqlType) { return sqlType == SQL_TEXT || sqlType == SQL_VAR
 
 unsigned MaxBytesPerChar(unsigned charSet) {
   switch (charSet) {
-    case kUnicodeFss: return 3;
-    case kUtf8: return 4;
+    case kUnicodeFss:
+      return 3;
+    case kUtf8:
+      return 4;
     case 5:   // SJIS_0208
     case 6:   // EUCJ_0208
     case 44:  // KSC_5601
@@ -27,27 +29,41 @@ unsigned MaxBytesPerChar(unsigned charSet) {
       return 2;
     case 69:  // GB18030
       return 4;
-    default: return 1;
+    default:
+      return 1;
   }
 }
 
 TFieldType FieldTypeOf(unsigned sqlType, int subType, int scale) {
   switch (sqlType) {
-    case SQL_SHORT: return scale < 0 ? ftBCD : ftSmallint;
-    case SQL_LONG: return scale < 0 ? ftBCD : ftInteger;
-    case SQL_INT64: return scale < 0 ? ftBCD : ftLargeint;
+    case SQL_SHORT:
+      return scale < 0 ? ftBCD : ftSmallint;
+    case SQL_LONG:
+      return scale < 0 ? ftBCD : ftInteger;
+    case SQL_INT64:
+      return scale < 0 ? ftBCD : ftLargeint;
     case SQL_FLOAT:
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: return ftFloat;
-    case SQL_VARYING: return ftString;
-    case SQL_TEXT: return ftFixedChar;
-    case SQL_TYPE_DATE: return ftDate;
-    case SQL_TYPE_TIME: return ftTime;
-    case SQL_TIMESTAMP: return ftDateTime;
-    case SQL_BLOB: return subType == isc_blob_text ? ftMemo : ftBlob;
-    case SQL_BOOLEAN: return ftBoolean;
-    case SQL_ARRAY: return ftArray;
-    default: return ftUnknown;
+    case SQL_D_FLOAT:
+      return ftFloat;
+    case SQL_VARYING:
+      return ftString;
+    case SQL_TEXT:
+      return ftFixedChar;
+    case SQL_TYPE_DATE:
+      return ftDate;
+    case SQL_TYPE_TIME:
+      return ftTime;
+    case SQL_TIMESTAMP:
+      return ftDateTime;
+    case SQL_BLOB:
+      return subType == isc_blob_text ? ftMemo : ftBlob;
+    case SQL_BOOLEAN:
+      return ftBoolean;
+    case SQL_ARRAY:
+      return ftArray;
+    default:
+      return ftUnknown;
   }
 }
 

@@ -17,7 +17,7 @@
 namespace fb {
 
 struct Column {
-  WideString name;  // the column's alias as the statement names it
+  WideString name;       // the column's alias as the statement names it
   unsigned sqlType = 0;  // SQL_... without the nullable bit
   int subType = 0;
   int scale = 0;

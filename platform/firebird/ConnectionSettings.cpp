@@ -45,8 +45,7 @@ ConnectionSettings ReadSettings(const TWideStringList& params) {
   if (TryStrToInt(Trim(Value(params, u"SQLDialect")), number) && number >= 1 && number <= 3)
     s.dialect = static_cast<unsigned>(number);
   AnsiString isolation = Trim(Value(params, u"Interbase TransIsolation"));
-  if (SameText(isolation, "RepeatableRead") || SameText(isolation, "Snapshot"))
-    s.isolation = Isolation::Snapshot;
+  if (SameText(isolation, "RepeatableRead") || SameText(isolation, "Snapshot")) s.isolation = Isolation::Snapshot;
   s.waitOnLocks = ReadBool(Value(params, u"WaitOnLocks"), true);
   s.commitRetain = ReadBool(Value(params, u"CommitRetain"), false);
   s.trimChar = ReadBool(Value(params, u"Trim Char"), false);

@@ -15,8 +15,8 @@ constexpr unsigned kMaxSegment = 65535;
 
 }  // namespace
 
-void ReadBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, ISC_QUAD id,
-              std::string& out, std::size_t limit) {
+void ReadBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, ISC_QUAD id, std::string& out,
+              std::size_t limit) {
   out.clear();  // keeps the storage of earlier rows
   Status status;
   BlobHandle blob(attachment->openBlob(&status, transaction, &id, 0, nullptr), false);

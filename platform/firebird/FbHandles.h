@@ -161,10 +161,8 @@ class BlobHandle {
   BlobHandle(const BlobHandle&) = delete;
   BlobHandle& operator=(const BlobHandle&) = delete;
   ~BlobHandle() {
-    if (writing_)
-      EndQuietly(ref_, [](Status* s, Firebird::IBlob* b) { b->cancel(s); });
-    else
-      EndQuietly(ref_, [](Status* s, Firebird::IBlob* b) { b->close(s); });
+    if (writing_) EndQuietly(ref_, [](Status* s, Firebird::IBlob* b) { b->cancel(s); });
+    else EndQuietly(ref_, [](Status* s, Firebird::IBlob* b) { b->close(s); });
   }
 
   Firebird::IBlob* operator->() const { return ref_.Get(); }

@@ -8,12 +8,13 @@ FirebirdCursor::FirebirdCursor(FirebirdSession& session, const FirebirdStatement
                                fb::TransactionPtr transaction, fb::InputMessage& input)
     : attachment_(session.ShareAttachment()),
       transaction_(std::move(transaction)),
-      row_(fb::DescribeColumns(statement.OutputMetadata(), session.Settings().Utf8Text()),
-           [&] {
-             fb::Status status;
-             return statement.OutputMetadata()->getMessageLength(&status);
-           }(),
-           session.Settings().trimChar, [this](ISC_QUAD id, std::string& out) { ReadBlob(id, out); }) {
+      row_(
+          fb::DescribeColumns(statement.OutputMetadata(), session.Settings().Utf8Text()),
+          [&] {
+            fb::Status status;
+            return statement.OutputMetadata()->getMessageLength(&status);
+          }(),
+          session.Settings().trimChar, [this](ISC_QUAD id, std::string& out) { ReadBlob(id, out); }) {
   if (session.Settings().blobSizeKb > 0) blobLimit_ = static_cast<std::size_t>(session.Settings().blobSizeKb) * 1024;
   fb::Status status;
   resultSet_ = fb::ResultSetHandle(statement.Handle()->openCursor(&status, transaction_->Get(), input.Metadata(),

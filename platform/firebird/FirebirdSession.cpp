@@ -4,13 +4,13 @@ FirebirdSession::FirebirdSession(fb::ConnectionSettings settings) : settings_(st
   fb::Status status;
   provider_ = fb::ProviderRef(fb::Master()->getDispatcher());
   const std::vector<unsigned char> dpb = fb::BuildDpb(settings_);
-  attachment_ = fb::Attachment(provider_->attachDatabase(&status, settings_.database.c_str(),
-                                                          static_cast<unsigned>(dpb.size()), dpb.data()));
+  attachment_ = fb::Attachment(
+      provider_->attachDatabase(&status, settings_.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
 }
 
 FirebirdSession::~FirebirdSession() {
   sharedStatements_.Clear();  // statements go while the attachment lives
-  explicit_.reset();  // rolls back unless cursors still read in it
+  explicit_.reset();          // rolls back unless cursors still read in it
   autocommit_.reset();
   metadata_.reset();
   attachment_ = fb::Attachment();  // detaches
@@ -58,8 +58,9 @@ Firebird::ITransaction* FirebirdSession::MetadataTransaction() {
   if (explicit_) return explicit_->Get();
   if (settings_.isolation == fb::Isolation::ReadCommitted) return AutocommitTransaction();
   if (!metadata_ || !metadata_->Active())
-    metadata_ = std::make_unique<fb::SharedTransaction>(Start(fb::BuildTpb(fb::Isolation::ReadCommitted, true, false, false)),
-                                                        fb::SharedTransaction::EndAction::Commit);
+    metadata_ =
+        std::make_unique<fb::SharedTransaction>(Start(fb::BuildTpb(fb::Isolation::ReadCommitted, true, false, false)),
+                                                fb::SharedTransaction::EndAction::Commit);
   return metadata_->Get();
 }
 

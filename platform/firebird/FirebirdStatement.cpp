@@ -6,8 +6,8 @@ FirebirdStatement::FirebirdStatement(FirebirdSession& session, Firebird::ITransa
     : session_(&session), text_(std::move(text)) {
   fb::Status status;
   handle_ = fb::StatementHandle(session.Attachment()->prepare(&status, transaction, static_cast<unsigned>(text_.size()),
-                                                             text_.data(), session.Settings().dialect,
-                                                             Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+                                                              text_.data(), session.Settings().dialect,
+                                                              Firebird::IStatement::PREPARE_PREFETCH_METADATA));
   type_ = handle_->getType(&status);
   output_ = fb::MetadataRef(handle_->getOutputMetadata(&status));
   outputCount_ = output_->getCount(&status);
@@ -19,7 +19,8 @@ bool FirebirdStatement::ReturnsRows() const {
 
 bool FirebirdStatement::ForUpdate() const { return type_ == isc_info_sql_stmt_select_for_upd; }
 
-void FirebirdStatement::Execute(Firebird::ITransaction* transaction, fb::InputMessage& input, unsigned char* outBuffer) {
+void FirebirdStatement::Execute(Firebird::ITransaction* transaction, fb::InputMessage& input,
+                                unsigned char* outBuffer) {
   fb::Status status;
   Firebird::IMessageMetadata* output = nullptr;
   if (outputCount_ > 0) {

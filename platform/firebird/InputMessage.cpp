@@ -28,19 +28,34 @@ struct Encoded {
 
 bool IsTextType(TFieldType t) {
   switch (t) {
-    case ftString: case ftFixedChar: case ftWideString: case ftFixedWideChar: case ftMemo: case ftFmtMemo:
-    case ftWideMemo: case ftOraClob: case ftGuid:
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftMemo:
+    case ftFmtMemo:
+    case ftWideMemo:
+    case ftOraClob:
+    case ftGuid:
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
 bool IsBinaryType(TFieldType t) {
   switch (t) {
-    case ftBlob: case ftOraBlob: case ftGraphic: case ftTypedBinary: case ftBytes: case ftVarBytes:
-    case ftParadoxOle: case ftDBaseOle:
+    case ftBlob:
+    case ftOraBlob:
+    case ftGraphic:
+    case ftTypedBinary:
+    case ftBytes:
+    case ftVarBytes:
+    case ftParadoxOle:
+    case ftDBaseOle:
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -55,12 +70,18 @@ bool IsDateType(TFieldType t) {
 // The kind a value of no declared type travels as.
 Kind KindOfVariant(const TVariant& v) {
   switch (v.GetKind()) {
-    case TVariant::Kind::Boolean: return Kind::Boolean;
-    case TVariant::Kind::Integer: return Kind::Integer;
-    case TVariant::Kind::Float: return Kind::Float;
-    case TVariant::Kind::DateTime: return Kind::Timestamp;
-    case TVariant::Kind::String: return Kind::Text;
-    default: return Kind::Null;
+    case TVariant::Kind::Boolean:
+      return Kind::Boolean;
+    case TVariant::Kind::Integer:
+      return Kind::Integer;
+    case TVariant::Kind::Float:
+      return Kind::Float;
+    case TVariant::Kind::DateTime:
+      return Kind::Timestamp;
+    case TVariant::Kind::String:
+      return Kind::Text;
+    default:
+      return Kind::Null;
   }
 }
 
@@ -139,7 +160,8 @@ void InputMessage::Build(const std::vector<const TParam*>& params, Firebird::IAt
         e.boolean = p.Value().AsBoolean();
         s = {SQL_BOOLEAN, 1, 0};
         break;
-      case Kind::BlobId: break;
+      case Kind::BlobId:
+        break;
     }
   }
   if (slots != layout_ || (!metadata_ && !slots.empty())) Layout(slots);
@@ -150,18 +172,29 @@ void InputMessage::Build(const std::vector<const TParam*>& params, Firebird::IAt
     const short null = e.kind == Kind::Null ? -1 : 0;
     std::memcpy(buffer_.data() + nullOffsets_[i], &null, sizeof null);
     switch (e.kind) {
-      case Kind::Null: break;
+      case Kind::Null:
+        break;
       case Kind::Text: {
         const auto length = static_cast<std::uint16_t>(e.text.size());
         std::memcpy(at, &length, sizeof length);
         if (length) std::memcpy(at + sizeof length, e.text.data(), length);
         break;
       }
-      case Kind::Integer: std::memcpy(at, &e.integer, sizeof e.integer); break;
-      case Kind::Float: std::memcpy(at, &e.number, sizeof e.number); break;
-      case Kind::Timestamp: std::memcpy(at, &e.timestamp, sizeof e.timestamp); break;
-      case Kind::Boolean: *at = e.boolean ? 1 : 0; break;
-      case Kind::BlobId: std::memcpy(at, &e.blob, sizeof e.blob); break;
+      case Kind::Integer:
+        std::memcpy(at, &e.integer, sizeof e.integer);
+        break;
+      case Kind::Float:
+        std::memcpy(at, &e.number, sizeof e.number);
+        break;
+      case Kind::Timestamp:
+        std::memcpy(at, &e.timestamp, sizeof e.timestamp);
+        break;
+      case Kind::Boolean:
+        *at = e.boolean ? 1 : 0;
+        break;
+      case Kind::BlobId:
+        std::memcpy(at, &e.blob, sizeof e.blob);
+        break;
     }
   }
   converted_.clear();

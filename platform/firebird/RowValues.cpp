@@ -19,8 +19,8 @@ T Load(const unsigned char* p) {
 }
 
 double PowerOfTen(int exponent) {
-  static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9, 1e10,
-                                   1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+  static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                   1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
   return exponent >= 0 && exponent < 20 ? kPowers[exponent] : std::pow(10.0, exponent);
 }
 
@@ -68,9 +68,12 @@ bool RowValues::IsNull(int index) const {
 
 std::int64_t RowValues::RawInteger(const Column& c) const {
   switch (c.sqlType) {
-    case SQL_SHORT: return Load<std::int16_t>(At(c));
-    case SQL_LONG: return Load<std::int32_t>(At(c));
-    default: return Load<std::int64_t>(At(c));
+    case SQL_SHORT:
+      return Load<std::int16_t>(At(c));
+    case SQL_LONG:
+      return Load<std::int32_t>(At(c));
+    default:
+      return Load<std::int64_t>(At(c));
   }
 }
 
@@ -119,9 +122,15 @@ std::string_view RowValues::Text(int index) const {
   }
   return Cached(index, [&](std::string& out) {
     switch (c.fieldType) {
-      case ftBCD: out = ScaledToText(RawInteger(c), c.scale); break;
-      case ftTime: out = TimeText(AsDateTime(index)); break;
-      default: out = Value(index).AsString(); break;
+      case ftBCD:
+        out = ScaledToText(RawInteger(c), c.scale);
+        break;
+      case ftTime:
+        out = TimeText(AsDateTime(index));
+        break;
+      default:
+        out = Value(index).AsString();
+        break;
     }
   });
 }
@@ -147,10 +156,14 @@ TDateTime RowValues::AsDateTime(int index) const {
   if (IsNull(index)) return 0;
   const Column& c = columns_[static_cast<std::size_t>(index)];
   switch (c.sqlType) {
-    case SQL_TYPE_DATE: return FromIscDate(Load<ISC_DATE>(At(c)));
-    case SQL_TYPE_TIME: return FromIscTime(Load<ISC_TIME>(At(c)));
-    case SQL_TIMESTAMP: return FromIscTimestamp(Load<ISC_TIMESTAMP>(At(c)));
-    default: return Value(index).AsDateTime();
+    case SQL_TYPE_DATE:
+      return FromIscDate(Load<ISC_DATE>(At(c)));
+    case SQL_TYPE_TIME:
+      return FromIscTime(Load<ISC_TIME>(At(c)));
+    case SQL_TIMESTAMP:
+      return FromIscTimestamp(Load<ISC_TIMESTAMP>(At(c)));
+    default:
+      return Value(index).AsDateTime();
   }
 }
 
@@ -167,18 +180,24 @@ TVariant RowValues::Value(int index) const {
   switch (c.sqlType) {
     case SQL_SHORT:
     case SQL_LONG:
-    case SQL_INT64: return c.scale == 0 ? TVariant(RawInteger(c)) : TVariant(Scaled(c));
+    case SQL_INT64:
+      return c.scale == 0 ? TVariant(RawInteger(c)) : TVariant(Scaled(c));
     case SQL_FLOAT:
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: return TVariant(AsFloat(index));
+    case SQL_D_FLOAT:
+      return TVariant(AsFloat(index));
     case SQL_TYPE_DATE:
     case SQL_TYPE_TIME:
-    case SQL_TIMESTAMP: return TVariant::FromDateTime(AsDateTime(index));
-    case SQL_BOOLEAN: return TVariant(AsBoolean(index));
+    case SQL_TIMESTAMP:
+      return TVariant::FromDateTime(AsDateTime(index));
+    case SQL_BOOLEAN:
+      return TVariant(AsBoolean(index));
     case SQL_TEXT:
     case SQL_VARYING:
-    case SQL_BLOB: return TVariant(AnsiString(Text(index)));
-    default: return TVariant::Null();
+    case SQL_BLOB:
+      return TVariant(AnsiString(Text(index)));
+    default:
+      return TVariant::Null();
   }
 }
 

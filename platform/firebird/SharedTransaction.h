@@ -13,8 +13,7 @@ class SharedTransaction {
  public:
   enum class EndAction { Commit, Rollback };
 
-  SharedTransaction(Firebird::ITransaction* adopted, EndAction endAction)
-      : ref_(adopted), endAction_(endAction) {}
+  SharedTransaction(Firebird::ITransaction* adopted, EndAction endAction) : ref_(adopted), endAction_(endAction) {}
   SharedTransaction(const SharedTransaction&) = delete;
   SharedTransaction& operator=(const SharedTransaction&) = delete;
   ~SharedTransaction();

@@ -20,8 +20,7 @@ namespace testdb {
 
 class DatasetWorld {
  public:
-  explicit DatasetWorld(bool onServer = false)
-      : db_(onServer ? TestDatabase::OnServer() : TestDatabase::Embedded()) {
+  explicit DatasetWorld(bool onServer = false) : db_(onServer ? TestDatabase::OnServer() : TestDatabase::Embedded()) {
     Connection.ConfigureConnection("Interbase", db_->Database(), db_->UserName(), db_->Password());
     Connection.SetConnected(true);
     Transaction.SetDatabase(&Connection);
@@ -32,8 +31,7 @@ class DatasetWorld {
   TestDatabase& Db() const { return *db_; }
 
   // A dataset on the connection and the transaction, with the statement in SQL (may be empty).
-  TMorvantaDataset& Dataset(const AnsiString& name, const AnsiString& sql = AnsiString(),
-                            TComponent* owner = nullptr) {
+  TMorvantaDataset& Dataset(const AnsiString& name, const AnsiString& sql = AnsiString(), TComponent* owner = nullptr) {
     auto dataset = std::make_unique<TMorvantaDataset>(owner);
     dataset->SetName(name);
     dataset->SetDatabase(&Connection);

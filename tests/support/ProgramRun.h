@@ -8,10 +8,10 @@
 #include <vector>
 
 struct ProgramResult {
-  int exitCode = -1;    // -1 when it ended by a signal
+  int exitCode = -1;  // -1 when it ended by a signal
   int signal = 0;
-  std::string out;      // the standard output
-  std::string err;      // the standard error stream
+  std::string out;  // the standard output
+  std::string err;  // the standard error stream
 };
 
 // Arguments are in the system's encoding (UTF-8). With killAfter, the process is killed (SIGKILL)

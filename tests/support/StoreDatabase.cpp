@@ -31,8 +31,8 @@ class Session {
     const std::vector<unsigned char> dpb = fb::BuildDpb(settings);
     fb::Status status;
     fb::ProviderRef provider(fb::Master()->getDispatcher());
-    attachment_ = fb::Attachment(provider->attachDatabase(&status, settings.database.c_str(),
-                                                          static_cast<unsigned>(dpb.size()), dpb.data()));
+    attachment_ = fb::Attachment(
+        provider->attachDatabase(&status, settings.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
     transaction_ = std::make_unique<fb::SharedTransaction>(attachment_->startTransaction(&status, 0, nullptr),
                                                            fb::SharedTransaction::EndAction::Rollback);
   }
@@ -172,7 +172,8 @@ class ResultRows {
     if (null) return std::nullopt;
     const unsigned char* at = buffer_.data() + metadata_->getOffset(&status, index);
     switch (metadata_->getType(&status, index)) {
-      case SQL_TEXT: return AnsiString(reinterpret_cast<const char*>(at), metadata_->getLength(&status, index));
+      case SQL_TEXT:
+        return AnsiString(reinterpret_cast<const char*>(at), metadata_->getLength(&status, index));
       case SQL_VARYING: {
         std::uint16_t length = 0;
         std::memcpy(&length, at, sizeof length);
@@ -183,7 +184,8 @@ class ResultRows {
         std::memcpy(&id, at, sizeof id);
         return session_.ReadBlob(id);
       }
-      default: throw std::logic_error("not a text column");
+      default:
+        throw std::logic_error("not a text column");
     }
   }
 
@@ -257,8 +259,8 @@ void InsertObservations(const TestDatabase& db, const std::vector<Observation>& 
     if (observation.observ) row.SetBlob(2, session.WriteBlob(*observation.observ));
     else row.SetNull(2);
     row.SetText(3, observation.temp);
-    Execute(session,
-            "INSERT INTO fatobservpedido (lja_codigo, cpe_codigo, obs_observ, obs_temp) VALUES (?, ?, ?, ?)", row);
+    Execute(session, "INSERT INTO fatobservpedido (lja_codigo, cpe_codigo, obs_observ, obs_temp) VALUES (?, ?, ?, ?)",
+            row);
   }
   session.Commit();
 }
@@ -268,11 +270,10 @@ void InsertBulk(const TestDatabase& db, int lja, int firstCpe, int count, const 
   const AnsiString observ = observPrefix ? Literal(observPrefix) + " || :i" : AnsiString("NULL");
   db.Execute("EXECUTE BLOCK AS DECLARE i INTEGER; BEGIN i = " + std::to_string(firstCpe) + "; WHILE (i < " +
              std::to_string(firstCpe + count) + ") DO BEGIN " +
-             "INSERT INTO fatcppedido (lja_codigo, cpe_codigo, cpe_status) VALUES (" + std::to_string(lja) +
-             ", :i, " + Literal(status) + "); " +
+             "INSERT INTO fatcppedido (lja_codigo, cpe_codigo, cpe_status) VALUES (" + std::to_string(lja) + ", :i, " +
+             Literal(status) + "); " +
              "INSERT INTO fatobservpedido (lja_codigo, cpe_codigo, obs_observ, obs_temp) VALUES (" +
-             std::to_string(lja) + ", :i, " + observ + ", " + Literal(tempPrefix) + " || :i); " +
-             "i = i + 1; END END");
+             std::to_string(lja) + ", :i, " + observ + ", " + Literal(tempPrefix) + " || :i); " + "i = i + 1; END END");
 }
 
 std::vector<Order> ReadOrders(const TestDatabase& db) {
@@ -286,8 +287,7 @@ std::vector<Order> ReadOrders(const TestDatabase& db) {
 std::vector<Observation> ReadObservations(const TestDatabase& db) {
   Session session(db);
   std::vector<Observation> observations;
-  ResultRows rows(session,
-                  "SELECT lja_codigo, cpe_codigo, obs_observ, obs_temp FROM fatobservpedido ORDER BY 1, 2");
+  ResultRows rows(session, "SELECT lja_codigo, cpe_codigo, obs_observ, obs_temp FROM fatobservpedido ORDER BY 1, 2");
   while (rows.Next()) observations.push_back({rows.Integer(0), rows.Integer(1), rows.Text(2), rows.Text(3)});
   return observations;
 }

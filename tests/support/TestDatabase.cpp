@@ -40,8 +40,8 @@ fb::Attachment Attach(const fb::ConnectionSettings& settings) {
   fb::Status status;
   fb::ProviderRef provider(fb::Master()->getDispatcher());
   const std::vector<unsigned char> dpb = fb::BuildDpb(settings);
-  return fb::Attachment(provider->attachDatabase(&status, settings.database.c_str(), static_cast<unsigned>(dpb.size()),
-                                                 dpb.data()));
+  return fb::Attachment(
+      provider->attachDatabase(&status, settings.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
 }
 
 // Creates a template database with the embedded engine, owned by the test user, so that copies
@@ -59,8 +59,8 @@ void CreateTemplate(const std::string& path, const DatabaseOptions& options) {
   dpb->insertInt(&status, isc_dpb_set_db_sql_dialect, static_cast<int>(options.dialect));
   if (!options.charSet.empty()) dpb->insertString(&status, isc_dpb_set_db_charset, options.charSet.c_str());
   fb::ProviderRef provider(fb::Master()->getDispatcher());
-  fb::Attachment attachment(provider->createDatabase(&status, path.c_str(), dpb->getBufferLength(&status),
-                                                     dpb->getBuffer(&status)));
+  fb::Attachment attachment(
+      provider->createDatabase(&status, path.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
   attachment.Detach();
 }
 
@@ -139,8 +139,9 @@ bool ServerAvailable(std::string* why) {
     return false;
   }
   if (SysdbaPassword().empty()) {
-    if (why) *why = std::string("the SYSDBA password is not readable (") + kServerPasswordFile +
-                    " or ISC_PASSWORD), so the test user cannot be created";
+    if (why)
+      *why = std::string("the SYSDBA password is not readable (") + kServerPasswordFile +
+             " or ISC_PASSWORD), so the test user cannot be created";
     return false;
   }
   return true;
@@ -196,7 +197,7 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(const DatabaseOptions& option
   db->folder_ = MakeFolder("morvanta-test");
   db->filePath_ = db->folder_ + "/" + ToSystem(options.fileName);
   fs::copy_file(TemplatePath(options), fs::path(db->filePath_));  // UTF-8 bytes, as the file system takes them
-  ::chmod(db->filePath_.c_str(), 0666);  // the server runs as its own user
+  ::chmod(db->filePath_.c_str(), 0666);                           // the server runs as its own user
   db->onServer_ = onServer;
   db->dialect_ = options.dialect;
   const AnsiString path = FromSystem(db->filePath_);
@@ -243,10 +244,12 @@ std::optional<AnsiString> TestDatabase::QueryValue(std::string_view sql) const {
   std::optional<AnsiString> result;
   {
     fb::StatementHandle statement(attachment->prepare(&status, transaction.Get(), static_cast<unsigned>(sql.size()),
-                                                      sql.data(), dialect_, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+                                                      sql.data(), dialect_,
+                                                      Firebird::IStatement::PREPARE_PREFETCH_METADATA));
     fb::MetadataRef metadata(statement->getOutputMetadata(&status));
-    fb::RowValues row(fb::DescribeColumns(metadata.Get(), false), metadata->getMessageLength(&status), false,
-                      [&](ISC_QUAD id, std::string& out) { fb::ReadBlob(attachment.Get(), transaction.Get(), id, out); });
+    fb::RowValues row(
+        fb::DescribeColumns(metadata.Get(), false), metadata->getMessageLength(&status), false,
+        [&](ISC_QUAD id, std::string& out) { fb::ReadBlob(attachment.Get(), transaction.Get(), id, out); });
     fb::ResultSetHandle rows(statement->openCursor(&status, transaction.Get(), nullptr, nullptr, metadata.Get(), 0));
     if (rows->fetchNext(&status, row.Buffer()) == Firebird::IStatus::RESULT_OK && row.Count() > 0 && !row.IsNull(0))
       result = row.AsString(0);

@@ -32,7 +32,7 @@ inline constexpr const char* kTestUser = "MORVANTA_TEST";
 inline constexpr const char* kTestPassword = "vornikate";
 
 struct DatabaseOptions {
-  AnsiString charSet;                 // the database's default character set; empty: NONE
+  AnsiString charSet;  // the database's default character set; empty: NONE
   unsigned dialect = 3;
   AnsiString fileName = "test.fdb";  // code page 1252; accented letters are fine
 };
@@ -54,7 +54,7 @@ class TestDatabase {
   const AnsiString& Password() const { return password_; }
   bool IsOnServer() const { return onServer_; }
   unsigned Dialect() const { return dialect_; }
-  const std::string& Folder() const { return folder_; }    // file system path (UTF-8)
+  const std::string& Folder() const { return folder_; }      // file system path (UTF-8)
   const std::string& FilePath() const { return filePath_; }  // file system path (UTF-8)
 
   // The parameter lines of the "Interbase" profile for this database (one line each).
@@ -92,11 +92,11 @@ void EnsureServerUser(const AnsiString& name, const AnsiString& password);
 
 }  // namespace testdb
 
-#define FIREBIRD_SERVER_REQUIRED()                                                           \
-  do {                                                                                       \
-    std::string firebirdWhyNot_;                                                             \
-    if (!::testdb::ServerAvailable(&firebirdWhyNot_)) {                                      \
+#define FIREBIRD_SERVER_REQUIRED()                                                                 \
+  do {                                                                                             \
+    std::string firebirdWhyNot_;                                                                   \
+    if (!::testdb::ServerAvailable(&firebirdWhyNot_)) {                                            \
       if (::testdb::InCi()) FAIL() << "Firebird server needed under CI=true: " << firebirdWhyNot_; \
-      GTEST_SKIP() << "Firebird server tests skipped: " << firebirdWhyNot_;                  \
-    }                                                                                        \
+      GTEST_SKIP() << "Firebird server tests skipped: " << firebirdWhyNot_;                        \
+    }                                                                                              \
   } while (false)
