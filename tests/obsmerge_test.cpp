@@ -2,24 +2,17 @@
 // it merges, that values keep every byte, that a failed or killed run leaves the database as it
 // was, and what it writes on its two output streams.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <string.h>
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Text.h"
 #include "support/ProgramRun.h"
 #include "support/StoreDatabase.h"
-#include "support/TempFolder.h"
 #include "support/TestDatabase.h"
 
 using storedb::Observation;
@@ -113,125 +106,7 @@ void CountUpdatesOutsideTheRun(const TestDatabase& db) {
 // A run (user SYSDBA, no standard input) that is sent `signalNumber` once `delay` has passed, if
 // it is still running by then.
 ProgramResult RunAndSignal(const TestDatabase& db, int signalNumber, std::chrono::milliseconds delay) {
-  TempFolder folder;
-  const std::string outPath = folder.File("out"), errPath = folder.File("err");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> all{ObsmergePath(), ToSystem(db.Database()), "SYSDBA"};
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  ProgramResult result;
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "could not start " << argv[0];
-    return result;
-  }
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + delay;
-  bool ended = false;
-  while (!(ended = waitpid(pid, &status, WNOHANG) == pid) && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  if (!ended) {
-    kill(pid, signalNumber);
-    waitpid(pid, &status, 0);
-  }
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  auto read = [](const std::string& path) {
-    std::string text;
-    char buffer[4096];
-    const int fd = open(path.c_str(), O_RDONLY);
-    ssize_t got;
-    while (fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
-    if (fd >= 0) close(fd);
-    return text;
-  };
-  result.out = read(outPath);
-  result.err = read(errPath);
-  return result;
-}
-
-// A run with its standard input and standard error stream on a terminal (a pseudo-terminal of the
-// test) and its standard output in a file. The test answers the banner's wait with Enter once it
-// has made sure the program really waits for it.
-struct TerminalRun {
-  int exitCode = -1;
-  bool waitedForEnter = false;
-  std::string terminal;  // everything the program wrote to the terminal, as the terminal got it
-  std::string out;
-};
-
-TerminalRun RunOnTerminal(const std::vector<std::string>& arguments) {
-  TerminalRun run;
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-    ADD_FAILURE() << "no pseudo-terminal";
-    return run;
-  }
-  const std::string slave = ptsname(master);
-  TempFolder folder;
-  const std::string outPath = folder.File("out");
-  const int outFd = open(outPath.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, slave.c_str(), O_RDWR | O_NOCTTY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, 0, 2);
-  posix_spawn_file_actions_addclose(&actions, outFd);
-  posix_spawn_file_actions_addclose(&actions, master);
-  std::vector<std::string> all{ObsmergePath()};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "could not start " << argv[0];
-    close(master);
-    close(outFd);
-    return run;
-  }
-  // Reads what the terminal receives while `more` holds, until the other end is closed or the
-  // time is up.
-  auto readWhile = [&](auto more, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (more() && std::chrono::steady_clock::now() < deadline) {
-      pollfd fd{master, POLLIN, 0};
-      if (poll(&fd, 1, 20) <= 0) continue;
-      char buffer[4096];
-      const ssize_t got = read(master, buffer, sizeof buffer);
-      if (got <= 0) break;  // every copy of the terminal's other end is closed
-      run.terminal.append(buffer, static_cast<std::size_t>(got));
-    }
-  };
-  readWhile([&] { return run.terminal.find("[Enter]") == std::string::npos; }, std::chrono::seconds(20));
-  readWhile([] { return true; }, std::chrono::milliseconds(300));
-  int status = 0;
-  run.waitedForEnter = waitpid(pid, &status, WNOHANG) == 0;
-  if (write(master, "\n", 1) != 1) ADD_FAILURE() << "could not answer the banner";
-  bool ended = false;
-  readWhile([&] { return !ended && !(ended = waitpid(pid, &status, WNOHANG) == pid); }, std::chrono::seconds(60));
-  if (!ended) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-  }
-  readWhile([] { return true; }, std::chrono::milliseconds(50));  // what was still buffered
-  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-  close(master);
-  char buffer[4096];
-  ssize_t got;
-  lseek(outFd, 0, SEEK_SET);
-  while ((got = read(outFd, buffer, sizeof buffer)) > 0) run.out.append(buffer, static_cast<std::size_t>(got));
-  close(outFd);
-  return run;
+  return RunProgram(ObsmergePath(), {ToSystem(db.Database()), "SYSDBA"}, StopSignal{delay, signalNumber});
 }
 
 }  // namespace
@@ -274,7 +149,8 @@ TEST(ObsmergeProgram, OnATerminalTheBannerWaitsForEnterAndOneProgressLineIsErase
   CountUpdatesOutsideTheRun(*db);  // slows every update down, so that the run lasts a while
   const Snapshot before = storedb::ReadSnapshot(*db);
 
-  TerminalRun run = RunOnTerminal({ToSystem(db->Database()), "SYSDBA"});
+  // The test answers the banner's wait with Enter once it has made sure the program really waits.
+  TerminalRun run = RunOnTerminal(ObsmergePath(), {ToSystem(db->Database()), "SYSDBA"}, "[Enter]");
   EXPECT_EQ(run.exitCode, 0) << run.terminal;
   EXPECT_TRUE(run.waitedForEnter);
   EXPECT_EQ(run.out, "");

@@ -1,6 +1,9 @@
 #pragma once
-// Runs a program of the build as a separate process, with no standard input, and captures its
-// exit code and both output streams.
+// Runs a program of the build as a separate process and captures its exit code and output:
+// either with no standard input and both output streams in files, or with its standard input and
+// standard error stream on a pseudo-terminal of the test.
+
+#include <signal.h>
 
 #include <chrono>
 #include <optional>
@@ -14,10 +17,30 @@ struct ProgramResult {
   std::string err;  // the standard error stream
 };
 
-// Arguments are in the system's encoding (UTF-8). With killAfter, the process is killed (SIGKILL)
-// once that time has passed, if it is still running.
+// A signal sent to the process once `after` has passed, if it is still running by then.
+struct StopSignal {
+  std::chrono::milliseconds after;
+  int signal = SIGKILL;
+};
+
+// Arguments are in the system's encoding (UTF-8). Standard input is /dev/null.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         std::optional<std::chrono::milliseconds> killAfter = std::nullopt);
+                         std::optional<StopSignal> stop = std::nullopt);
+
+// A run with its standard input and standard error stream on a terminal (a pseudo-terminal of the
+// test) and its standard output in a file.
+struct TerminalRun {
+  int exitCode = -1;
+  bool waitedForEnter = false;
+  std::string terminal;  // everything the program wrote to the terminal, as the terminal got it
+  std::string out;
+};
+
+// Waits (up to 20 s) until the terminal shows `prompt`, makes sure the program then really waits
+// (it is still running 300 ms later), answers with Enter and lets it finish (killed after 60 s).
+// Failures to set the run up are test failures.
+TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& prompt);
 
 // The obsmerge program of this build.
 std::string ObsmergePath();
