@@ -12,6 +12,7 @@
 #include "support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
+using testdb::ErrorMessageOf;
 
 namespace {
 
@@ -23,16 +24,6 @@ int ScrollEventsDuring(TMorvantaDataset& ds, const std::function<void()>& action
   action();
   ds.OnDataEvent = nullptr;
   return scrolls;
-}
-
-AnsiString Expect(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& error) {
-    return error.Message();
-  }
-  ADD_FAILURE() << "an error was expected";
-  return AnsiString();
 }
 
 bool EndsWith(const AnsiString& text, const AnsiString& end) {
@@ -374,9 +365,10 @@ TEST(MorvantaDatasetOpenErrors, AFirstOpenWithoutReadPermissionIsRefusedDirectly
   for (bool ignorarErro : {false, true}) {
     owned.SetIgnorarErro(ignorarErro);
     loose.SetIgnorarErro(ignorarErro);
-    EXPECT_EQ(Expect([&] { owned.OpenQuery(); }),
+    EXPECT_EQ(ErrorMessageOf([&] { owned.OpenQuery(); }),
               "Erro de ExecSQL em frmPedido.qryT Loja Sem Permissão para Consultar."_a);
-    EXPECT_EQ(Expect([&] { loose.OpenQuery(); }), "Erro de ExecSQL em .qryT Loja Sem Permissão para Consultar."_a);
+    EXPECT_EQ(ErrorMessageOf([&] { loose.OpenQuery(); }),
+              "Erro de ExecSQL em .qryT Loja Sem Permissão para Consultar."_a);
   }
   EXPECT_FALSE(owned.Active());
   EXPECT_TRUE(ui.Messages.empty());
@@ -405,7 +397,7 @@ TEST(MorvantaDatasetOpenErrors, WithoutIgnorarErroTheBoxIsShownAndTheFirstOpenSt
 
   // The same error with IgnorarErro: raised with just its message, no box.
   ds.SetIgnorarErro(true);
-  AnsiString raised = Expect([&] { ds.OpenQuery(); });
+  AnsiString raised = ErrorMessageOf([&] { ds.OpenQuery(); });
   EXPECT_EQ("Erro: " + raised + " No Dataset: .qryT", box);
   EXPECT_EQ(ui.Messages.size(), 1u);
 }
@@ -418,20 +410,20 @@ TEST(MorvantaDatasetOpenErrors, MissingConnectionTextOrMarkerGoThroughTheGuard) 
   noDatabase.SetName("qryA");
   noDatabase.SQL().Add("SELECT ID FROM T");
   noDatabase.SetIgnorarErro(true);
-  EXPECT_EQ(Expect([&] { noDatabase.OpenQuery(); }), "Erro: .qryA Sem Database");
+  EXPECT_EQ(ErrorMessageOf([&] { noDatabase.OpenQuery(); }), "Erro: .qryA Sem Database");
 
   TMorvantaDataset& noText = world.Dataset("qryB", " \r\n ");
   noText.SetIgnorarErro(true);
-  EXPECT_EQ(Expect([&] { noText.OpenQuery(); }), "Erro: .qryB Sem SQL");
+  EXPECT_EQ(ErrorMessageOf([&] { noText.OpenQuery(); }), "Erro: .qryB Sem SQL");
 
   TMorvantaDataset& extra = world.Dataset("qryC", "SELECT ID FROM T");
   extra.Params().CreateParam(ftInteger, u"CODIGO", ptInput);
   extra.SetIgnorarErro(true);
-  EXPECT_EQ(Expect([&] { extra.OpenQuery(); }), "Parameter 'CODIGO' not found");
+  EXPECT_EQ(ErrorMessageOf([&] { extra.OpenQuery(); }), "Parameter 'CODIGO' not found");
   EXPECT_TRUE(ui.Messages.empty());
 
   noDatabase.SetIgnorarErro(false);
-  EXPECT_EQ(Expect([&] { noDatabase.OpenQuery(); }), "No fields defined.  Cannot create dataset");
+  EXPECT_EQ(ErrorMessageOf([&] { noDatabase.OpenQuery(); }), "No fields defined.  Cannot create dataset");
   EXPECT_EQ(ui.Messages, std::vector<AnsiString>{"Erro: Erro: .qryA Sem Database No Dataset: .qryA"});
 }
 
@@ -482,7 +474,7 @@ TEST(MorvantaDatasetFetchErrors, AFailedFetchLeavesNoTraceOfItself) {
   ds.FieldDefs().Add(u"NOME", ftInteger);
   ds.CreateDataSet();
   ds.SetIgnorarErro(true);
-  AnsiString message = Expect([&] { ds.OpenQuery(); });
+  AnsiString message = ErrorMessageOf([&] { ds.OpenQuery(); });
   EXPECT_NE(message.find("n1"), AnsiString::npos) << message;
   EXPECT_TRUE(ui.Messages.empty());
   EXPECT_FALSE(ds.InternalInsert());
@@ -492,7 +484,7 @@ TEST(MorvantaDatasetFetchErrors, AFailedFetchLeavesNoTraceOfItself) {
 
   // Controls the caller had suspended stay suspended.
   ds.DisableControls();
-  Expect([&] { ds.OpenQuery(); });
+  ErrorMessageOf([&] { ds.OpenQuery(); });
   EXPECT_TRUE(ds.ControlsDisabled());
   ds.EnableControls();
   EXPECT_FALSE(ds.ControlsDisabled());
