@@ -12,10 +12,9 @@
 #include <mutex>
 
 #include "SQLConnection.h"
+#include "support/DirectRead.h"
 #include "firebird/ConnectionSettings.h"
-#include "firebird/FbBlob.h"
 #include "firebird/FbHandles.h"
-#include "firebird/RowValues.h"
 #include "firebird/SharedTransaction.h"
 
 namespace fs = std::filesystem;
@@ -237,27 +236,8 @@ void TestDatabase::Execute(std::string_view sql) const {
 }
 
 std::optional<AnsiString> TestDatabase::QueryValue(std::string_view sql) const {
-  fb::Attachment attachment = Attach(SettingsOf(*this));
-  fb::Status status;
-  fb::SharedTransaction transaction(attachment->startTransaction(&status, 0, nullptr),
-                                    fb::SharedTransaction::EndAction::Commit);
-  std::optional<AnsiString> result;
-  {
-    fb::StatementHandle statement(attachment->prepare(&status, transaction.Get(), static_cast<unsigned>(sql.size()),
-                                                      sql.data(), dialect_,
-                                                      Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-    fb::MetadataRef metadata(statement->getOutputMetadata(&status));
-    fb::RowValues row(
-        fb::DescribeColumns(metadata.Get(), false), metadata->getMessageLength(&status), false,
-        [&](ISC_QUAD id, std::string& out) { fb::ReadBlob(attachment.Get(), transaction.Get(), id, out); });
-    fb::ResultSetHandle rows(statement->openCursor(&status, transaction.Get(), nullptr, nullptr, metadata.Get(), 0));
-    if (rows->fetchNext(&status, row.Buffer()) == Firebird::IStatus::RESULT_OK && row.Count() > 0 && !row.IsNull(0))
-      result = row.AsString(0);
-    rows.Close();
-  }
-  transaction.Commit();
-  attachment.Detach();
-  return result;
+  // Straight through the client library: the value checked must not come through the driver.
+  return ReadFirstValue({ToSystem(database_), onServer_, ToSystem(userName_), ToSystem(password_), dialect_}, sql);
 }
 
 }  // namespace testdb

@@ -64,7 +64,8 @@ class TestDatabase {
 
   // Runs one statement (code page 1252 text) in a transaction of its own and commits it.
   void Execute(std::string_view sql) const;
-  // The first column of the first row as text; nullopt for null or no row.
+  // The first column of the first row as text; nullopt for null or no row. Read through the
+  // client library alone (support/DirectRead.h), never through the driver under test.
   std::optional<AnsiString> QueryValue(std::string_view sql) const;
   // The same, with null and no row as the empty text.
   AnsiString QueryScalar(std::string_view sql) const { return QueryValue(sql).value_or(AnsiString()); }
