@@ -2,7 +2,11 @@
 // The exception hierarchy of the system, rooted at the framework's standard exception class.
 // Messages are code page 1252 text; every class can name itself for the top-level report.
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "Text.h"
 
@@ -34,8 +38,30 @@ MORVANTA_EXCEPTION_CLASS(EVariantError, Exception)
 MORVANTA_EXCEPTION_CLASS(EListError, Exception)
 MORVANTA_EXCEPTION_CLASS(EComponentError, Exception)
 MORVANTA_EXCEPTION_CLASS(EInOutError, Exception)
-// An error reported by the Firebird client library; the message is the server's.
-MORVANTA_EXCEPTION_CLASS(EFirebirdError, EDatabaseError)
+// An error reported by the Firebird client library: the server's message, and beside it the
+// error codes of its status vector (the isc_... numbers, in order) and its SQLSTATE, for code
+// that has to tell one error from another.
+class EFirebirdError : public EDatabaseError {
+ public:
+  using EDatabaseError::EDatabaseError;
+  EFirebirdError(AnsiString message, std::vector<std::int64_t> errorCodes, std::string sqlState)
+      : EDatabaseError(std::move(message)), errorCodes_(std::move(errorCodes)), sqlState_(std::move(sqlState)) {}
+  const char* ClassName() const noexcept override { return "EFirebirdError"; }
+
+  // The primary error code (the first of the vector) and the one after it; 0 when missing.
+  std::int64_t ErrorCode() const noexcept { return errorCodes_.empty() ? 0 : errorCodes_[0]; }
+  std::int64_t SecondaryErrorCode() const noexcept { return errorCodes_.size() < 2 ? 0 : errorCodes_[1]; }
+  const std::vector<std::int64_t>& ErrorCodes() const noexcept { return errorCodes_; }
+  bool HasErrorCode(std::int64_t code) const noexcept {
+    return std::find(errorCodes_.begin(), errorCodes_.end(), code) != errorCodes_.end();
+  }
+  // The five characters of the SQLSTATE ("23000"); empty when the client gave none.
+  const std::string& SqlState() const noexcept { return sqlState_; }
+
+ private:
+  std::vector<std::int64_t> errorCodes_;
+  std::string sqlState_;
+};
 
 // Raises the silent abort.
 [[noreturn]] void Abort();

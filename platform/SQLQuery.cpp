@@ -1,26 +1,22 @@
 #include "SQLQuery.h"
 
 #include "Exceptions.h"
-#include "firebird/FirebirdCursor.h"
 #include "firebird/FirebirdSession.h"
-#include "firebird/FirebirdStatement.h"
-#include "firebird/InputMessage.h"
-#include "firebird/SharedStatements.h"
 
 // ---- TSQLField: reads the current row of its query's cursor.
 
-bool TSQLField::IsNull() const { return cursor_->Row().IsNull(index_); }
-AnsiString TSQLField::AsString() const { return cursor_->Row().AsString(index_); }
-std::string_view TSQLField::AsStringView() const { return cursor_->Row().Text(index_); }
-std::int64_t TSQLField::AsInteger() const { return cursor_->Row().AsInteger(index_); }
-double TSQLField::AsFloat() const { return cursor_->Row().AsFloat(index_); }
-TDateTime TSQLField::AsDateTime() const { return cursor_->Row().AsDateTime(index_); }
-bool TSQLField::AsBoolean() const { return cursor_->Row().AsBoolean(index_); }
-TVariant TSQLField::Value() const { return cursor_->Row().Value(index_); }
+bool TSQLField::IsNull() const { return cursor_->IsNull(index_); }
+AnsiString TSQLField::AsString() const { return cursor_->AsString(index_); }
+std::string_view TSQLField::AsStringView() const { return cursor_->Text(index_); }
+std::int64_t TSQLField::AsInteger() const { return cursor_->AsInteger(index_); }
+double TSQLField::AsFloat() const { return cursor_->AsFloat(index_); }
+TDateTime TSQLField::AsDateTime() const { return cursor_->AsDateTime(index_); }
+bool TSQLField::AsBoolean() const { return cursor_->AsBoolean(index_); }
+TVariant TSQLField::Value() const { return cursor_->Value(index_); }
 
 // ---- TSQLQuery
 
-TSQLQuery::TSQLQuery(TComponent* owner) : TComponent(owner), input_(std::make_unique<fb::InputMessage>()) {
+TSQLQuery::TSQLQuery(TComponent* owner) : TComponent(owner) {
   sql_.OnChange = [this](TWideStringList&) { SQLChanged(); };
 }
 
@@ -80,28 +76,15 @@ std::string TSQLQuery::StatementText(const FirebirdSession& session) const {
   return session.Settings().Utf8Text() ? ToSystem(text) : text;
 }
 
-FirebirdStatement& TSQLQuery::Statement(FirebirdSession& session, Firebird::ITransaction* transaction) {
-  std::string text = StatementText(session);
-  if (!statement_ || &statement_->Session() != &session || statement_->Text() != text) {
-    statement_.reset();
-    statement_ = std::make_unique<FirebirdStatement>(session, transaction, std::move(text));
-  }
-  return *statement_;
-}
-
-void TSQLQuery::BuildInput(FirebirdSession& session, Firebird::ITransaction* transaction) {
-  std::vector<const TParam*> values;
-  values.reserve(static_cast<std::size_t>(params_.Count()));
-  for (int i = 0; i < params_.Count(); ++i) values.push_back(&params_[i]);
-  input_->Build(values, session.Attachment(), transaction, session.Settings().Utf8Text(),
-                !session.Settings().charSet.empty());
+FirebirdStatement& TSQLQuery::Statement(FirebirdSession& session) {
+  return session.Prepared(statement_, StatementText(session));
 }
 
 void TSQLQuery::SetPrepared(bool value) {
   if (value == prepared_) return;
   if (value) {
     FirebirdSession& session = OpenSession();
-    Statement(session, session.MetadataTransaction());
+    Statement(session);
     prepared_ = true;
   } else {
     // The statement stays cached: running the same text again needs no new prepare.
@@ -115,14 +98,11 @@ bool TSQLQuery::Active() const { return cursor_ != nullptr; }
 void TSQLQuery::Open() {
   if (Active()) return;
   FirebirdSession& session = OpenSession();
-  FirebirdStatement& statement = Statement(session, session.MetadataTransaction());
+  FirebirdStatement& statement = Statement(session);
   if (!statement.ReturnsRows()) throw EDatabaseError("The statement returns no rows: run it with ExecSQL");
-  fb::TransactionPtr transaction = session.ExplicitTransaction();
-  if (!transaction) transaction = session.StartCursorTransaction(statement.ForUpdate());
-  BuildInput(session, transaction->Get());
-  cursor_ = std::make_unique<FirebirdCursor>(session, statement, transaction, *input_);
+  cursor_ = session.Open(statement, params_);
   try {
-    const auto& columns = cursor_->Row().Columns();
+    const auto& columns = cursor_->Columns();
     fields_.clear();
     fields_.reserve(columns.size());
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -178,67 +158,14 @@ int TSQLQuery::ExecSQL(bool directExecute) {
   const bool cached = statement_ && &statement_->Session() == &session && statement_->Text() == text;
   countable_ = false;
   if (!directExecute && (prepared_ || cached || text == onceText_)) {
-    session.RunWriting([&](Firebird::ITransaction* transaction) { ExecutePrepared(session, transaction); });
+    session.ExecutePrepared(statement_, text, params_);
     countable_ = true;
     onceText_.clear();
   } else {
-    session.RunWriting([&](Firebird::ITransaction* transaction) { ExecuteOnce(session, text, transaction); });
+    session.ExecuteText(statement_, text, params_);
     onceText_ = directExecute ? std::string() : text;
   }
   return -1;
-}
-
-void TSQLQuery::ExecuteOnce(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction) {
-  if (ExecuteShared(session, text, transaction)) return;
-  BuildInput(session, transaction);
-  fb::Status status;
-  try {
-    session.Attachment()->execute(&status, transaction, static_cast<unsigned>(text.size()), text.data(),
-                                  session.Settings().dialect, input_->Metadata(), input_->Buffer(), nullptr, nullptr);
-  } catch (const EFirebirdError&) {
-    // A select has rows to put somewhere: run it through a prepared statement instead.
-    if (!status.HasErrorCode(isc_dsql_sqlda_err)) throw;
-    ExecutePrepared(session, transaction);
-  }
-}
-
-// Runs a writing statement whose string literals the server can take as parameters on the
-// statement prepared once for all the texts that differ only in those literals.
-bool TSQLQuery::ExecuteShared(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction) {
-  fb::LiteralParameters literals = fb::ParameterizeLiterals(text);
-  if (!literals.Usable()) return false;
-  FirebirdStatement* statement = session.SharedStatements().Find(session, transaction, literals);
-  if (!statement) return false;
-  const bool utf8 = session.Settings().Utf8Text();
-  std::vector<TParam> literalValues(literals.literals.size());
-  for (std::size_t i = 0; i < literals.literals.size(); ++i)
-    literalValues[i].SetAsString(utf8 ? FromSystem(literals.literals[i]) : literals.literals[i]);
-  std::vector<const TParam*> values;
-  values.reserve(literals.markers.size());
-  int next = 0;
-  for (int marker : literals.markers) {
-    if (marker >= 0) values.push_back(&literalValues[static_cast<std::size_t>(marker)]);
-    else if (next < params_.Count()) values.push_back(&params_[next++]);
-    else return false;
-  }
-  if (next != params_.Count()) return false;
-  input_->Build(values, session.Attachment(), transaction, utf8, !session.Settings().charSet.empty());
-  statement->Execute(transaction, *input_);
-  return true;
-}
-
-void TSQLQuery::ExecutePrepared(FirebirdSession& session, Firebird::ITransaction* transaction) {
-  FirebirdStatement& statement = Statement(session, transaction);
-  BuildInput(session, transaction);
-  if (statement.ReturnsRows()) {
-    // Executing a select opens it and closes it again.
-    fb::Status status;
-    fb::ResultSetHandle rows(statement.Handle()->openCursor(&status, transaction, input_->Metadata(), input_->Buffer(),
-                                                            statement.OutputMetadata(), 0));
-    rows.Close();
-  } else {
-    statement.Execute(transaction, *input_);
-  }
 }
 
 int TSQLQuery::RowsAffected() const {

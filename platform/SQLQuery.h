@@ -11,15 +11,9 @@
 #include "Strings.h"
 #include "Variant.h"
 
-class FirebirdCursor;     // platform/firebird: an open result set
+class FirebirdCursor;     // platform/firebird: an open select
 class FirebirdStatement;  // platform/firebird: a prepared statement
 class FirebirdSession;
-namespace fb {
-class InputMessage;
-}
-namespace Firebird {
-class ITransaction;
-}
 
 // One column of the current row of an open query. Values are read from the fetched row without
 // copying until asked for; a null reads as the empty text, 0 or the zero date-time. CHAR columns
@@ -43,7 +37,6 @@ class TSQLField {
 
  private:
   friend class TSQLQuery;
-  friend class FirebirdCursor;
   WideString fieldName_;
   TFieldType dataType_ = ftUnknown;
   int size_ = 0;
@@ -96,11 +89,7 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   void SQLChanged();
   FirebirdSession& OpenSession();
   std::string StatementText(const FirebirdSession& session) const;
-  FirebirdStatement& Statement(FirebirdSession& session, Firebird::ITransaction* transaction);
-  void BuildInput(FirebirdSession& session, Firebird::ITransaction* transaction);
-  void ExecuteOnce(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction);
-  bool ExecuteShared(FirebirdSession& session, const std::string& text, Firebird::ITransaction* transaction);
-  void ExecutePrepared(FirebirdSession& session, Firebird::ITransaction* transaction);
+  FirebirdStatement& Statement(FirebirdSession& session);
   void DropStatement();
 
   TSQLConnection* connection_ = nullptr;
@@ -114,7 +103,6 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   std::vector<std::unique_ptr<TSQLField>> fields_;
   std::unique_ptr<FirebirdCursor> cursor_;
   std::unique_ptr<FirebirdStatement> statement_;  // kept while its text is run again
-  std::unique_ptr<fb::InputMessage> input_;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;

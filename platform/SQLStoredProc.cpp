@@ -1,11 +1,7 @@
 #include "SQLStoredProc.h"
 
 #include "Exceptions.h"
-#include "firebird/FbBlob.h"
 #include "firebird/FirebirdSession.h"
-#include "firebird/FirebirdStatement.h"
-#include "firebird/InputMessage.h"
-#include "firebird/RowValues.h"
 
 namespace {
 
@@ -27,33 +23,9 @@ AnsiString Quoted(std::string_view text, char quote) {
   return out;
 }
 
-// Names of the procedure's input parameters, in order, as its catalogue lists them.
-std::vector<WideString> InputNames(FirebirdSession& session, const AnsiString& storedName) {
-  Firebird::ITransaction* transaction = session.MetadataTransaction();
-  // Metadata is UTF-8 whatever the connection's character set.
-  FirebirdStatement lookup(
-      session, transaction,
-      ToSystem("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = " +
-               Quoted(storedName, '\'') +
-               " AND RDB$PACKAGE_NAME IS NULL AND RDB$PARAMETER_TYPE = 0 "
-               "ORDER BY RDB$PARAMETER_NUMBER"));
-  fb::Status status;
-  fb::ResultSetHandle rows(
-      lookup.Handle()->openCursor(&status, transaction, nullptr, nullptr, lookup.OutputMetadata(), 0));
-  fb::RowValues row(fb::DescribeColumns(lookup.OutputMetadata(), true),
-                    lookup.OutputMetadata()->getMessageLength(&status), true, nullptr);
-  std::vector<WideString> names;
-  while (rows->fetchNext(&status, row.Buffer()) == Firebird::IStatus::RESULT_OK) {
-    row.NewRow();
-    names.push_back(ToWide(Trim(row.Text(0))));
-  }
-  rows.Close();
-  return names;
-}
-
 }  // namespace
 
-TSQLStoredProc::TSQLStoredProc(TComponent* owner) : TComponent(owner), input_(std::make_unique<fb::InputMessage>()) {}
+TSQLStoredProc::TSQLStoredProc(TComponent* owner) : TComponent(owner) {}
 
 TSQLStoredProc::~TSQLStoredProc() {
   statement_.reset();
@@ -105,31 +77,26 @@ void TSQLStoredProc::SetPrepared(bool value) {
 void TSQLStoredProc::Prepare(FirebirdSession& session) {
   const AnsiString name = Trim(ToAnsi(storedProcName_));
   const bool regular = IsRegularIdentifier(name);
-  std::vector<WideString> inputs = InputNames(session, regular ? AnsiUpperCase(name) : name);
+  std::vector<WideString> inputs = session.ProcedureInputNames(regular ? AnsiUpperCase(name) : name);
   AnsiString call = "EXECUTE PROCEDURE " + (regular ? name : Quoted(name, '"'));
   for (std::size_t i = 0; i < inputs.size(); ++i) call += i == 0 ? "(?" : ", ?";
   if (!inputs.empty()) call += ")";
   statement_.reset();
-  statement_ = std::make_unique<FirebirdStatement>(session, session.MetadataTransaction(), ToSystem(call));
+  statement_ = session.Prepare(ToSystem(call));
 
   // Rebuild the list from the procedure's description; inputs keep the values already given.
   TParams previous;
   previous.Assign(params_);
   params_.Clear();
-  fb::Status status;
-  fb::MetadataRef inputMetadata(statement_->Handle()->getInputMetadata(&status));
+  const std::vector<TFieldType> inputTypes = statement_->InputTypes();
   for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const auto index = static_cast<unsigned>(i);
-    TFieldType type =
-        fb::FieldTypeOf(inputMetadata->getType(&status, index) & ~1u, inputMetadata->getSubType(&status, index),
-                        inputMetadata->getScale(&status, index));
-    TParam& param = params_.CreateParam(type, inputs[i], ptInput);
+    TParam& param = params_.CreateParam(inputTypes.at(i), inputs[i], ptInput);
     if (TParam* old = previous.FindParam(std::u16string_view(inputs[i])); old && old->ParamType() != ptOutput) {
       param.SetValue(old->Value());
       if (old->DataType() != ftUnknown) param.SetDataType(old->DataType());
     }
   }
-  for (const fb::Column& column : fb::DescribeColumns(statement_->OutputMetadata(), true))
+  for (const fb::Column& column : statement_->OutputColumns())
     params_.CreateParam(column.fieldType, column.name, ptOutput);
   prepared_ = true;
 }
@@ -148,21 +115,5 @@ void TSQLStoredProc::ExecProc() {
     if (p.ParamType() == ptOutput || p.ParamType() == ptResult) outputs.push_back(&p);
     else inputs.push_back(&p);
   }
-  Firebird::IMessageMetadata* outputMetadata = statement_->OutputMetadata();
-  fb::Status status;
-  const unsigned outputLength = outputMetadata->getMessageLength(&status);
-  session.RunWriting([&](Firebird::ITransaction* transaction) {
-    fb::RowValues results(
-        fb::DescribeColumns(outputMetadata, session.Settings().Utf8Text()), outputLength, session.Settings().trimChar,
-        [&](ISC_QUAD id, std::string& out) { fb::ReadBlob(session.Attachment(), transaction, id, out); });
-    input_->Build(inputs, session.Attachment(), transaction, session.Settings().Utf8Text(),
-                  !session.Settings().charSet.empty());
-    statement_->Execute(transaction, *input_, results.Count() > 0 ? results.Buffer() : nullptr);
-    // Blob outputs are read while the transaction is still there.
-    for (int i = 0; i < results.Count() && i < static_cast<int>(outputs.size()); ++i) {
-      TParam& output = *outputs[static_cast<std::size_t>(i)];
-      if (results.IsNull(i)) output.Clear();
-      else output.SetValue(results.Value(i));
-    }
-  });
+  session.ExecuteProcedure(*statement_, inputs, outputs);
 }

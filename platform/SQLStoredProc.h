@@ -8,11 +8,8 @@
 #include "Params.h"
 #include "SQLConnection.h"
 
-class FirebirdStatement;
+class FirebirdStatement;  // platform/firebird: a prepared statement
 class FirebirdSession;
-namespace fb {
-class InputMessage;
-}
 
 class TSQLStoredProc : public TComponent, private SQLConnectionClient {
  public:
@@ -57,7 +54,6 @@ class TSQLStoredProc : public TComponent, private SQLConnectionClient {
   TParams params_;
   bool prepared_ = false;
   std::unique_ptr<FirebirdStatement> statement_;
-  std::unique_ptr<fb::InputMessage> input_;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;

@@ -1,6 +1,5 @@
-#include "Columns.h"
-
 #include "FbClient.h"
+#include "MessageColumns.h"
 
 namespace fb {
 

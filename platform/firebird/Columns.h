@@ -7,10 +7,6 @@
 // DATE ftDate, TIME ftTime, TIMESTAMP ftDateTime, text blobs ftMemo, other blobs ftBlob, BOOLEAN
 // ftBoolean.
 
-#include <vector>
-
-#include <firebird/Interface.h>
-
 #include "FieldTypes.h"
 #include "Text.h"
 
@@ -30,10 +26,6 @@ struct Column {
   // The column's text is UTF-8 (metadata text, or a UTF-8 connection) and is read as code page 1252.
   bool utf8Text = false;
 };
-
-// Describes every field of the metadata. Under a connection without character set the bytes of
-// user data pass unchanged; only metadata text (UNICODE_FSS: names, CURRENT_USER...) is UTF-8.
-std::vector<Column> DescribeColumns(Firebird::IMessageMetadata* metadata, bool utf8Connection);
 
 TFieldType FieldTypeOf(unsigned sqlType, int subType, int scale);
 

@@ -70,17 +70,18 @@ std::vector<unsigned char> BuildDpb(const ConnectionSettings& s) {
   return std::vector<unsigned char>(buffer, buffer + dpb->getBufferLength(&status));
 }
 
-std::vector<unsigned char> BuildTpb(Isolation isolation, bool readOnly, bool wait, bool autocommit) {
+std::vector<unsigned char> BuildTpb(const TransactionOptions& options) {
+  const bool readOnly = options.access == Access::ReadOnly;
   std::vector<unsigned char> tpb{isc_tpb_version3, static_cast<unsigned char>(readOnly ? isc_tpb_read : isc_tpb_write)};
-  if (isolation == Isolation::Snapshot) {
+  if (options.isolation == Isolation::Snapshot) {
     tpb.push_back(isc_tpb_concurrency);
   } else {
     // Record versions: a reader sees the last committed version instead of waiting for writers.
     tpb.push_back(isc_tpb_read_committed);
     tpb.push_back(isc_tpb_rec_version);
   }
-  tpb.push_back(wait ? isc_tpb_wait : isc_tpb_nowait);
-  if (autocommit) tpb.push_back(isc_tpb_autocommit);
+  tpb.push_back(options.lockResolution == LockResolution::Wait ? isc_tpb_wait : isc_tpb_nowait);
+  if (options.commit == CommitMode::Autocommit) tpb.push_back(isc_tpb_autocommit);
   return tpb;
 }
 

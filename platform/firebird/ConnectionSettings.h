@@ -10,6 +10,18 @@
 namespace fb {
 
 enum class Isolation { ReadCommitted, Snapshot };
+enum class Access { ReadWrite, ReadOnly };
+// What a statement does on a row another transaction holds: waits for it, or fails at once.
+enum class LockResolution { Wait, NoWait };
+// Autocommit: the engine commits each statement as it ends.
+enum class CommitMode { Explicit, Autocommit };
+
+struct TransactionOptions {
+  Isolation isolation = Isolation::ReadCommitted;
+  Access access = Access::ReadWrite;
+  LockResolution lockResolution = LockResolution::Wait;
+  CommitMode commit = CommitMode::Explicit;
+};
 
 struct ConnectionSettings {
   std::string database;  // as the client library takes it: UTF-8
@@ -41,8 +53,7 @@ bool IsServerDatabase(std::string_view database);
 // The connection block for attaching the database.
 std::vector<unsigned char> BuildDpb(const ConnectionSettings& settings);
 
-// A transaction block: read-write or read-only, the isolation, waiting on locks, and the
-// engine's autocommit (each statement commits when it ends).
-std::vector<unsigned char> BuildTpb(Isolation isolation, bool readOnly, bool wait, bool autocommit);
+// The transaction block for `options`.
+std::vector<unsigned char> BuildTpb(const TransactionOptions& options);
 
 }  // namespace fb

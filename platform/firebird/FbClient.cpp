@@ -4,6 +4,8 @@
 #include <cstring>
 #include <langinfo.h>
 
+#include <ibase.h>
+
 namespace fb {
 
 namespace {
@@ -39,17 +41,20 @@ Status::Status() : BaseStatusWrapper(Master()->getStatus()) {}
 Status::~Status() { status->dispose(); }
 
 void Status::checkException(Status* s) {
-  if (s->dirty && (s->getState() & Firebird::IStatus::STATE_ERRORS)) throw EFirebirdError(FormatStatus(s->status));
+  if (s->dirty && (s->getState() & Firebird::IStatus::STATE_ERRORS)) throw ServerError(s->status);
 }
 
-bool Status::HasErrorCode(ISC_STATUS code) const {
-  if (!dirty || !(getState() & Firebird::IStatus::STATE_ERRORS)) return false;
+EFirebirdError ServerError(Firebird::IStatus* status) {
+  const intptr_t* vector = status->getErrors();
+  std::vector<std::int64_t> codes;
   // The vector is a sequence of (argument kind, value) pairs ended by isc_arg_end.
-  for (const intptr_t* v = status->getErrors(); *v != isc_arg_end; v += 2) {
-    if (*v == isc_arg_gds && v[1] == code) return true;
+  for (const intptr_t* v = vector; *v != isc_arg_end; v += 2) {
+    if (*v == isc_arg_gds) codes.push_back(v[1]);
     if (*v == isc_arg_cstring) ++v;  // carries a length and a pointer
   }
-  return false;
+  char sqlState[6] = {};
+  fb_sqlstate(sqlState, vector);
+  return EFirebirdError(FormatStatus(status), std::move(codes), sqlState);
 }
 
 AnsiString FormatStatus(Firebird::IStatus* status) {

@@ -3,7 +3,7 @@
 //
 // `fb::Status` is the one place where the client's error status becomes an exception: after each
 // call of the object interface it raises EFirebirdError with the server's message, formatted by
-// the client library and converted to code page 1252.
+// the client library and converted to code page 1252, its error codes and its SQLSTATE.
 
 #include <firebird/Interface.h>
 
@@ -25,12 +25,12 @@ class Status : public Firebird::BaseStatusWrapper<Status> {
 
   // Called by the interface after every call: raises when the call reported an error.
   static void checkException(Status* status);
-
-  // The error code of the last failed call (isc_...); 0 when the last call succeeded.
-  bool HasErrorCode(ISC_STATUS code) const;
 };
 
 // The message of a status vector as the client library formats it, in code page 1252.
 AnsiString FormatStatus(Firebird::IStatus* status);
+
+// The exception for a failed call: the formatted message, the error codes and the SQLSTATE.
+EFirebirdError ServerError(Firebird::IStatus* status);
 
 }  // namespace fb

@@ -1,48 +1,20 @@
 #include "FirebirdCursor.h"
 
-#include "FbBlob.h"
-#include "FirebirdSession.h"
-#include "FirebirdStatement.h"
+#include "Cursor.h"
 
-FirebirdCursor::FirebirdCursor(FirebirdSession& session, const FirebirdStatement& statement,
-                               fb::TransactionPtr transaction, fb::InputMessage& input)
-    : attachment_(session.ShareAttachment()),
-      transaction_(std::move(transaction)),
-      row_(
-          fb::DescribeColumns(statement.OutputMetadata(), session.Settings().Utf8Text()),
-          [&] {
-            fb::Status status;
-            return statement.OutputMetadata()->getMessageLength(&status);
-          }(),
-          session.Settings().trimChar, [this](ISC_QUAD id, std::string& out) { ReadBlob(id, out); }) {
-  if (session.Settings().blobSizeKb > 0) blobLimit_ = static_cast<std::size_t>(session.Settings().blobSizeKb) * 1024;
-  fb::Status status;
-  resultSet_ = fb::ResultSetHandle(statement.Handle()->openCursor(&status, transaction_->Get(), input.Metadata(),
-                                                                  input.Buffer(), statement.OutputMetadata(), 0));
-  row_.SetEmpty(true);
-}
+FirebirdCursor::FirebirdCursor(std::unique_ptr<fb::Cursor> cursor) : cursor_(std::move(cursor)) {}
+FirebirdCursor::~FirebirdCursor() = default;
 
-bool FirebirdCursor::Next() {
-  if (eof_) return false;
-  if (!resultSet_) throw EDatabaseError("The cursor is closed");
-  fb::Status status;
-  row_.NewRow();
-  if (resultSet_->fetchNext(&status, row_.Buffer()) == Firebird::IStatus::RESULT_OK) {
-    row_.SetEmpty(false);
-    return true;
-  }
-  Close();
-  return false;
-}
+bool FirebirdCursor::Next() { return cursor_->Next(); }
+bool FirebirdCursor::Eof() const { return cursor_->Eof(); }
+void FirebirdCursor::Close() { cursor_->Close(); }
 
-void FirebirdCursor::Close() {
-  eof_ = true;
-  row_.SetEmpty(true);
-  resultSet_.Close();
-  transaction_.reset();
-}
-
-void FirebirdCursor::ReadBlob(ISC_QUAD id, std::string& out) const {
-  if (!transaction_ || !transaction_->Active()) throw EDatabaseError("The transaction of this cursor has ended");
-  fb::ReadBlob(attachment_.Get(), transaction_->Get(), id, out, blobLimit_);
-}
+const std::vector<fb::Column>& FirebirdCursor::Columns() const { return cursor_->Row().Columns(); }
+bool FirebirdCursor::IsNull(int index) const { return cursor_->Row().IsNull(index); }
+std::string_view FirebirdCursor::Text(int index) const { return cursor_->Row().Text(index); }
+AnsiString FirebirdCursor::AsString(int index) const { return cursor_->Row().AsString(index); }
+std::int64_t FirebirdCursor::AsInteger(int index) const { return cursor_->Row().AsInteger(index); }
+double FirebirdCursor::AsFloat(int index) const { return cursor_->Row().AsFloat(index); }
+TDateTime FirebirdCursor::AsDateTime(int index) const { return cursor_->Row().AsDateTime(index); }
+bool FirebirdCursor::AsBoolean(int index) const { return cursor_->Row().AsBoolean(index); }
+TVariant FirebirdCursor::Value(int index) const { return cursor_->Row().Value(index); }

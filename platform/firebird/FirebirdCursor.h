@@ -1,38 +1,45 @@
 #pragma once
-// An open result set read forward, one row at a time, into one message buffer. The cursor holds
-// its transaction: an implicit one ends (commits) when the cursor reaches the end or closes.
+// An open select as the framework reads it: forward only, one row at a time. The values of the
+// current row are decoded when asked for; a null reads as the empty text, 0 or the zero
+// date-time. The cursor holds its transaction: an implicit one ends when the cursor reaches the
+// end or closes.
 
-#include "FbHandles.h"
-#include "RowValues.h"
-#include "SharedTransaction.h"
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
 
-class FirebirdSession;
-class FirebirdStatement;
+#include "Columns.h"
+#include "Variant.h"
+
 namespace fb {
-class InputMessage;
+class Cursor;  // the client library's result set (Cursor.h)
 }
 
 class FirebirdCursor {
  public:
-  FirebirdCursor(FirebirdSession& session, const FirebirdStatement& statement, fb::TransactionPtr transaction,
-                 fb::InputMessage& input);
-  ~FirebirdCursor() { Close(); }
+  explicit FirebirdCursor(std::unique_ptr<fb::Cursor> cursor);
+  ~FirebirdCursor();
   FirebirdCursor(const FirebirdCursor&) = delete;
   FirebirdCursor& operator=(const FirebirdCursor&) = delete;
 
   // Fetches the next row; false, and closed, at the end.
   bool Next();
-  bool Eof() const { return eof_; }
-  const fb::RowValues& Row() const { return row_; }
+  bool Eof() const;
   void Close();
 
- private:
-  void ReadBlob(ISC_QUAD id, std::string& out) const;
+  // The columns of the rows, in select order.
+  const std::vector<fb::Column>& Columns() const;
+  bool IsNull(int index) const;
+  // Text of text and blob columns without a copy where possible; valid until the next row.
+  std::string_view Text(int index) const;
+  AnsiString AsString(int index) const;
+  std::int64_t AsInteger(int index) const;
+  double AsFloat(int index) const;
+  TDateTime AsDateTime(int index) const;
+  bool AsBoolean(int index) const;
+  TVariant Value(int index) const;
 
-  fb::FbRef<Firebird::IAttachment> attachment_;
-  fb::TransactionPtr transaction_;
-  fb::ResultSetHandle resultSet_;
-  fb::RowValues row_;
-  std::size_t blobLimit_ = 0;
-  bool eof_ = false;
+ private:
+  std::unique_ptr<fb::Cursor> cursor_;
 };

@@ -1,73 +1,115 @@
 #include "FirebirdSession.h"
 
-FirebirdSession::FirebirdSession(fb::ConnectionSettings settings) : settings_(std::move(settings)) {
-  fb::Status status;
-  provider_ = fb::ProviderRef(fb::Master()->getDispatcher());
-  const std::vector<unsigned char> dpb = fb::BuildDpb(settings_);
-  attachment_ = fb::Attachment(
-      provider_->attachDatabase(&status, settings_.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
-}
+#include "Connection.h"
+#include "Cursor.h"
+#include "Statement.h"
 
-FirebirdSession::~FirebirdSession() {
-  sharedStatements_.Clear();  // statements go while the attachment lives
-  explicit_.reset();          // rolls back unless cursors still read in it
-  autocommit_.reset();
-  metadata_.reset();
-  attachment_ = fb::Attachment();  // detaches
-}
+namespace {
 
-Firebird::ITransaction* FirebirdSession::Start(const std::vector<unsigned char>& tpb) {
-  fb::Status status;
-  return attachment_->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
-}
-
-void FirebirdSession::StartTransaction(TTransIsolationLevel level) {
-  fb::Isolation isolation = settings_.isolation;
-  if (level == xilREPEATABLEREAD) isolation = fb::Isolation::Snapshot;
-  else if (level == xilREADCOMMITTED || level == xilDIRTYREAD) isolation = fb::Isolation::ReadCommitted;
-  Firebird::ITransaction* t = Start(fb::BuildTpb(isolation, false, settings_.waitOnLocks, false));
-  explicit_ = std::make_shared<fb::SharedTransaction>(t, fb::SharedTransaction::EndAction::Rollback);
-}
-
-void FirebirdSession::Commit() {
-  if (!explicit_) return;
-  if (settings_.commitRetain) {
-    // The work is committed and the transaction lives on for the cursors reading in it; it
-    // commits for good when the last of them closes.
-    explicit_->CommitRetaining();
-    explicit_->SetEndAction(fb::SharedTransaction::EndAction::Commit);
-  } else {
-    explicit_->Commit();
+// The statement in `cached` when it was prepared for `text` on `session`; otherwise `text` is
+// prepared into it in `transaction`.
+FirebirdStatement& PrepareInto(FirebirdSession& session, std::unique_ptr<FirebirdStatement>& cached, std::string text,
+                               Firebird::ITransaction* transaction) {
+  if (!cached || &cached->Session() != &session || cached->Text() != text) {
+    cached.reset();
+    cached = std::make_unique<FirebirdStatement>(
+        session, std::make_unique<fb::Statement>(session.Connection(), transaction, std::move(text)));
   }
-  explicit_.reset();
+  return *cached;
 }
 
-void FirebirdSession::Rollback() {
-  if (!explicit_) return;
-  explicit_->Rollback();
-  explicit_.reset();
+void RunPrepared(FirebirdSession& session, std::unique_ptr<FirebirdStatement>& cached, const std::string& text,
+                 const TParams& params, Firebird::ITransaction* transaction) {
+  fb::Statement& statement = PrepareInto(session, cached, text, transaction).Internal();
+  session.Connection().BuildInput(statement.Input(), fb::ValuesOf(params), transaction);
+  if (statement.ReturnsRows()) {
+    // Executing a select opens it and closes it again.
+    statement.Open(transaction).Close();
+  } else {
+    statement.Execute(transaction);
+  }
 }
 
-fb::TransactionPtr FirebirdSession::StartCursorTransaction(bool forUpdate) {
-  const auto tpb = forUpdate ? fb::BuildTpb(settings_.isolation, false, settings_.waitOnLocks, false)
-                             : fb::BuildTpb(fb::Isolation::ReadCommitted, true, false, false);
-  return std::make_shared<fb::SharedTransaction>(Start(tpb), fb::SharedTransaction::EndAction::Commit);
+// Runs a writing statement whose string literals the server can take as parameters on the
+// statement prepared once for all the texts that differ only in those literals.
+bool RunShared(fb::Connection& connection, const std::string& text, const TParams& params,
+               Firebird::ITransaction* transaction) {
+  fb::LiteralParameters literals = fb::ParameterizeLiterals(text);
+  if (!literals.Usable()) return false;
+  fb::Statement* statement = connection.SharedStatements().Find(connection, transaction, literals);
+  if (!statement) return false;
+  const bool utf8 = connection.Settings().Utf8Text();
+  std::vector<TParam> literalValues(literals.literals.size());
+  for (std::size_t i = 0; i < literals.literals.size(); ++i)
+    literalValues[i].SetAsString(utf8 ? FromSystem(literals.literals[i]) : literals.literals[i]);
+  std::vector<const TParam*> values;
+  values.reserve(literals.markers.size());
+  int next = 0;
+  for (int marker : literals.markers) {
+    if (marker >= 0) values.push_back(&literalValues[static_cast<std::size_t>(marker)]);
+    else if (next < params.Count()) values.push_back(&params[next++]);
+    else return false;
+  }
+  if (next != params.Count()) return false;
+  connection.BuildInput(statement->Input(), values, transaction);
+  statement->Execute(transaction);
+  return true;
 }
 
-Firebird::ITransaction* FirebirdSession::MetadataTransaction() {
-  if (explicit_) return explicit_->Get();
-  if (settings_.isolation == fb::Isolation::ReadCommitted) return AutocommitTransaction();
-  if (!metadata_ || !metadata_->Active())
-    metadata_ =
-        std::make_unique<fb::SharedTransaction>(Start(fb::BuildTpb(fb::Isolation::ReadCommitted, true, false, false)),
-                                                fb::SharedTransaction::EndAction::Commit);
-  return metadata_->Get();
+}  // namespace
+
+FirebirdSession::FirebirdSession(fb::ConnectionSettings settings)
+    : connection_(std::make_unique<fb::Connection>(std::move(settings))) {}
+
+FirebirdSession::~FirebirdSession() = default;
+
+const fb::ConnectionSettings& FirebirdSession::Settings() const { return connection_->Settings(); }
+bool FirebirdSession::InTransaction() const { return connection_->InTransaction(); }
+void FirebirdSession::StartTransaction(TTransIsolationLevel level) { connection_->StartTransaction(level); }
+void FirebirdSession::Commit() { connection_->Commit(); }
+void FirebirdSession::Rollback() { connection_->Rollback(); }
+
+std::unique_ptr<FirebirdStatement> FirebirdSession::Prepare(std::string text) {
+  Firebird::ITransaction* transaction = connection_->MetadataTransaction();
+  return std::make_unique<FirebirdStatement>(
+      *this, std::make_unique<fb::Statement>(*connection_, transaction, std::move(text)));
 }
 
-Firebird::ITransaction* FirebirdSession::AutocommitTransaction() {
-  if (!autocommit_ || !autocommit_->Active())
-    autocommit_ = std::make_unique<fb::SharedTransaction>(
-        Start(fb::BuildTpb(fb::Isolation::ReadCommitted, false, settings_.waitOnLocks, true)),
-        fb::SharedTransaction::EndAction::Commit);
-  return autocommit_->Get();
+FirebirdStatement& FirebirdSession::Prepared(std::unique_ptr<FirebirdStatement>& cached, std::string text) {
+  return PrepareInto(*this, cached, std::move(text), connection_->MetadataTransaction());
+}
+
+std::unique_ptr<FirebirdCursor> FirebirdSession::Open(FirebirdStatement& statement, const TParams& params) {
+  fb::Statement& prepared = statement.Internal();
+  fb::TransactionPtr transaction = connection_->ExplicitTransaction();
+  if (!transaction)
+    transaction =
+        connection_->StartCursorTransaction(prepared.ForUpdate() ? fb::Access::ReadWrite : fb::Access::ReadOnly);
+  connection_->BuildInput(prepared.Input(), fb::ValuesOf(params), transaction->Get());
+  return std::make_unique<FirebirdCursor>(std::make_unique<fb::Cursor>(*connection_, prepared, transaction));
+}
+
+void FirebirdSession::ExecutePrepared(std::unique_ptr<FirebirdStatement>& cached, const std::string& text,
+                                      const TParams& params) {
+  connection_->RunWriting(
+      [&](Firebird::ITransaction* transaction) { RunPrepared(*this, cached, text, params, transaction); });
+}
+
+void FirebirdSession::ExecuteText(std::unique_ptr<FirebirdStatement>& cached, const std::string& text,
+                                  const TParams& params) {
+  connection_->RunWriting([&](Firebird::ITransaction* transaction) {
+    if (RunShared(*connection_, text, params, transaction)) return;
+    fb::InputMessage& input = connection_->OneCallInput();
+    connection_->BuildInput(input, fb::ValuesOf(params), transaction);
+    try {
+      fb::Status status;
+      connection_->Attachment()->execute(&status, transaction, static_cast<unsigned>(text.size()), text.data(),
+                                         connection_->Settings().dialect, input.Metadata(), input.Buffer(), nullptr,
+                                         nullptr);
+    } catch (const EFirebirdError& error) {
+      // A select has rows to put somewhere: run it through a prepared statement instead.
+      if (!error.HasErrorCode(isc_dsql_sqlda_err)) throw;
+      RunPrepared(*this, cached, text, params, transaction);
+    }
+  });
 }

@@ -1,83 +1,72 @@
 #pragma once
-// The Firebird driver's side of an open connection: the attachment and its transactions.
+// The Firebird driver as the framework sees it: an open connection to a database, its
+// transactions, and the statements run on it. Nothing here shows the client library: its
+// handles, status objects and transactions stay inside platform/firebird.
 //
 // At most one explicit transaction is open at a time; a statement run while it is open belongs
-// to it. Otherwise a statement runs in an implicit transaction: a select in a read-committed
-// read-only transaction of its own that lives as long as its cursor (record versions, so it
-// reads on while others write), anything else in the session's autocommit transaction, where the
-// engine commits every statement as it ends and undoes a statement that fails. Under snapshot
-// isolation, which an autocommit transaction cannot give statement by statement, each such
-// statement gets a transaction of its own that commits right after it.
+// to it. Otherwise a select reads in a read-only transaction of its own that lives as long as its
+// cursor, and a statement that may write runs in an implicit transaction that commits when it
+// ends (see Connection.h).
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ConnectionSettings.h"
 #include "FieldTypes.h"
-#include "SharedStatements.h"
-#include "SharedTransaction.h"
+#include "FirebirdCursor.h"
+#include "FirebirdStatement.h"
+#include "Params.h"
+
+namespace fb {
+class Connection;  // the attachment and its transactions (Connection.h)
+}
 
 class FirebirdSession {
  public:
-  // Attaches the database; raises EFirebirdError with the server's message.
+  // Attaches the database; raises EFirebirdError with the server's message and codes.
   explicit FirebirdSession(fb::ConnectionSettings settings);
   // Rolls back the explicit transaction, ends the implicit ones and detaches, quietly.
   ~FirebirdSession();
   FirebirdSession(const FirebirdSession&) = delete;
   FirebirdSession& operator=(const FirebirdSession&) = delete;
 
-  const fb::ConnectionSettings& Settings() const { return settings_; }
-  Firebird::IAttachment* Attachment() const { return attachment_.Get(); }
-  fb::FbRef<Firebird::IAttachment> ShareAttachment() const { return attachment_.Share(); }
+  const fb::ConnectionSettings& Settings() const;
 
-  // The explicit transaction. Each call raises the client's error and then leaves the state as
+  // The explicit transaction. Each call raises the server's error and then leaves the state as
   // it was: a failed commit keeps the transaction open, so that a rollback can follow.
-  bool InTransaction() const { return explicit_ != nullptr; }
+  bool InTransaction() const;
   void StartTransaction(TTransIsolationLevel level);
   void Commit();
   void Rollback();
 
-  // The explicit transaction, or nullptr.
-  const fb::TransactionPtr& ExplicitTransaction() const { return explicit_; }
-  // A transaction for a select run outside the explicit transaction: read-only, read committed;
-  // `forUpdate` gives a read-write one (SELECT ... FOR UPDATE). Ends (commits) with its last holder.
-  fb::TransactionPtr StartCursorTransaction(bool forUpdate);
-  // A transaction to prepare statements and read metadata in: the explicit one when open,
-  // otherwise one the session keeps.
-  Firebird::ITransaction* MetadataTransaction();
+  // Prepares `text` (the bytes the server gets).
+  std::unique_ptr<FirebirdStatement> Prepare(std::string text);
+  // The statement in `cached` when it was prepared for `text` on this session; otherwise
+  // `text` is prepared into `cached`.
+  FirebirdStatement& Prepared(std::unique_ptr<FirebirdStatement>& cached, std::string text);
 
-  // Runs `work(transaction)` for a statement that may write: in the explicit transaction, or in
-  // an implicit one committed when the work is done (and undone when it raises).
-  template <class Work>
-  void RunWriting(Work&& work);
+  // Opens a select with `params` as its input, in the explicit transaction or one of its own.
+  std::unique_ptr<FirebirdCursor> Open(FirebirdStatement& statement, const TParams& params);
+  // Runs `text` with `params` on its prepared statement (prepared into `cached` unless it is
+  // there already), in a writing transaction. A select is opened and closed again.
+  void ExecutePrepared(std::unique_ptr<FirebirdStatement>& cached, const std::string& text, const TParams& params);
+  // Runs `text` with `params` in one call, without a statement of its own: an INSERT, UPDATE or
+  // DELETE whose string literals the server can take as parameters on the statement shared by
+  // all the texts that differ only in those literals, anything else prepared and executed in one
+  // call. A select, which has rows to put somewhere, goes through ExecutePrepared.
+  void ExecuteText(std::unique_ptr<FirebirdStatement>& cached, const std::string& text, const TParams& params);
 
-  // Prepared writing statements shared by the texts that differ only in their literals.
-  fb::SharedStatements& SharedStatements() { return sharedStatements_; }
+  // The names of a stored procedure's input parameters, in order, as the catalogue lists them;
+  // `storedName` as the catalogue stores it.
+  std::vector<WideString> ProcedureInputNames(const AnsiString& storedName);
+  // Runs a prepared EXECUTE PROCEDURE with `inputs`; `outputs` receive the procedure's results
+  // in order.
+  void ExecuteProcedure(FirebirdStatement& statement, const std::vector<const TParam*>& inputs,
+                        const std::vector<TParam*>& outputs);
+
+  fb::Connection& Connection() { return *connection_; }
 
  private:
-  Firebird::ITransaction* Start(const std::vector<unsigned char>& tpb);
-  Firebird::ITransaction* AutocommitTransaction();
-
-  fb::ConnectionSettings settings_;
-  fb::ProviderRef provider_;
-  fb::Attachment attachment_;
-  fb::TransactionPtr explicit_;
-  std::unique_ptr<fb::SharedTransaction> autocommit_;  // read committed only
-  std::unique_ptr<fb::SharedTransaction> metadata_;    // read-only, for snapshot sessions
-  fb::SharedStatements sharedStatements_;
+  std::unique_ptr<fb::Connection> connection_;
 };
-
-template <class Work>
-void FirebirdSession::RunWriting(Work&& work) {
-  if (explicit_) {
-    work(explicit_->Get());
-    return;
-  }
-  if (settings_.isolation == fb::Isolation::ReadCommitted) {
-    work(AutocommitTransaction());
-    return;
-  }
-  fb::SharedTransaction own(Start(fb::BuildTpb(settings_.isolation, false, settings_.waitOnLocks, false)),
-                            fb::SharedTransaction::EndAction::Rollback);
-  work(own.Get());
-  own.Commit();
-}

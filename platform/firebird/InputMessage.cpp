@@ -14,18 +14,6 @@ namespace {
 constexpr unsigned kCharSetNone = 0;
 constexpr unsigned kCharSetDynamic = 127;
 
-enum class Kind { Null, Text, Integer, Float, Timestamp, Boolean, BlobId };
-
-struct Encoded {
-  Kind kind = Kind::Null;
-  std::string_view text;
-  std::int64_t integer = 0;
-  double number = 0;
-  ISC_TIMESTAMP timestamp{};
-  bool boolean = false;
-  ISC_QUAD blob{};
-};
-
 bool IsTextType(TFieldType t) {
   switch (t) {
     case ftString:
@@ -67,8 +55,37 @@ bool IsDateType(TFieldType t) {
   return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp || t == ftOraTimeStamp;
 }
 
-// The kind a value of no declared type travels as.
-Kind KindOfVariant(const TVariant& v) {
+// Text places are sized in steps, so that the message layout of a statement run row after row
+// with values of varying length is made once, not for every row.
+unsigned TextSlotLength(std::size_t length) {
+  std::size_t slot = 64;
+  while (slot < length) slot *= 2;
+  return static_cast<unsigned>(std::min(slot, kMaxInlineBlob));
+}
+
+}  // namespace
+
+std::vector<const TParam*> ValuesOf(const TParams& params) {
+  std::vector<const TParam*> values;
+  values.reserve(static_cast<std::size_t>(params.Count()));
+  for (int i = 0; i < params.Count(); ++i) values.push_back(&params[i]);
+  return values;
+}
+
+void InputMessage::Build(const std::vector<const TParam*>& params, Firebird::IAttachment* attachment,
+                         Firebird::ITransaction* transaction, bool utf8Text, bool hasCharSet) {
+  const Target target{attachment, transaction, utf8Text, hasCharSet ? kCharSetDynamic : kCharSetNone};
+  converted_.clear();
+  converted_.reserve(2 * params.size());  // no reallocation: views into it stay valid
+  values_.assign(params.size(), Encoded{});
+  slots_.assign(params.size(), Slot{});
+  for (std::size_t i = 0; i < params.size(); ++i) Encode(*params[i], target, values_[i], slots_[i]);
+  if (slots_ != layout_ || (!metadata_ && !slots_.empty())) Layout(slots_);
+  Fill();
+  converted_.clear();
+}
+
+InputMessage::Kind InputMessage::KindOfVariant(const TVariant& v) {
   switch (v.GetKind()) {
     case TVariant::Kind::Boolean:
       return Kind::Boolean;
@@ -85,15 +102,7 @@ Kind KindOfVariant(const TVariant& v) {
   }
 }
 
-// Text places are sized in steps, so that the message layout of a statement run row after row
-// with values of varying length is made once, not for every row.
-unsigned TextSlotLength(std::size_t length) {
-  std::size_t slot = 64;
-  while (slot < length) slot *= 2;
-  return static_cast<unsigned>(std::min(slot, kMaxInlineBlob));
-}
-
-Kind KindOf(const TParam& p) {
+InputMessage::Kind InputMessage::KindOf(const TParam& p) {
   const TVariant& v = p.Value();
   if (v.IsNull()) return Kind::Null;
   const TFieldType t = p.DataType();
@@ -107,67 +116,58 @@ Kind KindOf(const TParam& p) {
   return KindOfVariant(v);
 }
 
-}  // namespace
-
-void InputMessage::Build(const std::vector<const TParam*>& params, Firebird::IAttachment* attachment,
-                         Firebird::ITransaction* transaction, bool utf8Text, bool hasCharSet) {
-  const unsigned textCharSet = hasCharSet ? kCharSetDynamic : kCharSetNone;
-  converted_.clear();
-  converted_.reserve(2 * params.size());  // no reallocation: views into it stay valid
-  std::vector<Encoded> values(params.size());
-  std::vector<Slot> slots(params.size());
-  for (std::size_t i = 0; i < params.size(); ++i) {
-    const TParam& p = *params[i];
-    Encoded& e = values[i];
-    Slot& s = slots[i];
-    e.kind = KindOf(p);
-    switch (e.kind) {
-      case Kind::Null:
-        s = {SQL_VARYING, 1, textCharSet};
-        break;
-      case Kind::Text: {
-        e.text = p.Value().StringRef();
-        if (p.Value().GetKind() != TVariant::Kind::String) {
-          converted_.push_back(p.Value().AsString());
-          e.text = converted_.back();
-        }
-        if (utf8Text && !IsBinaryType(p.DataType())) {
-          converted_.push_back(ToSystem(e.text));
-          e.text = converted_.back();
-        }
-        if (e.text.size() > kMaxInlineBlob) {
-          e.kind = Kind::BlobId;
-          e.blob = WriteBlob(attachment, transaction, e.text);
-          s = {SQL_BLOB, sizeof(ISC_QUAD), 0};
-        } else {
-          s = {SQL_VARYING, TextSlotLength(e.text.size()), textCharSet};
-        }
-        break;
-      }
-      case Kind::Integer:
-        e.integer = p.Value().AsInteger();
-        s = {SQL_INT64, sizeof(std::int64_t), 0};
-        break;
-      case Kind::Float:
-        e.number = p.Value().AsFloat();
-        s = {SQL_DOUBLE, sizeof(double), 0};
-        break;
-      case Kind::Timestamp:
-        e.timestamp = ToIscTimestamp(p.Value().AsDateTime());
-        s = {SQL_TIMESTAMP, sizeof(ISC_TIMESTAMP), 0};
-        break;
-      case Kind::Boolean:
-        e.boolean = p.Value().AsBoolean();
-        s = {SQL_BOOLEAN, 1, 0};
-        break;
-      case Kind::BlobId:
-        break;
-    }
+void InputMessage::Encode(const TParam& p, const Target& target, Encoded& e, Slot& s) {
+  e.kind = KindOf(p);
+  switch (e.kind) {
+    case Kind::Null:
+      s = {SQL_VARYING, 1, target.textCharSet};
+      break;
+    case Kind::Text:
+      EncodeText(p, target, e, s);
+      break;
+    case Kind::Integer:
+      e.integer = p.Value().AsInteger();
+      s = {SQL_INT64, sizeof(std::int64_t), 0};
+      break;
+    case Kind::Float:
+      e.number = p.Value().AsFloat();
+      s = {SQL_DOUBLE, sizeof(double), 0};
+      break;
+    case Kind::Timestamp:
+      e.timestamp = ToIscTimestamp(p.Value().AsDateTime());
+      s = {SQL_TIMESTAMP, sizeof(ISC_TIMESTAMP), 0};
+      break;
+    case Kind::Boolean:
+      e.boolean = p.Value().AsBoolean();
+      s = {SQL_BOOLEAN, 1, 0};
+      break;
+    case Kind::BlobId:
+      break;
   }
-  if (slots != layout_ || (!metadata_ && !slots.empty())) Layout(slots);
+}
 
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const Encoded& e = values[i];
+void InputMessage::EncodeText(const TParam& p, const Target& target, Encoded& e, Slot& s) {
+  e.text = p.Value().StringRef();
+  if (p.Value().GetKind() != TVariant::Kind::String) {
+    converted_.push_back(p.Value().AsString());
+    e.text = converted_.back();
+  }
+  if (target.utf8Text && !IsBinaryType(p.DataType())) {
+    converted_.push_back(ToSystem(e.text));
+    e.text = converted_.back();
+  }
+  if (e.text.size() > kMaxInlineBlob) {
+    e.kind = Kind::BlobId;
+    e.blob = WriteBlob(target.attachment, target.transaction, e.text);
+    s = {SQL_BLOB, sizeof(ISC_QUAD), 0};
+  } else {
+    s = {SQL_VARYING, TextSlotLength(e.text.size()), target.textCharSet};
+  }
+}
+
+void InputMessage::Fill() {
+  for (std::size_t i = 0; i < values_.size(); ++i) {
+    const Encoded& e = values_[i];
     unsigned char* at = buffer_.data() + offsets_[i];
     const short null = e.kind == Kind::Null ? -1 : 0;
     std::memcpy(buffer_.data() + nullOffsets_[i], &null, sizeof null);
@@ -197,7 +197,6 @@ void InputMessage::Build(const std::vector<const TParam*>& params, Firebird::IAt
         break;
     }
   }
-  converted_.clear();
 }
 
 void InputMessage::Layout(const std::vector<Slot>& slots) {

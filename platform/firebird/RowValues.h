@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Columns.h"
+#include "MessageColumns.h"
 #include "Variant.h"
 
 namespace fb {

@@ -2,8 +2,8 @@
 
 #include "Exceptions.h"
 #include "FbClient.h"
-#include "FirebirdSession.h"
-#include "FirebirdStatement.h"
+#include "Connection.h"
+#include "Statement.h"
 
 namespace fb {
 
@@ -17,14 +17,14 @@ SharedStatements::~SharedStatements() = default;
 
 void SharedStatements::Clear() { entries_.clear(); }
 
-FirebirdStatement* SharedStatements::Find(FirebirdSession& session, Firebird::ITransaction* transaction,
-                                          const LiteralParameters& literals) {
+Statement* SharedStatements::Find(Connection& connection, Firebird::ITransaction* transaction,
+                                  const LiteralParameters& literals) {
   auto found = entries_.find(literals.text);
   if (found == entries_.end()) {
     if (entries_.size() >= kMaxSharedStatements) entries_.clear();
     Entry entry;
     try {
-      entry.statement = std::make_unique<FirebirdStatement>(session, transaction, literals.text);
+      entry.statement = std::make_unique<Statement>(connection, transaction, literals.text);
       Status status;
       MetadataRef input(entry.statement->Handle()->getInputMetadata(&status));
       unsigned count = input->getCount(&status);

@@ -10,10 +10,10 @@
 #include "FbHandles.h"
 #include "StatementLiterals.h"
 
-class FirebirdSession;
-class FirebirdStatement;
-
 namespace fb {
+
+class Connection;
+class Statement;
 
 class SharedStatements {
  public:
@@ -26,14 +26,13 @@ class SharedStatements {
   // the statement gives it, so that the server reads each value exactly as it reads the literal.
   // nullptr when the statement cannot take its literals as parameters (the server refused it, or
   // a value is longer than the text its place holds): the caller runs the original text then.
-  FirebirdStatement* Find(FirebirdSession& session, Firebird::ITransaction* transaction,
-                          const LiteralParameters& literals);
+  Statement* Find(Connection& connection, Firebird::ITransaction* transaction, const LiteralParameters& literals);
   void Clear();
 
  private:
   struct Entry {
-    std::unique_ptr<FirebirdStatement> statement;  // null: this text cannot be shared
-    std::vector<unsigned> textCapacity;            // per marker: the bytes a text place holds, 0 for others
+    std::unique_ptr<Statement> statement;  // null: this text cannot be shared
+    std::vector<unsigned> textCapacity;    // per marker: the bytes a text place holds, 0 for others
   };
   std::unordered_map<std::string, Entry> entries_;
 };

@@ -1,0 +1,89 @@
+#include "Connection.h"
+
+namespace fb {
+
+namespace {
+
+// The read-only, read-committed transaction of selects and metadata: it never waits.
+constexpr TransactionOptions kReading{Isolation::ReadCommitted, Access::ReadOnly, LockResolution::NoWait,
+                                      CommitMode::Explicit};
+
+}  // namespace
+
+Connection::Connection(ConnectionSettings settings) : settings_(std::move(settings)) {
+  Status status;
+  provider_ = ProviderRef(Master()->getDispatcher());
+  const std::vector<unsigned char> dpb = BuildDpb(settings_);
+  attachment_ = fb::Attachment(
+      provider_->attachDatabase(&status, settings_.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
+}
+
+Connection::~Connection() {
+  sharedStatements_.Clear();  // statements go while the attachment lives
+  explicit_.reset();          // rolls back unless cursors still read in it
+  autocommit_.reset();
+  metadata_.reset();
+  attachment_ = fb::Attachment();  // detaches
+}
+
+TransactionOptions Connection::WritingOptions(Isolation isolation) const {
+  return {isolation, Access::ReadWrite, settings_.waitOnLocks ? LockResolution::Wait : LockResolution::NoWait,
+          CommitMode::Explicit};
+}
+
+Firebird::ITransaction* Connection::Start(const TransactionOptions& options) {
+  const std::vector<unsigned char> tpb = BuildTpb(options);
+  Status status;
+  return attachment_->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
+}
+
+void Connection::StartTransaction(TTransIsolationLevel level) {
+  Isolation isolation = settings_.isolation;
+  if (level == xilREPEATABLEREAD) isolation = Isolation::Snapshot;
+  else if (level == xilREADCOMMITTED || level == xilDIRTYREAD) isolation = Isolation::ReadCommitted;
+  Firebird::ITransaction* t = Start(WritingOptions(isolation));
+  explicit_ = std::make_shared<SharedTransaction>(t, SharedTransaction::EndAction::Rollback);
+}
+
+void Connection::Commit() {
+  if (!explicit_) return;
+  if (settings_.commitRetain) {
+    // The work is committed and the transaction lives on for the cursors reading in it; it
+    // commits for good when the last of them closes.
+    explicit_->CommitRetaining();
+    explicit_->SetEndAction(SharedTransaction::EndAction::Commit);
+  } else {
+    explicit_->Commit();
+  }
+  explicit_.reset();
+}
+
+void Connection::Rollback() {
+  if (!explicit_) return;
+  explicit_->Rollback();
+  explicit_.reset();
+}
+
+TransactionPtr Connection::StartCursorTransaction(Access access) {
+  const TransactionOptions options = access == Access::ReadWrite ? WritingOptions(settings_.isolation) : kReading;
+  return std::make_shared<SharedTransaction>(Start(options), SharedTransaction::EndAction::Commit);
+}
+
+Firebird::ITransaction* Connection::MetadataTransaction() {
+  if (explicit_) return explicit_->Get();
+  if (settings_.isolation == Isolation::ReadCommitted) return AutocommitTransaction();
+  if (!metadata_ || !metadata_->Active())
+    metadata_ = std::make_unique<SharedTransaction>(Start(kReading), SharedTransaction::EndAction::Commit);
+  return metadata_->Get();
+}
+
+Firebird::ITransaction* Connection::AutocommitTransaction() {
+  if (!autocommit_ || !autocommit_->Active()) {
+    TransactionOptions options = WritingOptions(Isolation::ReadCommitted);
+    options.commit = CommitMode::Autocommit;
+    autocommit_ = std::make_unique<SharedTransaction>(Start(options), SharedTransaction::EndAction::Commit);
+  }
+  return autocommit_->Get();
+}
+
+}  // namespace fb
