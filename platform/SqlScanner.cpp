@@ -40,7 +40,7 @@ SqlSpan BlockCommentSpan(std::basic_string_view<Char> text, std::size_t pos) {
 }  // namespace
 
 template <class Char>
-SqlSpan SqlSpanAt(std::basic_string_view<Char> text, std::size_t pos) {
+SqlSpan SqlSpanAtOpening(std::basic_string_view<Char> text, std::size_t pos) {
   const Char c = text[pos];
   const bool pair = pos + 1 < text.size();
   if (c == Char('\'') || c == Char('"')) return QuotedSpan(text, pos);
@@ -74,7 +74,7 @@ AnsiString SqlStringLiteral(std::string_view text) {
   return literal;
 }
 
-template SqlSpan SqlSpanAt(std::string_view, std::size_t);
-template SqlSpan SqlSpanAt(std::u16string_view, std::size_t);
+template SqlSpan SqlSpanAtOpening(std::string_view, std::size_t);
+template SqlSpan SqlSpanAtOpening(std::u16string_view, std::size_t);
 template AnsiString SqlUnquoted(std::string_view, const SqlSpan&);
 template WideString SqlUnquoted(std::u16string_view, const SqlSpan&);

@@ -72,9 +72,9 @@ bool ReplaceLiterals(std::string_view positional, LiteralParameters& out) {
       out.markers.push_back(static_cast<int>(out.literals.size()));
       out.literals.push_back(SqlUnquoted(positional, span));
       text.push_back('?');
-    } else if (span.kind == SqlSpanKind::Plain && positional[i] == '?') {
-      out.markers.push_back(-1);
-      text.push_back('?');
+    } else if (span.kind == SqlSpanKind::Plain) {
+      if (positional[i] == '?') out.markers.push_back(-1);
+      text.push_back(positional[i]);
     } else {
       text.append(positional.substr(i, span.end - i));
     }
