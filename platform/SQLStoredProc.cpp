@@ -1,6 +1,7 @@
 #include "SQLStoredProc.h"
 
 #include "Exceptions.h"
+#include "SqlScanner.h"
 #include "firebird/FbBlob.h"
 #include "firebird/FirebirdSession.h"
 #include "firebird/FirebirdStatement.h"
@@ -34,7 +35,7 @@ std::vector<WideString> InputNames(FirebirdSession& session, const AnsiString& s
   FirebirdStatement lookup(
       session, transaction,
       ToSystem("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = " +
-               Quoted(storedName, '\'') +
+               SqlStringLiteral(storedName) +
                " AND RDB$PACKAGE_NAME IS NULL AND RDB$PARAMETER_TYPE = 0 "
                "ORDER BY RDB$PARAMETER_NUMBER"));
   fb::Status status;
