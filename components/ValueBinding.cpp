@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "MarkerSubstitution.h"
+#include "SqlScanner.h"
 
 namespace {
 
@@ -39,8 +42,6 @@ bool IsNumericLiteral(std::string_view text) {
   return i == text.size();
 }
 
-AnsiString Quoted(std::string_view text) { return "'" + ReplaceAll(text, "'", "''") + "'"; }
-
 // How one parameter name is written into the statement.
 struct Rendering {
   WideString name;
@@ -72,10 +73,10 @@ Rendering Render(TParam& param, bool permiteApostrofo, char decimalSeparator) {
     text = ReplaceAll(text, ",", ".");
     // A text that is no number is written as a quoted value: unquoted it would be statement text.
     r.number = IsNumericLiteral(text);
-    r.text = ToWide(r.number ? text : Quoted(text));
+    r.text = ToWide(r.number ? text : SqlStringLiteral(text));
     return r;
   }
-  r.text = ToWide(Quoted(param.AsString()));
+  r.text = ToWide(SqlStringLiteral(param.AsString()));
   return r;
 }
 
@@ -116,48 +117,31 @@ void CopyParamType(TParam& target, const TParam& source, const AnsiString& drive
 WideString InlineParamValues(std::u16string_view statementText, TParams& params, bool permiteApostrofo,
                              char decimalSeparator) {
   // Each distinct name once, with its first parameter.
-  std::vector<Rendering> names;
-  std::map<std::pair<std::size_t, AnsiString>, bool> seen;
+  std::vector<Rendering> renderings;
+  std::vector<WideString> names;
+  std::set<std::pair<std::size_t, AnsiString>> seen;
   for (int i = 0; i < params.Count(); ++i)
-    if (seen.emplace(NameKey(params[i].Name()), true).second)
-      names.push_back(Render(params[i], permiteApostrofo, decimalSeparator));
-  // Descending without regard to case: of the names a marker begins with, the longest comes first.
-  std::stable_sort(names.begin(), names.end(), [](const Rendering& a, const Rendering& b) {
-    return CompareText(ToAnsi(a.name), ToAnsi(b.name)) > 0;
-  });
+    if (seen.insert(NameKey(params[i].Name())).second) {
+      renderings.push_back(Render(params[i], permiteApostrofo, decimalSeparator));
+      names.push_back(params[i].Name());
+    }
 
-  // One pass over the given text: written values are never searched for markers again, and a
-  // marker is taken whole by the longest name it begins with.
-  WideString out;
-  out.reserve(statementText.size());
-  std::size_t i = 0;
-  while (i < statementText.size()) {
-    const char16_t c = statementText[i];
-    const Rendering* match = nullptr;
-    if (c == u':') {
-      const std::u16string_view rest = statementText.substr(i + 1);
-      for (const Rendering& r : names)
-        if (rest.substr(0, r.name.size()) == r.name) {
-          match = &r;
-          break;
+  WideString out = SubstituteMarkers<char16_t>(
+      statementText, names,
+      {.uses = MarkerSubstitutionOptions::Uses::EveryMarker,
+       .emptyNames = MarkerSubstitutionOptions::EmptyNames::MatchBareColon},
+      [&](std::size_t index, WideString& rendered) {
+        const Rendering& r = renderings[index];
+        if (r.bound) {
+          rendered += u':';
+          rendered += r.name;
+          return;
         }
-    }
-    if (!match) {
-      out.push_back(c);
-      ++i;
-      continue;
-    }
-    const std::size_t markerLength = 1 + match->name.size();
-    if (match->bound) {
-      out.append(statementText.substr(i, markerLength));
-    } else {
-      // "A-:X" with a negative X must not become "A--5", which would start a comment.
-      if (match->number && !match->text.empty() && match->text[0] == u'-' && !out.empty() && out.back() == u'-')
-        out.push_back(u' ');
-      out.append(match->text);
-    }
-    i += markerLength;
-  }
+        // "A-:X" with a negative X must not become "A--5", which would start a comment.
+        if (r.number && !r.text.empty() && r.text[0] == u'-' && !rendered.empty() && rendered.back() == u'-')
+          rendered.push_back(u' ');
+        rendered += r.text;
+      });
 
   // Backquotes go and double quotes become blanks, all over the rendered text.
   out.erase(std::remove(out.begin(), out.end(), u'`'), out.end());
@@ -172,5 +156,5 @@ AnsiString DateToSQLLiteral(const AnsiString& kind, TDateTime value) {
     text = IntToStr(p.day) + "-" + AnsiString(kTraceMonthAbbreviations[static_cast<std::size_t>(p.month - 1)]) + "-" +
            IntToStr(p.year);
   else text = IntToStr(p.day) + "." + IntToStr(p.month) + "." + IntToStr(p.year);
-  return "'" + text + "'";
+  return SqlStringLiteral(text);
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "DateTime.h"
+#include "MarkerSubstitution.h"
+#include "SqlScanner.h"
 #include "StatementDiagnostics.h"
 #include "ValueBinding.h"
 #include "ufrmRecError.h"
@@ -23,43 +25,21 @@ AnsiString& TraceFileSlot() {
 
 bool IsDateParam(TFieldType type) { return type == ftDate || type == ftTime || type == ftDateTime; }
 
-AnsiString QuotedLiteral(const AnsiString& text) { return "'" + ReplaceAll(text, "'", "''") + "'"; }
-
 // The statement with each parameter reference replaced by its literal, in one pass over the
 // original text so that a value is never rewritten by a later replacement. A name is matched
 // before any name that is a prefix of it; each reference takes the next entry of its name.
 AnsiString RenderStatement(const AnsiString& text, TParams& params, const AnsiString& kind) {
-  std::vector<int> order(static_cast<std::size_t>(params.Count()));
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
   std::vector<AnsiString> names;
   for (int i = 0; i < params.Count(); ++i) names.push_back(ToAnsi(params[i].Name()));
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return CompareText(names[a], names[b]) > 0; });
-  std::vector<bool> used(order.size(), false);
-  AnsiString out;
-  out.reserve(text.size());
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    if (text[pos] != ':') {
-      out.push_back(text[pos]);
-      continue;
-    }
-    int chosen = -1;
-    for (std::size_t k = 0; k < order.size() && chosen < 0; ++k) {
-      int index = order[k];
-      const AnsiString& name = names[static_cast<std::size_t>(index)];
-      if (used[static_cast<std::size_t>(index)] || name.empty()) continue;
-      if (text.compare(pos + 1, name.size(), name) == 0) chosen = index;
-    }
-    if (chosen < 0) {
-      out.push_back(':');
-      continue;
-    }
-    used[static_cast<std::size_t>(chosen)] = true;
-    TParam& param = params[chosen];
-    out += IsDateParam(param.DataType()) ? DateToSQLLiteral(kind, param.AsDateTime())
-                                         : QuotedLiteral(param.IsNull() ? AnsiString() : param.AsString());
-    pos += names[static_cast<std::size_t>(chosen)].size();
-  }
-  return out;
+  return SubstituteMarkers<char>(text, names,
+                                 {.uses = MarkerSubstitutionOptions::Uses::OneMarker,
+                                  .emptyNames = MarkerSubstitutionOptions::EmptyNames::Ignored},
+                                 [&](std::size_t index, AnsiString& out) {
+                                   TParam& param = params[static_cast<int>(index)];
+                                   out += IsDateParam(param.DataType())
+                                              ? DateToSQLLiteral(kind, param.AsDateTime())
+                                              : SqlStringLiteral(param.IsNull() ? AnsiString() : param.AsString());
+                                 });
 }
 
 AnsiString FormatNow(nl_item format) {

@@ -8,13 +8,12 @@
 #include "MorvantaTransaction.h"
 #include "ProgressLine.h"
 #include "Runtime.h"
+#include "SqlScanner.h"
 #include "UserInteraction.h"
 
 namespace {
 
 constexpr const char* kPassword = "vornikate";
-
-AnsiString QuotedSQLString(const AnsiString& text) { return "'" + ReplaceAll(text, "'", "''") + "'"; }
 
 // The four objects of the run, freed in the order the run needs: the update dataset, the select
 // dataset, the transaction, and the connection last, since the others refer to it.
@@ -58,8 +57,8 @@ AnsiString ObservationSelectStatement() {
              "        fatcppedido.lja_codigo = fatobservpedido.lja_codigo and \r"
              "        fatcppedido.cpe_codigo = fatobservpedido.cpe_codigo \r where \r"
              "    fatcppedido.cpe_status = ") +
-         QuotedSQLString("W") + " and " + "\r" +
-         "    (fatobservpedido.obs_temp is not null and fatobservpedido.obs_temp <> " + QuotedSQLString("") + ")";
+         SqlStringLiteral("W") + " and " + "\r" +
+         "    (fatobservpedido.obs_temp is not null and fatobservpedido.obs_temp <> " + SqlStringLiteral("") + ")";
 }
 
 int RunObservationMerge() {

@@ -1,6 +1,7 @@
 #include "Params.h"
 
 #include "Exceptions.h"
+#include "SqlScanner.h"
 
 namespace {
 
@@ -122,33 +123,12 @@ ParsedStatement ParseParameterMarkers(std::u16string_view sql) {
   std::size_t i = 0;
   const std::size_t n = sql.size();
   while (i < n) {
-    char16_t c = sql[i];
-    if (c == u'\'' || c == u'"') {
-      // A quoted literal runs to the next unpaired quote of the same kind (a doubled one stays inside).
-      std::size_t j = i + 1;
-      while (j < n) {
-        if (sql[j] == c) {
-          if (j + 1 < n && sql[j + 1] == c) {
-            j += 2;
-            continue;
-          }
-          break;
-        }
-        ++j;
-      }
-      std::size_t end = j < n ? j + 1 : n;
-      out.positional.append(sql.substr(i, end - i));
-      i = end;
-    } else if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
-      std::size_t j = i;
-      while (j < n && sql[j] != u'\r' && sql[j] != u'\n') ++j;
-      out.positional.append(sql.substr(i, j - i));
-      i = j;
-    } else if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
-      std::size_t close = sql.find(u"*/", i + 2);
-      std::size_t end = close == std::u16string_view::npos ? n : close + 2;
-      out.positional.append(sql.substr(i, end - i));
-      i = end;
+    const SqlSpan span = SqlSpanAt(sql, i);
+    const char16_t c = sql[i];
+    if (span.kind != SqlSpanKind::Plain) {
+      // Quoted text and comments go through as they are, however they end.
+      out.positional.append(sql.substr(i, span.end - i));
+      i = span.end;
     } else if (c == u':' && i + 1 < n && sql[i + 1] == u':') {
       out.positional.push_back(u':');
       i += 2;

@@ -5,21 +5,8 @@
 #include "Cursor.h"
 #include "FbBlob.h"
 #include "FirebirdSession.h"
+#include "SqlScanner.h"
 #include "Statement.h"
-
-namespace {
-
-AnsiString QuotedLiteral(std::string_view text) {
-  AnsiString out(1, '\'');
-  for (char c : text) {
-    out.push_back(c);
-    if (c == '\'') out.push_back('\'');
-  }
-  out.push_back('\'');
-  return out;
-}
-
-}  // namespace
 
 std::vector<WideString> FirebirdSession::ProcedureInputNames(const AnsiString& storedName) {
   fb::Connection& connection = *connection_;
@@ -27,7 +14,7 @@ std::vector<WideString> FirebirdSession::ProcedureInputNames(const AnsiString& s
   // Metadata is UTF-8 whatever the connection's character set.
   fb::Statement lookup(connection, transaction,
                        ToSystem("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = " +
-                                QuotedLiteral(storedName) +
+                                SqlStringLiteral(storedName) +
                                 " AND RDB$PACKAGE_NAME IS NULL AND RDB$PARAMETER_TYPE = 0 "
                                 "ORDER BY RDB$PARAMETER_NUMBER"));
   fb::Status status;
