@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "DateTime.h"
-#include "StatementDiagnostics.h"
 #include "ValueBinding.h"
 #include "ufrmRecError.h"
 
@@ -95,16 +94,6 @@ void WriteEntry(const AnsiString& fileName, const AnsiString& header, const Ansi
   file << std::string(84, '-') << crlf;
 }
 
-const StatementDiagnostics kServices = [] {
-  StatementDiagnostics services;
-  services.IsDiagnosticMode = &IsDiagnosticMode;
-  services.WriteSQLTrace = &WriteSQLTrace;
-  services.ShowSQLError = &ShowSQLError;
-  services.LastSQLText = [] { return LastSQLText; };
-  InstallStatementDiagnostics(services);
-  return services;
-}();
-
 }  // namespace
 
 const AnsiString& SQLTraceFileName() { return TraceFileSlot(); }
@@ -113,7 +102,7 @@ void SetSQLTraceFileName(AnsiString fileName) { TraceFileSlot() = std::move(file
 void WriteSQLTrace(TSQLQuery& query, const AnsiString& datasetName, const AnsiString& databaseName,
                    const AnsiString& kind, const AnsiString& formName) {
   AnsiString rendered = RenderStatement(ToAnsi(query.SQL().Text()), query.Params(), kind);
-  LastSQLText = rendered;
+  SetLastSQLText(rendered);
   if (rendered.find("CONTROLLOG") != AnsiString::npos) return;
   try {
     std::filesystem::path path(ToSystem(SQLTraceFileName()));
