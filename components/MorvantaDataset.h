@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DataSet.h"
+#include "DatabaseKind.h"
 #include "Exceptions.h"
 #include "Params.h"
 #include "SQLQuery.h"
@@ -155,7 +156,8 @@ class TMorvantaDataset : public TClientDataSet {
   TMorvantaDataset* Master() const;
   AnsiString OwnerName() const;
   AnsiString QualifiedName() const { return OwnerName() + "." + Name(); }
-  const AnsiString& DriverName() const;
+  // The database kind of the connection; DatabaseKind::Other without one.
+  DatabaseKind Kind() const;
   void LoadInternalQuery(const AnsiString& statement);
   void ReportOpenError(const Exception& error);
 

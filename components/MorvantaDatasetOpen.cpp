@@ -145,7 +145,7 @@ void TMorvantaDataset::FetchPacket() {
     std::vector<TField*> targets(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
       targets[static_cast<std::size_t>(c)] = FindField(std::u16string_view(InternalQuery->Fields(c).FieldName()));
-    const bool oracle = DriverName() == "Oracle";
+    const bool oracle = Kind() == DatabaseKind::Oracle;
     const bool hasStringDefault = !Trim(defaultValueString_).empty();
     std::int64_t integerDefault = 0;
     const bool hasIntegerDefault =
