@@ -85,6 +85,11 @@ void TMorvantaDatabase::ConfigureConnection(const AnsiString& kind, const AnsiSt
   SetLoginPrompt(false);
 }
 
+void TMorvantaDatabase::SetDriverName(AnsiString name) {
+  TSQLConnection::SetDriverName(std::move(name));
+  kind_ = DatabaseKindOf(DriverName());
+}
+
 const AnsiString& TMorvantaDatabase::DatabaseName() {
   try {
     databaseName_ = ToAnsi(Params().Values(u"Database"));

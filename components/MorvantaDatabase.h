@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "DatabaseKind.h"
 #include "DateTime.h"
 #include "SQLConnection.h"
 
@@ -19,6 +20,10 @@ class TMorvantaDatabase : public TSQLConnection {
   // value empties the driver settings and the parameters). Does not connect.
   void ConfigureConnection(const AnsiString& kind, const AnsiString& database, const AnsiString& userName,
                            const AnsiString& password);
+
+  // The driver name stays as written; the kind it stands for is resolved here, once per write.
+  void SetDriverName(AnsiString name) override;
+  DatabaseKind Kind() const { return kind_; }
 
   const AnsiString& DateFormat() const { return dateFormat_; }
   void SetDateFormat(AnsiString value) { dateFormat_ = std::move(value); }
@@ -55,6 +60,7 @@ class TMorvantaDatabase : public TSQLConnection {
   bool permiteExcluir_ = true;
   bool permiteConsultar_ = true;
   bool permiteAlterar_ = true;
+  DatabaseKind kind_ = DatabaseKind::Other;
 };
 
 // hour x minute x second x millisecond of a time of day, as 32-bit unsigned integers.

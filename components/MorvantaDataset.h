@@ -3,12 +3,17 @@
 // `TMorvantaDatabase` through a private query, loads select results packet by packet, prepares
 // statement text (macros, upper-casing, plan clauses), binds values per database kind and checks
 // the store's permissions before every read and write.
+//
+// Its public members are those the rest of the system uses (the merge run, the change log, the
+// diagnostic windows, master and detail datasets); the framework notifications it overrides are
+// protected, and the steps of its operations private.
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "DataSet.h"
+#include "DatabaseKind.h"
 #include "Exceptions.h"
 #include "Params.h"
 #include "SQLQuery.h"
@@ -122,7 +127,7 @@ class TMorvantaDataset : public TClientDataSet {
   // last traced text in LastSQL.
   void TraceStatement();
 
-  // Fields the text names.
+  // Fields the rest of the system reads and writes.
   TMorvantaStoredProc* LogIdProc = nullptr;  // owned through the component model
   bool InsertPending = false;
   std::unique_ptr<TSQLQuery> InternalQuery;
@@ -134,6 +139,7 @@ class TMorvantaDataset : public TClientDataSet {
   std::vector<TMorvantaDataset*> DetailList;  // not owned; destroyed details leave it
   WideString LastSQL;
 
+ protected:
   // Framework notifications the dataset overrides.
   void DataEvent(TDataEvent event, std::intptr_t info) override;
   void DoOnCalcFields() override;
@@ -146,18 +152,28 @@ class TMorvantaDataset : public TClientDataSet {
   void DoBeforePost() override;
   void DoAfterPost() override;
   void DoBeforeDelete() override;
-
- protected:
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // What a packet fetch copies each column into, and the defaults of null values.
+  struct FetchPlan;
   bool MasterGuard() const;
   TMorvantaDataset* Master() const;
   AnsiString OwnerName() const;
   AnsiString QualifiedName() const { return OwnerName() + "." + Name(); }
-  const AnsiString& DriverName() const;
+  // The database kind of the connection; DatabaseKind::Other without one.
+  DatabaseKind Kind() const;
   void LoadInternalQuery(const AnsiString& statement);
   void ReportOpenError(const Exception& error);
+
+  // The steps of a packet fetch.
+  FetchPlan PlanFetch() const;
+  void AppendPacket(const FetchPlan& plan);
+  void CopyColumn(TField& target, TSQLField& column, const FetchPlan& plan);
+
+  // The steps of ExecSQL between loading the internal query and running it.
+  void BindExecValues(TParams& queryParams);
+  void RebindBlobValues(TParams& queryParams);
 
   std::unique_ptr<TStrings> sql_, selectSQL_, modifySQL_, deleteSQL_, insertSQL_;
   std::unique_ptr<TParams> params_, macros_;

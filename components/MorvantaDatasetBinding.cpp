@@ -4,14 +4,14 @@
 #include "Runtime.h"
 #include "ValueBinding.h"
 
-AnsiString TMorvantaDataset::DateTimeToDBText(TDateTime value) const { return ::DateTimeToDBText(DriverName(), value); }
+AnsiString TMorvantaDataset::DateTimeToDBText(TDateTime value) const { return ::DateTimeToDBText(Kind(), value); }
 
 void TMorvantaDataset::CopyParamType(TParam& target, const TParam& source) const {
-  ::CopyParamType(target, source, DriverName());
+  ::CopyParamType(target, source, Kind());
 }
 
 void TMorvantaDataset::ParamTypeFromField(TParam& target, const TField& field) const {
-  ::ParamTypeFromField(target, field.DataType(), DriverName());
+  ::ParamTypeFromField(target, field.DataType(), Kind());
 }
 
 void TMorvantaDataset::InlineParamValues(TSQLQuery& query) {

@@ -38,6 +38,16 @@ const char* OperationCode(StatementKind kind) {
   }
 }
 
+// The store's permission for the kind of statement; raises the refusal, which begins with `refusal`.
+void CheckWritePermission(TMorvantaDatabase& database, StatementKind kind, const AnsiString& refusal) {
+  if (kind == StatementKind::Insert && (!database.PermiteMovimentar() || !database.PermiteInserir()))
+    throw Exception(refusal + " Loja Sem Permissão para Inserir/Movimentar."_a);
+  if (kind == StatementKind::Update && (!database.PermiteMovimentar() || !database.PermiteAlterar()))
+    throw Exception(refusal + " Loja Sem Permissão para Alterar/Movimentar."_a);
+  if (kind == StatementKind::Delete && !database.PermiteExcluir())
+    throw Exception(refusal + " Loja Sem Permissão para Excluir."_a);
+}
+
 }  // namespace
 
 void TMorvantaDataset::LoadInternalQuery(const AnsiString& statement) {
@@ -57,47 +67,13 @@ void TMorvantaDataset::ExecSQL() {
     const StatementKind kind = ClassifyStatement(sqlInterno_);
     const AnsiString refusal = "Erro de ExecSQL em " + QualifiedName();
     if (!database_) throw Exception("Sem Database");
-    if (kind == StatementKind::Insert && (!database_->PermiteMovimentar() || !database_->PermiteInserir()))
-      throw Exception(refusal + " Loja Sem Permissão para Inserir/Movimentar."_a);
-    if (kind == StatementKind::Update && (!database_->PermiteMovimentar() || !database_->PermiteAlterar()))
-      throw Exception(refusal + " Loja Sem Permissão para Alterar/Movimentar."_a);
-    if (kind == StatementKind::Delete && !database_->PermiteExcluir())
-      throw Exception(refusal + " Loja Sem Permissão para Excluir."_a);
+    CheckWritePermission(*database_, kind, refusal);
 
     LoadInternalQuery(sqlInterno_);
     TParams& queryParams = InternalQuery->Params();
-    for (int i = 0; i < params_->Count(); ++i) {
-      const TParam& source = (*params_)[i];
-      TParam& target = queryParams.ParamByName(std::u16string_view(source.Name()));
-      if (RepeatsAnEarlierName(*params_, i)) continue;
-      CopyParamType(target, source);
-      switch (source.DataType()) {
-        case ftDate:
-        case ftDateTime:
-        case ftTimeStamp:
-          if (source.IsNull()) target.Clear();
-          else target.SetAsString(DateTimeToDBText(source.AsDateTime()));
-          break;
-        case ftFloat:
-        case ftCurrency:
-        case ftFMTBcd:
-          if (source.IsNull()) target.Clear();
-          else target.SetAsFloat(static_cast<double>(RoundToPrecision(floatPrecision_, source.AsFloat())));
-          break;
-        default:
-          target.SetValue(source.Value());
-          break;
-      }
-    }
+    BindExecValues(queryParams);
     InlineParamValues(*InternalQuery);
-    for (int i = 0; i < params_->Count(); ++i) {
-      const TParam& source = (*params_)[i];
-      if (!IsBlobType(source.DataType()) || RepeatsAnEarlierName(*params_, i)) continue;
-      if (TParam* target = queryParams.FindParam(std::u16string_view(source.Name()))) {
-        target->SetDataType(ftBlob);
-        target->SetValue(source.Value());
-      }
-    }
+    RebindBlobValues(queryParams);
     ShareValuesOfRepeatedNames(queryParams);
     TraceStatement();
     InternalQuery->ExecSQL(queryParams.Count() == 0);
@@ -110,6 +86,47 @@ void TMorvantaDataset::ExecSQL() {
   } catch (const Exception& error) {
     if (ignorarErro_) throw Exception(error.Message());
     throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+  }
+}
+
+// Every dataset parameter onto the query's parameter of its name (the first entry of a repeated
+// name only), typed for the database kind; dates as the kind's text, floats rounded.
+void TMorvantaDataset::BindExecValues(TParams& queryParams) {
+  for (int i = 0; i < params_->Count(); ++i) {
+    const TParam& source = (*params_)[i];
+    TParam& target = queryParams.ParamByName(std::u16string_view(source.Name()));
+    if (RepeatsAnEarlierName(*params_, i)) continue;
+    CopyParamType(target, source);
+    switch (source.DataType()) {
+      case ftDate:
+      case ftDateTime:
+      case ftTimeStamp:
+        if (source.IsNull()) target.Clear();
+        else target.SetAsString(DateTimeToDBText(source.AsDateTime()));
+        break;
+      case ftFloat:
+      case ftCurrency:
+      case ftFMTBcd:
+        if (source.IsNull()) target.Clear();
+        else target.SetAsFloat(static_cast<double>(RoundToPrecision(floatPrecision_, source.AsFloat())));
+        break;
+      default:
+        target.SetValue(source.Value());
+        break;
+    }
+  }
+}
+
+// Once the values are written into the text, only the blob markers remain as parameters; they
+// take the dataset's blob values again, typed ftBlob.
+void TMorvantaDataset::RebindBlobValues(TParams& queryParams) {
+  for (int i = 0; i < params_->Count(); ++i) {
+    const TParam& source = (*params_)[i];
+    if (!IsBlobType(source.DataType()) || RepeatsAnEarlierName(*params_, i)) continue;
+    if (TParam* target = queryParams.FindParam(std::u16string_view(source.Name()))) {
+      target->SetDataType(ftBlob);
+      target->SetValue(source.Value());
+    }
   }
 }
 

@@ -126,6 +126,18 @@ void TMorvantaDataset::ReportOpenError(const Exception& error) {
   ShowMessage("Erro: " + error.Message() + " No Dataset: " + ownerName + "." + Name());
 }
 
+// Column targets and defaults are the same for every row of a packet, so they are worked out once.
+struct TMorvantaDataset::FetchPlan {
+  std::vector<TField*> targets;  // one per query column; nullptr where the dataset has no such field
+  bool oracle = false;           // fetched strings get their line feeds rendered
+  bool hasStringDefault = false;
+  bool hasIntegerDefault = false;
+  bool hasFloatDefault = false;
+  std::int64_t integerDefault = 0;
+  double floatDefault = 0;
+  AnsiString owner;  // owner name + "." + dataset name, for the messages
+};
+
 void TMorvantaDataset::FetchPacket() {
   if (Designing()) return;
   internalInsert_ = true;
@@ -139,61 +151,7 @@ void TMorvantaDataset::FetchPacket() {
       if (suspended) EnableControls();
       return;
     }
-
-    // What each column copies into, and the defaults, are the same for every row of the packet.
-    const int columns = InternalQuery->FieldCount();
-    std::vector<TField*> targets(static_cast<std::size_t>(columns));
-    for (int c = 0; c < columns; ++c)
-      targets[static_cast<std::size_t>(c)] = FindField(std::u16string_view(InternalQuery->Fields(c).FieldName()));
-    const bool oracle = DriverName() == "Oracle";
-    const bool hasStringDefault = !Trim(defaultValueString_).empty();
-    std::int64_t integerDefault = 0;
-    const bool hasIntegerDefault =
-        !Trim(defaultValueInteger_).empty() && TryStrToInt(Trim(defaultValueInteger_), integerDefault);
-    double floatDefault = 0;
-    const bool hasFloatDefault =
-        !Trim(defaultValueFloat_).empty() && TryStrToFloat(Trim(defaultValueFloat_), floatDefault, DecimalSeparator());
-    const AnsiString owner = QualifiedName();
-
-    int packetCount = 0;
-    while (!InternalQuery->Eof()) {
-      if (pacoteRegistros_ > 0 && packetCount >= pacoteRegistros_) break;
-      ++packetCount;
-      Append();
-      for (int c = 0; c < columns; ++c) {
-        TField* target = targets[static_cast<std::size_t>(c)];
-        if (!target) continue;
-        TSQLField& column = InternalQuery->Fields(c);
-        try {
-          if (column.IsNull()) {
-            target->Clear();
-          } else if (IsStringType(column.DataType()) && IsStringType(target->DataType())) {
-            target->SetAsString(column.AsStringView());
-          } else {
-            target->SetValue(column.Value());
-          }
-          // A null has no line feeds to render; it stays null, so that the string default applies.
-          if (column.DataType() == ftString && oracle && !column.IsNull())
-            target->SetAsString(OracleFetchedText(column.AsStringView()));
-          if (target->IsNull()) {
-            TFieldType type = target->DataType();
-            if (hasStringDefault && type == ftString) target->SetAsString(defaultValueString_);
-            if (hasIntegerDefault && type == ftInteger) target->SetAsInteger(integerDefault);
-            if (hasFloatDefault && (type == ftFloat || type == ftCurrency || type == ftFMTBcd))
-              target->SetAsFloat(floatDefault);
-          }
-        } catch (const Exception& error) {
-          if (ignorarErro_) throw Exception(error.Message());
-          ShowMessage("Erro: " + error.Message() + " No Campo:" + ToAnsi(column.FieldName()) + " Em: " + owner);
-        }
-      }
-      Post();
-      try {
-        InternalQuery->Next();
-      } catch (const Exception& error) {
-        throw Exception(error.Message() + " Em: " + owner);
-      }
-    }
+    AppendPacket(PlanFetch());
     if (RecNo() != -1) SetRecNo(returnPosition > 0 ? returnPosition : 1);
     internalInsert_ = false;
     DataEvent(deDataSetScroll, 0);
@@ -204,6 +162,69 @@ void TMorvantaDataset::FetchPacket() {
     if (State() == dsInsert || State() == dsEdit) Cancel();
     if (suspended && ControlsDisabled()) EnableControls();
     throw;
+  }
+}
+
+TMorvantaDataset::FetchPlan TMorvantaDataset::PlanFetch() const {
+  FetchPlan plan;
+  const int columns = InternalQuery->FieldCount();
+  plan.targets.resize(static_cast<std::size_t>(columns));
+  for (int c = 0; c < columns; ++c)
+    plan.targets[static_cast<std::size_t>(c)] = FindField(std::u16string_view(InternalQuery->Fields(c).FieldName()));
+  plan.oracle = Kind() == DatabaseKind::Oracle;
+  plan.hasStringDefault = !Trim(defaultValueString_).empty();
+  plan.hasIntegerDefault =
+      !Trim(defaultValueInteger_).empty() && TryStrToInt(Trim(defaultValueInteger_), plan.integerDefault);
+  plan.hasFloatDefault = !Trim(defaultValueFloat_).empty() &&
+                         TryStrToFloat(Trim(defaultValueFloat_), plan.floatDefault, DecimalSeparator());
+  plan.owner = QualifiedName();
+  return plan;
+}
+
+// Appends up to PacoteRegistros rows (all of them when it is 0 or less) from the query's current
+// row on, leaving the query on the first row not copied.
+void TMorvantaDataset::AppendPacket(const FetchPlan& plan) {
+  const std::size_t columns = plan.targets.size();
+  int packetCount = 0;
+  while (!InternalQuery->Eof()) {
+    if (pacoteRegistros_ > 0 && packetCount >= pacoteRegistros_) break;
+    ++packetCount;
+    Append();
+    for (std::size_t c = 0; c < columns; ++c)
+      if (TField* target = plan.targets[c]) CopyColumn(*target, InternalQuery->Fields(static_cast<int>(c)), plan);
+    Post();
+    try {
+      InternalQuery->Next();
+    } catch (const Exception& error) {
+      throw Exception(error.Message() + " Em: " + plan.owner);
+    }
+  }
+}
+
+// One column of the query's row into its field, then the default of a field left null. A failure
+// is raised with IgnorarErro, otherwise shown, and the row goes on with its next column.
+void TMorvantaDataset::CopyColumn(TField& target, TSQLField& column, const FetchPlan& plan) {
+  try {
+    if (column.IsNull()) {
+      target.Clear();
+    } else if (IsStringType(column.DataType()) && IsStringType(target.DataType())) {
+      target.SetAsString(column.AsStringView());
+    } else {
+      target.SetValue(column.Value());
+    }
+    // A null has no line feeds to render; it stays null, so that the string default applies.
+    if (column.DataType() == ftString && plan.oracle && !column.IsNull())
+      target.SetAsString(OracleFetchedText(column.AsStringView()));
+    if (target.IsNull()) {
+      TFieldType type = target.DataType();
+      if (plan.hasStringDefault && type == ftString) target.SetAsString(defaultValueString_);
+      if (plan.hasIntegerDefault && type == ftInteger) target.SetAsInteger(plan.integerDefault);
+      if (plan.hasFloatDefault && (type == ftFloat || type == ftCurrency || type == ftFMTBcd))
+        target.SetAsFloat(plan.floatDefault);
+    }
+  } catch (const Exception& error) {
+    if (ignorarErro_) throw Exception(error.Message());
+    ShowMessage("Erro: " + error.Message() + " No Campo:" + ToAnsi(column.FieldName()) + " Em: " + plan.owner);
   }
 }
 

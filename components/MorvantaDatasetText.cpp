@@ -24,7 +24,7 @@ void TMorvantaDataset::ExpandMacros() { SetSQLInterno(ExpandMacroReferences(sqlI
 
 AnsiString TMorvantaDataset::RemovePlanClause(const AnsiString& text) {
   AnsiString folded = manterCase_ ? text : AnsiUpperCase(text);
-  if (Designing() || DriverName() == "Interbase") return folded;
+  if (Designing() || Kind() == DatabaseKind::Interbase) return folded;
   return CutPlanClauses(std::move(folded));
 }
 
@@ -47,7 +47,4 @@ AnsiString TMorvantaDataset::ExtractTableName(const AnsiString& operation, const
   return ::ExtractTableName(operation, statement);
 }
 
-const AnsiString& TMorvantaDataset::DriverName() const {
-  static const AnsiString kNone;
-  return database_ ? database_->DriverName() : kNone;
-}
+DatabaseKind TMorvantaDataset::Kind() const { return database_ ? database_->Kind() : DatabaseKind::Other; }

@@ -1,10 +1,14 @@
 #include "StatementDiagnostics.h"
 
+#include <utility>
+
 namespace {
 StatementDiagnostics gServices;
 }  // namespace
 
-void InstallStatementDiagnostics(const StatementDiagnostics& services) { gServices = services; }
+StatementDiagnostics InstallStatementDiagnostics(const StatementDiagnostics& services) {
+  return std::exchange(gServices, services);
+}
 
 bool DiagnosticModeActive() { return gServices.IsDiagnosticMode && gServices.IsDiagnosticMode(); }
 
@@ -18,4 +22,7 @@ bool ShowStatementError(TSQLQuery& query, const Exception& error, const AnsiStri
   return gServices.ShowSQLError && gServices.ShowSQLError(query, error, formName, componentName, unitName);
 }
 
-AnsiString LastTracedStatement() { return gServices.LastSQLText ? gServices.LastSQLText() : AnsiString(); }
+const AnsiString& LastTracedStatement() {
+  static const AnsiString kNone;
+  return gServices.LastSQLText ? gServices.LastSQLText() : kNone;
+}

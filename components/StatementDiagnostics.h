@@ -1,7 +1,8 @@
 #pragma once
 // The diagnostic services the dataset calls around its statements: the diagnostic-mode switch,
-// the statement trace and the error report. The diagnostics layer installs the real services;
-// until then diagnostic mode is off and every call does nothing.
+// the statement trace and the error report. A program installs the real services at start
+// (diagnostics/DiagnosticsInstallation.h); until then diagnostic mode is off and every call does
+// nothing.
 
 #include "Exceptions.h"
 #include "SQLQuery.h"
@@ -16,10 +17,11 @@ struct StatementDiagnostics {
   bool (*ShowSQLError)(TSQLQuery& query, const Exception& error, const AnsiString& formName,
                        const AnsiString& componentName, const AnsiString& unitName) = nullptr;
   // The statement most recently rendered by the trace.
-  AnsiString (*LastSQLText)() = nullptr;
+  const AnsiString& (*LastSQLText)() = nullptr;
 };
 
-void InstallStatementDiagnostics(const StatementDiagnostics& services);
+// Installs the services and returns those installed before, so that they can be put back.
+StatementDiagnostics InstallStatementDiagnostics(const StatementDiagnostics& services);
 
 // The calls the dataset makes; each does nothing while no service is installed.
 bool DiagnosticModeActive();
@@ -27,4 +29,5 @@ void WriteStatementTrace(TSQLQuery& query, const AnsiString& datasetName, const 
                          const AnsiString& kind, const AnsiString& formName);
 bool ShowStatementError(TSQLQuery& query, const Exception& error, const AnsiString& formName,
                         const AnsiString& componentName, const AnsiString& unitName);
-AnsiString LastTracedStatement();
+// The empty text while no service is installed.
+const AnsiString& LastTracedStatement();

@@ -87,31 +87,43 @@ std::pair<std::size_t, AnsiString> NameKey(std::u16string_view name) {
 
 }  // namespace
 
-AnsiString DateTimeToDBText(const AnsiString& driverName, TDateTime value) {
+AnsiString DateTimeToDBText(DatabaseKind kind, TDateTime value) {
   const DateTimeParts p = DecodeDateTime(value);
   const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
   AnsiString text;
-  if (driverName == "Oracle") {
+  if (kind == DatabaseKind::Oracle) {
     text = TwoDigits(p.day) + "-" + AnsiString(kOracleMonthAbbreviations[static_cast<std::size_t>(p.month - 1)]) + "-" +
            IntToStr(p.year);
     if (hasTime) text += " " + TwoDigits(p.hour) + "-" + TwoDigits(p.minute) + "-" + TwoDigits(p.second);
-  } else if (driverName == "Interbase") {
+  } else if (kind == DatabaseKind::Interbase) {
     text = TwoDigits(p.day) + "." + TwoDigits(p.month) + "." + IntToStr(p.year);
     if (hasTime) text += " " + TwoDigits(p.hour) + ":" + TwoDigits(p.minute) + ":" + TwoDigits(p.second);
   }
   return text;
 }
 
-void ParamTypeFromField(TParam& target, TFieldType fieldType, const AnsiString& driverName) {
+void ParamTypeFromField(TParam& target, TFieldType fieldType, DatabaseKind kind) {
   target.SetDataType(fieldType);
-  if (driverName == "Oracle") {
+  if (kind == DatabaseKind::Oracle) {
     if (target.DataType() == ftFloat) target.SetDataType(ftFMTBcd);
     if (target.DataType() == ftSmallint) target.SetDataType(ftInteger);
   }
 }
 
+void CopyParamType(TParam& target, const TParam& source, DatabaseKind kind) {
+  ParamTypeFromField(target, source.DataType(), kind);
+}
+
+AnsiString DateTimeToDBText(const AnsiString& driverName, TDateTime value) {
+  return DateTimeToDBText(DatabaseKindOf(driverName), value);
+}
+
+void ParamTypeFromField(TParam& target, TFieldType fieldType, const AnsiString& driverName) {
+  ParamTypeFromField(target, fieldType, DatabaseKindOf(driverName));
+}
+
 void CopyParamType(TParam& target, const TParam& source, const AnsiString& driverName) {
-  ParamTypeFromField(target, source.DataType(), driverName);
+  CopyParamType(target, source, DatabaseKindOf(driverName));
 }
 
 WideString InlineParamValues(std::u16string_view statementText, TParams& params, bool permiteApostrofo,

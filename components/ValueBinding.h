@@ -1,12 +1,13 @@
 #pragma once
 // Value binding per database kind: date values as the text each kind accepts, parameter types
 // adjusted for Oracle, parameter values written into statement text as SQL literals, and the date
-// literals of the statement trace. The database kind is the connection's driver name, compared
-// exactly with "Interbase" and "Oracle".
+// literals of the statement trace, for a database kind (DatabaseKind.h) or a driver name that is
+// resolved to one.
 
 #include <array>
 #include <string_view>
 
+#include "DatabaseKind.h"
 #include "DateTime.h"
 #include "FieldTypes.h"
 #include "Params.h"
@@ -21,11 +22,14 @@ inline constexpr std::array<std::string_view, 12> kTraceMonthAbbreviations = {"j
 
 // The text a date parameter carries for the database kind: "05.01.2007 10:07:03" on Interbase,
 // "05-JAN-2007 10-07-03" on Oracle; the time part only when hour, minute or second is not zero
-// (milliseconds are never written). Empty for any other driver name. No quotes.
+// (milliseconds are never written). Empty for any other kind. No quotes.
+AnsiString DateTimeToDBText(DatabaseKind kind, TDateTime value);
 AnsiString DateTimeToDBText(const AnsiString& driverName, TDateTime value);
 
 // Gives the target the source's data type (only the type), or the field's type. On Oracle,
 // ftFloat becomes ftFMTBcd and ftSmallint becomes ftInteger.
+void CopyParamType(TParam& target, const TParam& source, DatabaseKind kind);
+void ParamTypeFromField(TParam& target, TFieldType fieldType, DatabaseKind kind);
 void CopyParamType(TParam& target, const TParam& source, const AnsiString& driverName);
 void ParamTypeFromField(TParam& target, TFieldType fieldType, const AnsiString& driverName);
 

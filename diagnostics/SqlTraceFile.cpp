@@ -12,7 +12,6 @@
 #include "DateTime.h"
 #include "MarkerSubstitution.h"
 #include "SqlScanner.h"
-#include "StatementDiagnostics.h"
 #include "ValueBinding.h"
 #include "ufrmRecError.h"
 
@@ -75,16 +74,6 @@ void WriteEntry(const AnsiString& fileName, const AnsiString& header, const Ansi
   file << std::string(84, '-') << crlf;
 }
 
-const StatementDiagnostics kServices = [] {
-  StatementDiagnostics services;
-  services.IsDiagnosticMode = &IsDiagnosticMode;
-  services.WriteSQLTrace = &WriteSQLTrace;
-  services.ShowSQLError = &ShowSQLError;
-  services.LastSQLText = [] { return LastSQLText; };
-  InstallStatementDiagnostics(services);
-  return services;
-}();
-
 }  // namespace
 
 const AnsiString& SQLTraceFileName() { return TraceFileSlot(); }
@@ -93,7 +82,7 @@ void SetSQLTraceFileName(AnsiString fileName) { TraceFileSlot() = std::move(file
 void WriteSQLTrace(TSQLQuery& query, const AnsiString& datasetName, const AnsiString& databaseName,
                    const AnsiString& kind, const AnsiString& formName) {
   AnsiString rendered = RenderStatement(ToAnsi(query.SQL().Text()), query.Params(), kind);
-  LastSQLText = rendered;
+  SetLastSQLText(rendered);
   if (rendered.find("CONTROLLOG") != AnsiString::npos) return;
   try {
     std::filesystem::path path(ToSystem(SQLTraceFileName()));

@@ -3,17 +3,21 @@
 // the statement trace file.
 
 #include "Exceptions.h"
+#include "SqlErrorReportView.h"
 #include "SQLQuery.h"
 
 // True when the first command-line argument, upper-cased, is "-Q"; tested afresh at every use.
 bool IsDiagnosticMode();
 
-// The statement most recently rendered by the trace, with its parameter values written in.
-extern AnsiString LastSQLText;
+// The statement most recently rendered by the trace, with its parameter values written in; empty
+// at program start. The trace writer is the one that sets it.
+const AnsiString& LastSQLText();
+void SetLastSQLText(AnsiString text);
 
 // In diagnostic mode shows the report of a failed statement (form, unit, component, error, the
-// last traced statement and the query's parameters) and returns true once it was closed.
-// Outside diagnostic mode, or when the report cannot be shown, returns false.
+// last traced statement and the query's parameters) through the installed report view, and
+// returns true once it was closed. Outside diagnostic mode, or when the report cannot be shown,
+// returns false.
 bool ShowSQLError(TSQLQuery& query, const Exception& error, const AnsiString& formName, const AnsiString& componentName,
                   const AnsiString& unitName);
 

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "DiagnosticsInstallation.h"
 #include "Exceptions.h"
 #include "ObservationMerge.h"
 #include "Runtime.h"
@@ -43,6 +44,7 @@ void EndAtOnceOnInterrupt() {
 int main(int argc, char** argv) {
   EndAtOnceOnInterrupt();
   SetCommandLine(argc, argv);
+  const DiagnosticsInstallation diagnostics;  // the console report; active with "-Q"
   try {
     return RunObservationMerge();
   } catch (const EAbort&) {

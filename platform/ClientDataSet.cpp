@@ -16,18 +16,14 @@ void TClientDataSet::CreateDataSet() {
 void TClientDataSet::EmptyDataSet() {
   CheckBrowseMode();
   if (store_) store_->Clear();
-  current_ = -1;
-  bof_ = eof_ = true;
+  ClearPosition();
   DataEvent(deDataSetChange, 0);
 }
 
 void TClientDataSet::ClearBuffers() {
   if (RecordBuffered()) return;  // a pending insert or edit is not thrown away
   buffer_.Release();
-  if (Active() && GetRecordCount() == 0) {
-    current_ = -1;
-    bof_ = eof_ = true;
-  }
+  if (Active() && GetRecordCount() == 0) ClearPosition();
 }
 
 // The rows live only in memory: opening builds an empty record set from the field definitions,
@@ -51,24 +47,25 @@ int TClientDataSet::GetRecordCount() const { return store_ ? store_->Count() : 0
 
 void TClientDataSet::InternalInitRecord() { buffer_.Reset(kinds_); }
 
-void TClientDataSet::InternalEdit() { store_->Load(current_, buffer_); }
+void TClientDataSet::InternalEdit() { store_->Load(CurrentIndex(), buffer_); }
 
 void TClientDataSet::InternalPost(bool inserting, int position) {
   if (inserting) store_->Insert(position, buffer_);
-  else store_->Replace(current_, buffer_);
+  else store_->Replace(CurrentIndex(), buffer_);
 }
 
 void TClientDataSet::InternalCancel() {}
 
-void TClientDataSet::InternalDelete() { store_->Delete(current_); }
+void TClientDataSet::InternalDelete() { store_->Delete(CurrentIndex()); }
 
 FieldValue TClientDataSet::ReadField(int index, bool old) const {
   if (RecordBuffered()) {
     if (!old) return buffer_.Read(index);
     if (Inserting()) return FieldValue::Null();
   }
-  if (!store_ || current_ < 0 || current_ >= store_->Count()) return FieldValue::Null();
-  return store_->Read(current_, index);
+  const int current = CurrentIndex();
+  if (!store_ || current < 0 || current >= store_->Count()) return FieldValue::Null();
+  return store_->Read(current, index);
 }
 
 void TClientDataSet::WriteField(int index, const FieldValue& value) { buffer_.Write(index, value); }

@@ -25,8 +25,7 @@ TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
 // The derived parts are gone by now, so the dataset closes without notifications. Linked data
 // sources are let go here, whatever order the component model then frees things in.
 TDataSet::~TDataSet() {
-  state_ = dsInactive;
-  bufferState_ = dsBrowse;
+  EnterState(dsInactive);
   fields_.clear();
   for (TDataSource* source : dataSources_) {
     source->dataSet_ = nullptr;
@@ -98,9 +97,7 @@ void TDataSet::Open() {
     DestroyFields();
     throw;
   }
-  bufferState_ = dsBrowse;
-  modified_ = false;
-  state_ = dsBrowse;
+  EnterState(dsBrowse);
   const bool empty = GetRecordCount() == 0;
   current_ = empty ? -1 : 0;
   bof_ = true;
@@ -113,17 +110,25 @@ void TDataSet::Close() {
   if (!Active()) return;
   DoBeforeClose();
   // A pending insert or edit is dropped, as closing always has.
-  state_ = dsInactive;
-  bufferState_ = dsBrowse;
-  modified_ = false;
+  EnterState(dsInactive);
   InternalClose();
   DestroyFields();
-  current_ = -1;
-  bof_ = eof_ = true;
+  ClearPosition();
   DoAfterClose();
 }
 
-// ---- Position ----
+// ---- State and position ----
+
+void TDataSet::EnterState(TDataSetState state) {
+  state_ = state;
+  bufferState_ = state == dsInsert || state == dsEdit ? state : dsBrowse;
+  modified_ = false;
+}
+
+void TDataSet::ClearPosition() {
+  current_ = -1;
+  bof_ = eof_ = true;
+}
 
 int TDataSet::RecordCount() const { return Active() ? GetRecordCount() : 0; }
 
@@ -159,12 +164,8 @@ void TDataSet::MoveTo(int index, bool atBof, bool atEof) {
 void TDataSet::First() {
   CheckBrowseMode();
   DoBeforeScroll();
-  if (GetRecordCount() == 0) {
-    current_ = -1;
-    bof_ = eof_ = true;
-  } else {
-    MoveTo(0, true, false);
-  }
+  if (GetRecordCount() == 0) ClearPosition();
+  else MoveTo(0, true, false);
   DoAfterScroll();
 }
 
@@ -172,12 +173,8 @@ void TDataSet::Last() {
   CheckBrowseMode();
   DoBeforeScroll();
   const int count = GetRecordCount();
-  if (count == 0) {
-    current_ = -1;
-    bof_ = eof_ = true;
-  } else {
-    MoveTo(count - 1, false, true);
-  }
+  if (count == 0) ClearPosition();
+  else MoveTo(count - 1, false, true);
   DoAfterScroll();
 }
 
@@ -232,18 +229,14 @@ void TDataSet::BeginInsert(bool append) {
   savedEof_ = eof_;
   insertPosition_ = append || current_ < 0 ? GetRecordCount() : current_;
   InternalInitRecord();
-  bufferState_ = dsInsert;
-  state_ = dsInsert;
-  modified_ = false;
+  EnterState(dsInsert);
   bof_ = eof_ = false;
   try {
     DoOnNewRecord();
   } catch (...) {
     // The new record is abandoned without the cancel notifications.
     InternalCancel();
-    bufferState_ = dsBrowse;
-    state_ = dsBrowse;
-    modified_ = false;
+    EnterState(dsBrowse);
     bof_ = savedBof_;
     eof_ = savedEof_;
     throw;
@@ -264,9 +257,7 @@ void TDataSet::Edit() {
   if (GetRecordCount() == 0) return Insert();  // editing an empty set starts a new record
   DoBeforeEdit();
   InternalEdit();
-  bufferState_ = dsEdit;
-  state_ = dsEdit;
-  modified_ = false;
+  EnterState(dsEdit);
   DataEvent(deRecordChange, 0);
   DoAfterEdit();
 }
@@ -280,9 +271,7 @@ void TDataSet::Post() {
   const bool inserting = Inserting();
   InternalPost(inserting, insertPosition_);
   if (inserting) current_ = insertPosition_;
-  bufferState_ = dsBrowse;
-  state_ = dsBrowse;
-  modified_ = false;
+  EnterState(dsBrowse);
   bof_ = eof_ = false;
   RecordBecameCurrent();
   DoAfterPost();
@@ -293,9 +282,7 @@ void TDataSet::Cancel() {
   DoBeforeCancel();
   const bool inserting = Inserting();
   InternalCancel();
-  bufferState_ = dsBrowse;
-  state_ = dsBrowse;
-  modified_ = false;
+  EnterState(dsBrowse);
   if (inserting) {
     bof_ = savedBof_;
     eof_ = savedEof_;
@@ -314,13 +301,10 @@ void TDataSet::Delete() {
   DoBeforeDelete();
   DoBeforeScroll();
   InternalDelete();
-  bufferState_ = dsBrowse;
-  state_ = dsBrowse;
-  modified_ = false;
+  EnterState(dsBrowse);
   const int count = GetRecordCount();
   if (count == 0) {
-    current_ = -1;
-    bof_ = eof_ = true;
+    ClearPosition();
   } else {
     // The following record becomes current; after the last one, the new last (at the end).
     eof_ = current_ >= count;

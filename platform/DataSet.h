@@ -191,6 +191,7 @@ class TDataSet : public TComponent {
   // Raised with every data event (the scroll event whenever the current record moves).
   std::function<void(TDataSet&, TDataEvent, std::intptr_t)> OnDataEvent;
 
+ protected:
   // Notifications: each base version raises the event of the same name. Derived datasets
   // override them; the base calls them at the points the names give.
   virtual void DoBeforeOpen();
@@ -216,7 +217,6 @@ class TDataSet : public TComponent {
   // The calculated-fields notification: runs with the state dsCalcFields (or dsInternalCalc).
   virtual void CalculateFields();
 
- protected:
   // Storage hooks that TClientDataSet implements; the base dataset holds no rows.
   virtual void InternalOpen();
   virtual void InternalClose();
@@ -242,6 +242,10 @@ class TDataSet : public TComponent {
   void CheckActive() const;
   // Ends a pending insert or edit: posted when a field was written, cancelled otherwise.
   void CheckBrowseMode();
+  // The current position in the rows (0-based), -1 when there is none.
+  int CurrentIndex() const { return current_; }
+  // No current record: at both ends of the rows.
+  void ClearPosition();
 
   friend class TField;
   friend class TDataSource;
@@ -254,6 +258,9 @@ class TDataSet : public TComponent {
   void RunCalcFields(TDataSetState calcState);
   // A stored record became current: calculated fields, then the scroll event.
   void RecordBecameCurrent();
+  // Enters a state: the edit buffer is in use in dsInsert and dsEdit only, and nothing of the record
+  // counts as modified yet.
+  void EnterState(TDataSetState state);
   void BeginInsert(bool append);
   void MoveTo(int index, bool atBof, bool atEof);
 
@@ -269,11 +276,7 @@ class TDataSet : public TComponent {
   bool bof_ = true;
   int insertPosition_ = 0;                  // where the record being inserted will be stored
   bool savedEof_ = true, savedBof_ = true;  // position flags to restore when an insert is cancelled
-
- protected:
-  // Current position in the row store (0-based), -1 when there is none.
-  int current_ = -1;
-  friend class TClientDataSet;
+  int current_ = -1;                        // position in the rows (0-based), -1 when there is none
 };
 
 // The record set held in memory: created from its field definitions, filled by appending.

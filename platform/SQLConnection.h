@@ -37,9 +37,10 @@ class TSQLConnection : public TComponent {
   // Writing a different name closes an open connection and clears the parameters-loaded mark.
   const AnsiString& ConnectionName() const { return connectionName_; }
   void SetConnectionName(AnsiString name);
-  // Refused on an open connection.
+  // Refused on an open connection. Virtual so that a derived connection can resolve what the name
+  // stands for once, when it is written.
   const AnsiString& DriverName() const { return driverName_; }
-  void SetDriverName(AnsiString name);
+  virtual void SetDriverName(AnsiString name);
   const AnsiString& GetDriverFunc() const { return getDriverFunc_; }
   void SetGetDriverFunc(AnsiString value) { getDriverFunc_ = std::move(value); }
   const AnsiString& LibraryName() const { return libraryName_; }

@@ -14,6 +14,7 @@
 #include "support/PinnedClock.h"
 #include "support/RecordingInteraction.h"
 #include "support/TempFolder.h"
+#include "DiagnosticsInstallation.h"
 #include "ufrmRecError.h"
 
 using testdb::DatasetWorld;
@@ -96,7 +97,7 @@ class MorvantaDatasetDiagnostics : public ::testing::Test {
   void SetUp() override {
     previousTrace_ = SQLTraceFileName();
     SetSQLTraceFileName(folder_.File("trace/qry.sql"));
-    LastSQLText.clear();
+    SetLastSQLText({});
     SetCommandLine(std::vector<AnsiString>{"obsmerge", "-Q"});
     world_.CreateNumberedTable(3);
     world_.Db().Execute("ALTER TABLE T ADD OBS BLOB SUB_TYPE TEXT");
@@ -104,10 +105,11 @@ class MorvantaDatasetDiagnostics : public ::testing::Test {
   void TearDown() override {
     SetSQLTraceFileName(previousTrace_);
     SetCommandLine(std::vector<AnsiString>{});
-    LastSQLText.clear();
+    SetLastSQLText({});
   }
   std::string TracePath() const { return SQLTraceFileName(); }
 
+  DiagnosticsInstallation diagnostics_;
   TempFolder folder_;
   AnsiString previousTrace_;
   DatasetWorld world_;
@@ -183,7 +185,7 @@ TEST_F(MorvantaDatasetDiagnostics, EveryStatementIsTracedWithTheEntryLayout) {
   EXPECT_EQ(traced[0], AsHeld("SELECT ID, NOME FROM T WHERE ID <= '2' ORDER BY ID"));
   EXPECT_EQ(traced[1], AsHeld("UPDATE T SET NOME = 'novo', OBS = 'it''s a blob' WHERE ID = '1'"));
   EXPECT_EQ(traced[2], AsHeld("DELETE FROM T WHERE ID = '1'"));
-  EXPECT_EQ(LastSQLText, traced[2]);
+  EXPECT_EQ(LastSQLText(), traced[2]);
 
   std::vector<TraceEntry> entries = ReadTrace(TracePath());
   ASSERT_EQ(entries.size(), 3u);
@@ -286,7 +288,7 @@ TEST_F(MorvantaDatasetDiagnostics, OutsideDiagnosticModeNothingIsShownOrWritten)
   }
   EXPECT_TRUE(ui_.Reports.empty());
   EXPECT_TRUE(ui_.Messages.empty());
-  EXPECT_TRUE(LastSQLText.empty());
+  EXPECT_TRUE(LastSQLText().empty());
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "trace"));
 
   // The mode is read afresh at every use.

@@ -33,7 +33,7 @@ class SqlTraceTest : public ::testing::Test {
   void SetUp() override {
     previous_ = SQLTraceFileName();
     SetSQLTraceFileName(folder_.File("trace/qry.sql"));
-    LastSQLText.clear();
+    SetLastSQLText({});
   }
   void TearDown() override {
     SetSQLTraceFileName(previous_);
@@ -57,11 +57,11 @@ TEST_F(SqlTraceTest, EntryLayoutWithValuesWrittenIn) {
   q.Params().ParamByName("AB").SetAsInteger(12);
   q.Params().ParamByName("D").SetAsDateTime(EncodeDate(2007, 1, 5));
   WriteSQLTrace(q, "qryPedido", "/lojas/loja.fdb", "O", "");
-  EXPECT_EQ(LastSQLText, "SELECT * FROM T WHERE A = 'it''s' AND AB = '12' AND D = '5-jan-2007'\r\n");
+  EXPECT_EQ(LastSQLText(), "SELECT * FROM T WHERE A = 'it''s' AND AB = '12' AND D = '5-jan-2007'\r\n");
   std::string file = ReadFile(SQLTraceFileName());
   std::string hyphens83(83, '-'), hyphens84(84, '-');
   ASSERT_EQ(file.rfind(hyphens83 + "\r\nMorvantaDataset: qryPedido Base: /lojas/loja.fdb Data/Hora: ", 0), 0u);
-  EXPECT_NE(file.find(" Form: \r\n" + hyphens83 + "\r\n" + LastSQLText + "\r\n" + hyphens84 + "\r\n"),
+  EXPECT_NE(file.find(" Form: \r\n" + hyphens83 + "\r\n" + LastSQLText() + "\r\n" + hyphens84 + "\r\n"),
             std::string::npos);
 }
 
@@ -71,14 +71,14 @@ TEST_F(SqlTraceTest, RepeatedNamesTakeTheirOwnEntriesAndValuesAreNotRewritten) {
   q.Params()[1].SetAsString("b");
   q.Params()[2].SetAsString("second");
   WriteSQLTrace(q, "q", "", "O", "f");
-  EXPECT_EQ(LastSQLText, "UPDATE T SET A = ':B first', B = 'b' WHERE A = 'second'\r\n");
+  EXPECT_EQ(LastSQLText(), "UPDATE T SET A = ':B first', B = 'b' WHERE A = 'second'\r\n");
 }
 
 TEST_F(SqlTraceTest, ChangeLogStatementsAreKeptButNotWritten) {
   TSQLQuery& q = QueryWith("INSERT INTO CONTROLLOGDET (CLD_ID) VALUES (:CLD_ID)");
   q.Params()[0].SetAsInteger(3);
   WriteSQLTrace(q, "q", "", "O", "");
-  EXPECT_EQ(LastSQLText, "INSERT INTO CONTROLLOGDET (CLD_ID) VALUES ('3')\r\n");
+  EXPECT_EQ(LastSQLText(), "INSERT INTO CONTROLLOGDET (CLD_ID) VALUES ('3')\r\n");
   EXPECT_FALSE(std::filesystem::exists(SQLTraceFileName()));
 }
 
@@ -87,7 +87,7 @@ TEST_F(SqlTraceTest, TimeParameterShowsTheDayZero) {
   q.Params()[0].SetDataType(ftTime);
   q.Params()[0].SetValue(TVariant::FromDateTime(EncodeTime(10, 0, 0, 0)));
   WriteSQLTrace(q, "q", "", "O", "");
-  EXPECT_EQ(LastSQLText, "SELECT '30-dez-1899' FROM RDB$DATABASE\r\n");
+  EXPECT_EQ(LastSQLText(), "SELECT '30-dez-1899' FROM RDB$DATABASE\r\n");
 }
 
 TEST_F(SqlTraceTest, FileAtTheLimitIsCutBeforeTheAppend) {
@@ -128,7 +128,7 @@ TEST(SqlErrorReport, ShownOnlyInDiagnosticMode) {
   EXPECT_TRUE(ui.Reports.empty());
 
   SetCommandLine(std::vector<AnsiString>{"obsmerge", "-q"});
-  LastSQLText = "SELECT 1";
+  SetLastSQLText("SELECT 1");
   EXPECT_TRUE(ShowSQLError(q, error, "", "qry", "uPedido"));
   ASSERT_EQ(ui.Reports.size(), 1u);
   const TModalReport& report = ui.Reports[0];
