@@ -10,8 +10,11 @@
 #include "DesignEditors.h"
 #include "Exceptions.h"
 #include "MorvantaUpDateObject.h"
+#include "Runtime.h"
+#include "ufrmRecError.h"
 #include "support/DatasetFixture.h"
 #include "support/RecordingInteraction.h"
+#include "support/TempFolder.h"
 
 using testdb::DatasetWorld;
 using testdb::ErrorMessageOf;
@@ -337,6 +340,31 @@ TEST(MorvantaDatasetPost, AFailedWriteShowsOneMessageOrRaisesAndAfterPostDoesNot
   EXPECT_TRUE(ds.RowChanged);
   EXPECT_EQ(ds.RecordCount(), 1);
   EXPECT_TRUE(world.Transaction.InTransaction());
+}
+
+TEST(MorvantaDatasetPost, InDiagnosticModeAFailedWriteShowsTheReportAndEndsSilently) {
+  DatasetWorld world;
+  CreateTable(world);
+  RecordingInteraction ui;
+  TempFolder folder;
+  const AnsiString previousTrace = SQLTraceFileName();
+  SetSQLTraceFileName(folder.File("qry.sql"));
+  SetCommandLine(std::vector<AnsiString>{"obsmerge", "-Q"});
+  TMorvantaDataset& ds = world.Dataset("qryDiag");
+  ds.FieldDefs().Add(u"ID", ftInteger);
+  ds.CreateDataSet();
+  ds.InsertSQL().SetText("INSERT INTO T (ID) VALUES (:ID)");
+  for (bool ignorarErro : {false, true}) {
+    ds.SetIgnorarErro(ignorarErro);
+    if (ds.State() == dsBrowse && ds.RecordCount() > 0) ds.Edit();
+    else ds.Append();
+    ds.FieldByName("ID").SetAsInteger(1);
+    EXPECT_THROW(ds.Post(), EAbort);
+  }
+  EXPECT_EQ(ui.Reports.size(), 2u);
+  EXPECT_TRUE(ui.Messages.empty());
+  SetCommandLine(std::vector<AnsiString>{});
+  SetSQLTraceFileName(previousTrace);
 }
 
 // ---- Generator keys
