@@ -26,7 +26,7 @@
 namespace {
 
 void CreateDatabase(const std::string& database, const std::string& user, const std::string& password) {
-  Firebird::IMaster* master = fb_get_master_interface();
+  Firebird::IMaster* master = Firebird::fb_get_master_interface();
   Firebird::ThrowStatusWrapper status(master->getStatus());
   try {
     Firebird::IXpbBuilder* dpb =

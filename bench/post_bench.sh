@@ -28,6 +28,7 @@ if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null || fail "no Firebird server on localhost:3050"
 fi
 sysdba_password=$(. /etc/firebird/3.0/SYSDBA.password && echo "$ISC_PASSWORD")
+chmod 755 "$work"
 mkdir -p "$work/server"
 chown firebird:firebird "$work/server"
 chmod 770 "$work/server"
