@@ -51,8 +51,9 @@ void TMorvantaDataset::DoBeforePost() {
 
 // A failed write ends here by an error or a silent abort, so AfterPost fires only after a write
 // that reached the database.
+// A dataset without a connection is a plain record set in memory: there is nothing to write to.
 void TMorvantaDataset::DoAfterPost() {
-  if (!internalInsert_) WritePostedRow();
+  if (!internalInsert_ && database_) WritePostedRow();
   TClientDataSet::DoAfterPost();
 }
 
@@ -121,7 +122,6 @@ void TMorvantaDataset::RefreshParamsFromRow() {
 }
 
 void TMorvantaDataset::CheckPostPermissions(bool newRow) const {
-  if (!database_) return;
   const AnsiString refusal = "Erro de ExecSQL em " + QualifiedName();
   if (newRow) {
     if (!database_->PermiteMovimentar()) throw Exception(refusal + " Loja Sem Permissão para Movimentar."_a);

@@ -470,3 +470,17 @@ TEST(MorvantaDatasetPost, TheGeneratorSwitchOpensThePickerOnlyInADesigner) {
   EXPECT_EQ(designed.GeneratorField(), "GEN_X -> ID");
   InstallGeneratorFieldEditor(nullptr);
 }
+
+TEST(MorvantaDatasetPost, WithoutAConnectionPostsStayInTheCache) {
+  TMorvantaDataset ds(nullptr);
+  ds.FieldDefs().Add(u"ID", ftInteger);
+  ds.CreateDataSet();
+  int afterPost = 0;
+  ds.AfterPost = [&](TDataSet&) { ++afterPost; };
+  ds.Append();
+  ds.FieldByName("ID").SetAsInteger(1);
+  ds.Post();
+  EXPECT_EQ(afterPost, 1);
+  EXPECT_EQ(ds.RecordCount(), 1);
+  EXPECT_TRUE(ds.RowChanged);  // nothing was written
+}
