@@ -46,16 +46,7 @@ TMorvantaDataset::~TMorvantaDataset() {
   params_.reset();
   macros_.reset();
   DetailList.clear();
-  try {
-    delete LogIdProc;
-    LogIdProc = nullptr;
-    delete LogHeader;
-    LogHeader = nullptr;
-    delete LogDetail;
-    LogDetail = nullptr;
-  } catch (...) {
-    // Freeing the change-log objects never disturbs the destruction.
-  }
+  // The change-log objects are components this dataset owns: the component model frees them.
 }
 
 TParams& TMorvantaDataset::Macros() {
@@ -167,41 +158,10 @@ void TMorvantaDataset::RefreshDetails() {
 
 void TMorvantaDataset::DataEvent(TDataEvent event, std::intptr_t info) {
   TClientDataSet::DataEvent(event, info);
+  if (event == deDataSetChange) unwrittenInserts_.Clear();  // the rows were emptied or reloaded
   if (event == deDataSetScroll) RefreshDetails();
 }
 
 void TMorvantaDataset::DoOnCalcFields() {
   if (State() == dsCalcFields) TClientDataSet::DoOnCalcFields();
-}
-
-void TMorvantaDataset::DoBeforeInsert() {
-  if (!internalInsert_) TClientDataSet::DoBeforeInsert();
-}
-
-void TMorvantaDataset::DoAfterInsert() {
-  TClientDataSet::DoAfterInsert();
-  if (internalInsert_) return;
-  InsertPending = true;
-  RefreshDetails();
-}
-
-void TMorvantaDataset::DoBeforeEdit() {
-  if (!internalInsert_) TClientDataSet::DoBeforeEdit();
-}
-
-void TMorvantaDataset::DoAfterEdit() {
-  InsertPending = false;
-  if (!internalInsert_) TClientDataSet::DoAfterEdit();
-}
-
-void TMorvantaDataset::DoBeforePost() {
-  if (internalInsert_) return;
-  if (!RowChanged && FieldCount() > 0) RowChanged = true;
-  TClientDataSet::DoBeforePost();
-}
-
-void TMorvantaDataset::DoAfterPost() { TClientDataSet::DoAfterPost(); }
-
-void TMorvantaDataset::DoBeforeDelete() {
-  if (!Deleting) TClientDataSet::DoBeforeDelete();
 }

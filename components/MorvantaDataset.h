@@ -18,6 +18,7 @@
 #include "Params.h"
 #include "SQLQuery.h"
 #include "Strings.h"
+#include "UnwrittenInserts.h"
 
 class TMorvantaDatabase;
 class TMorvantaTransaction;
@@ -69,7 +70,8 @@ class TMorvantaDataset : public TClientDataSet {
   const AnsiString& GeneratorField() const { return generatorField_; }
   void SetGeneratorField(AnsiString value) { generatorField_ = std::move(value); }
   bool GeneratorField_Edit() const { return generatorFieldEdit_; }
-  void SetGeneratorField_Edit(bool value) { generatorFieldEdit_ = value; }
+  // In design state, true runs the installed generator picker and the switch goes back to false.
+  void SetGeneratorField_Edit(bool value);
   bool CachedUpdates() const { return cachedUpdates_; }
   void SetCachedUpdates(bool value) { cachedUpdates_ = value; }
   TMorvantaUpDateObject* UpdateObject() const { return updateObject_; }
@@ -152,6 +154,8 @@ class TMorvantaDataset : public TClientDataSet {
   void DoBeforePost() override;
   void DoAfterPost() override;
   void DoBeforeDelete() override;
+  void DoAfterDelete() override;
+  void DoAfterClose() override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
@@ -165,6 +169,14 @@ class TMorvantaDataset : public TClientDataSet {
   DatabaseKind Kind() const;
   void LoadInternalQuery(const AnsiString& statement);
   void ReportOpenError(const Exception& error);
+  // Posting: the generator value of a new row, and the write of a posted row.
+  void FetchGeneratorValue();
+  void WritePostedRow();
+  void RefreshParamsFromRow();
+  void CheckPostPermissions(bool newRow) const;
+  void BindFieldsIntoText();
+  void BindQueryParamsFromFields();
+  void RunPostStatement(const char* operation);
 
   // The steps of a packet fetch.
   FetchPlan PlanFetch() const;
@@ -198,4 +210,7 @@ class TMorvantaDataset : public TClientDataSet {
   std::uint8_t floatPrecision_ = 5;
   // The internal query holds the select being loaded; false once another statement replaced it.
   bool queryHoldsSelect_ = false;
+  // New rows posted into the cache whose insert has not reached the database yet.
+  UnwrittenInserts unwrittenInserts_;
+  int rowBeingDeleted_ = -1;  // index of the row the framework is deleting
 };
