@@ -1,7 +1,8 @@
 -- The database of the store-orders sample application: orders and their observations, the
--- generator of order numbers, and the change-log tables with their id procedure.
---   isql -q -i samples/loja-pedidos/loja-pedidos.sql
--- after a CREATE DATABASE (or with the file given to isql) on a Firebird 3 server.
+-- generator of order numbers, and the change-log tables with their id procedure. The texts are
+-- code page 1252 in the database (the connection has no character set); this file is UTF-8:
+--   echo "CREATE DATABASE 'loja.fdb' USER 'SYSDBA' DEFAULT CHARACTER SET WIN1252;" | isql-fb -q
+--   isql-fb -q -ch UTF8 -user SYSDBA loja.fdb -i samples/loja-pedidos/loja-pedidos.sql
 SET SQL DIALECT 3;
 
 CREATE TABLE fatcppedido (
