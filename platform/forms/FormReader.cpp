@@ -107,7 +107,12 @@ class FormReader {
     std::string className = json["Class"].get<std::string>();
     const ComponentClass* componentClass = form_.Classes().Find(className);
     if (!componentClass || !componentClass->create) Refuse(where, "unknown class " + Quoted(FromSystem(className)));
-    TComponent* component = componentClass->create(&form_);
+    TComponent* component = nullptr;
+    try {
+      component = componentClass->create(&form_);
+    } catch (const Exception& error) {
+      Refuse(where, error.Message());
+    }
     component->SetName(name);
     if (!json.contains("Properties")) return;
     if (!json["Properties"].is_object()) Refuse(where, "Properties must be an object");
