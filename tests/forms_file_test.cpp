@@ -46,10 +46,11 @@ TEST(FormFile, TheSampleFormSavesBackToItsOwnBytesRunningAndDesigning) {
 }
 
 TEST(FormFile, PropertiesAreSavedInDeclaredOrderWhateverTheOrderOfTheFile) {
-  auto form = Load(Form(Component("TMorvantaDataset", "qry", R"(
+  auto form =
+      Load(Form(Component("TMorvantaDataset", "qry", R"(
       "FloatPrecision": 3, "IgnoreLog": true, "SQL": ["select 1 from rdb$database"], "Tag": 4,
       "MacroChar": "^", "ManterCase": true, "PacoteRegistros": 50, "GeneratorField": "G -> ID")") +
-                         "," + Component("TMorvantaDatabase", "db", R"("PermiteAlterar": false, "ConnectionName": "X")")));
+                "," + Component("TMorvantaDatabase", "db", R"("PermiteAlterar": false, "ConnectionName": "X")")));
   std::string saved = form->SaveToText();
   EXPECT_EQ(
       SavedKeys(saved, "qry"),

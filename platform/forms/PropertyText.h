@@ -3,6 +3,7 @@
 
 #include "PublishedProperty.h"
 
-// Texts as they are, integers in decimal, Booleans as "True" or "False", a character as itself,
-// a list by its count ("(3 lines)", "(2 parameters)"), a reference by the target's name.
+// Texts with their line breaks as blanks, integers in decimal, Booleans as "True" or "False", a
+// character as itself, a list by its count ("(3 lines)", "(2 parameters)"), a reference by the
+// target's name.
 AnsiString PropertyValueText(const PropertyValue& value);
