@@ -1,0 +1,62 @@
+// The published properties of the dataset, in the order in which a stored form writes them.
+
+#include "ComponentClasses.h"
+#include "DataSet.h"
+#include "MorvantaDatabase.h"
+#include "MorvantaDataset.h"
+#include "MorvantaTransaction.h"
+#include "MorvantaUpDateObject.h"
+#include "PropertyBuilders.h"
+
+using namespace published;
+
+namespace {
+
+using C = TMorvantaDataset;
+
+// From the packet size to the macro character.
+void AddStatementProperties(std::vector<PublishedProperty>& p) {
+  p.push_back(Integer<C>("PacoteRegistros", &C::PacoteRegistros, &C::SetPacoteRegistros));
+  p.push_back(Reference<C, TMorvantaDatabase>("Database", "TMorvantaDatabase", &C::Database, &C::SetDatabase));
+  p.push_back(
+      Reference<C, TMorvantaTransaction>("Transaction", "TMorvantaTransaction", &C::Transaction, &C::SetTransaction));
+  p.push_back(Lines<C>("SQL", &C::SQL, &C::SetSQL));
+  p.push_back(Lines<C>("SelectSQL", &C::SelectSQL, &C::SetSelectSQL));
+  p.push_back(Lines<C>("DeleteSQL", &C::DeleteSQL, &C::SetDeleteSQL));
+  p.push_back(Lines<C>("ModifySQL", &C::ModifySQL, &C::SetModifySQL));
+  p.push_back(Lines<C>("InsertSQL", &C::InsertSQL, &C::SetInsertSQL));
+  p.push_back(Boolean<C>("ManterCase", &C::ManterCase, &C::SetManterCase, false));
+  p.push_back(Parameters<C>("Params", &C::Params, &C::SetParams));
+  p.push_back(Parameters<C>("Macros", &C::Macros, &C::SetMacros));
+  p.push_back(Character<C>("MacroChar", &C::MacroChar, &C::SetMacroChar));
+}
+
+// From the prepared text to the float precision.
+void AddSettingProperties(std::vector<PublishedProperty>& p) {
+  p.push_back(Text<C>("SQLInterno", &C::SQLInterno, &C::SetSQLInterno));
+  p.push_back(Text<C>("GeneratorField", &C::GeneratorField, &C::SetGeneratorField));
+  p.push_back(Boolean<C>("GeneratorField_Edit", &C::GeneratorField_Edit, &C::SetGeneratorField_Edit));
+  p.push_back(Boolean<C>("CachedUpdates", &C::CachedUpdates, &C::SetCachedUpdates));
+  p.push_back(Reference<C, TMorvantaUpDateObject>("UpdateObject", "TMorvantaUpDateObject", &C::UpdateObject,
+                                                  &C::SetUpdateObject));
+  p.push_back(Text<C>("Text", &C::Text, &C::SetText));
+  p.push_back(Boolean<C>("IgnorarErro", &C::IgnorarErro, &C::SetIgnorarErro));
+  p.push_back(Boolean<C>("PermiteApostrofo", &C::PermiteApostrofo, &C::SetPermiteApostrofo));
+  p.push_back(Boolean<C>("InternalInsert", &C::InternalInsert, &C::SetInternalInsert));
+  p.push_back(Reference<C, TDataSource>("DataSource", "TDataSource", &C::DataSource, &C::SetDataSource));
+  p.push_back(Boolean<C>("IsControleLog", &C::IsControleLog, &C::SetIsControleLog));
+  p.push_back(Text<C>("DefaultValue_Integer", &C::DefaultValue_Integer, &C::SetDefaultValue_Integer));
+  p.push_back(Text<C>("DefaultValue_Float", &C::DefaultValue_Float, &C::SetDefaultValue_Float));
+  p.push_back(Text<C>("DefaultValue_String", &C::DefaultValue_String, &C::SetDefaultValue_String));
+  p.push_back(Boolean<C>("IgnoreLog", &C::IgnoreLog, &C::SetIgnoreLog, false));
+  p.push_back(Integer<C>("FloatPrecision", &C::FloatPrecision, &C::SetFloatPrecision));
+}
+
+}  // namespace
+
+void RegisterDatasetClass(ClassRegistry& classes) {
+  std::vector<PublishedProperty> properties;
+  AddStatementProperties(properties);
+  AddSettingProperties(properties);
+  classes.Register({"TMorvantaDataset", "TComponent", Factory<TMorvantaDataset>(), std::move(properties)});
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The component classes a form file may name: how to create each one and its published
+// properties. A class lists only the properties it declares itself and names the registered base
+// class whose properties come before them, so that a class's full list is its bases' in their
+// order, then its own.
+//
+//   ClassRegistry classes;
+//   RegisterFrameworkClasses(classes);        // TComponent, TSQLConnection, TDataSource, ...
+//   classes.Register({"TMyGrid", "TComponent", Factory<TMyGrid>(), {...its properties...}});
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "PublishedProperty.h"
+
+struct ComponentClass {
+  std::string name;      // the class name, as TComponent::ClassName gives it
+  std::string baseName;  // the registered class whose properties come first; empty for none
+  // Creates a component of the class with an owner; empty for classes that are only bases.
+  std::function<TComponent*(TComponent* owner)> create;
+  std::vector<PublishedProperty> properties;  // its own, in declared order
+};
+
+template <class C>
+std::function<TComponent*(TComponent*)> Factory() {
+  return [](TComponent* owner) -> TComponent* { return new C(owner); };
+}
+
+class ClassRegistry {
+ public:
+  // Adds a class, or replaces the one of the same name. Its base must be registered first.
+  void Register(ComponentClass componentClass);
+  // nullptr when no class of that name (compared exactly) is registered.
+  const ComponentClass* Find(std::string_view name) const;
+  // All published properties of a registered class: its bases' first, each in declared order.
+  std::vector<const PublishedProperty*> PropertiesOf(const ComponentClass& componentClass) const;
+  // The property of that name (compared exactly) among PropertiesOf; nullptr when none.
+  const PublishedProperty* FindProperty(const ComponentClass& componentClass, std::string_view name) const;
+
+ private:
+  std::map<std::string, ComponentClass, std::less<>> classes_;
+};
+
+// The framework's classes: TComponent (Tag), TSQLConnection, TSQLStoredProc, TUpdateSQL and
+// TDataSource.
+void RegisterFrameworkClasses(ClassRegistry& classes);

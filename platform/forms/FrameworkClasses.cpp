@@ -1,0 +1,74 @@
+// The published properties of the framework's classes, in their declared order.
+
+#include "ClassRegistry.h"
+#include "DataSet.h"
+#include "PropertyBuilders.h"
+#include "SQLConnection.h"
+#include "SQLStoredProc.h"
+#include "UpdateSQL.h"
+
+using namespace published;
+
+namespace {
+
+std::vector<PublishedProperty> ConnectionProperties() {
+  using C = TSQLConnection;
+  return {
+      Text<C>("ConnectionName", &C::ConnectionName, &C::SetConnectionName),
+      Text<C>("DriverName", &C::DriverName, &C::SetDriverName),
+      Text<C>("GetDriverFunc", &C::GetDriverFunc, &C::SetGetDriverFunc),
+      Boolean<C>("KeepConnection", &C::KeepConnection, &C::SetKeepConnection, true),
+      Text<C>("LibraryName", &C::LibraryName, &C::SetLibraryName),
+      Boolean<C>("LoadParamsOnConnect", &C::LoadParamsOnConnect, &C::SetLoadParamsOnConnect, false),
+      Boolean<C>("LoginPrompt", &C::LoginPrompt, &C::SetLoginPrompt, true),
+      Lines<C>(
+          "Params", [](C& c) -> const TWideStringList& { return c.Params(); },
+          [](C& c, const TWideStringList& lines) { c.Params().Assign(lines); }),
+      Integer<C>("TableScope", &C::TableScope, &C::SetTableScope, 0),
+      Text<C>("VendorLib", &C::VendorLib, &C::SetVendorLib),
+      // Connecting follows every other setting of the connection.
+      Boolean<C>("Connected", &C::Connected, &C::SetConnected, false),
+  };
+}
+
+std::vector<PublishedProperty> StoredProcProperties() {
+  using C = TSQLStoredProc;
+  return {
+      Reference<C, TSQLConnection>("SQLConnection", "TSQLConnection", &C::SQLConnection, &C::SetSQLConnection),
+      WideText<C>("StoredProcName", &C::StoredProcName, &C::SetStoredProcName),
+      Text<C>("SchemaName", &C::SchemaName, &C::SetSchemaName),
+      Parameters<C>(
+          "Params", [](C& c) -> const TParams& { return c.Params(); },
+          [](C& c, const TParams& params) { c.Params().Assign(params); }),
+  };
+}
+
+std::vector<PublishedProperty> UpdateSQLProperties() {
+  using C = TUpdateSQL;
+  auto list = [](TUpdateKind kind) {
+    return std::pair{[kind](C& c) -> const TWideStringList& { return c.SQL(kind); },
+                     [kind](C& c, const TWideStringList& lines) { c.SQL(kind).Assign(lines); }};
+  };
+  auto [getModify, setModify] = list(ukModify);
+  auto [getInsert, setInsert] = list(ukInsert);
+  auto [getDelete, setDelete] = list(ukDelete);
+  return {
+      Lines<C>("ModifySQL", getModify, setModify),
+      Lines<C>("InsertSQL", getInsert, setInsert),
+      Lines<C>("DeleteSQL", getDelete, setDelete),
+  };
+}
+
+}  // namespace
+
+void RegisterFrameworkClasses(ClassRegistry& classes) {
+  classes.Register({"TComponent", "", nullptr, {Integer<TComponent>("Tag", &TComponent::Tag, &TComponent::SetTag, 0)}});
+  classes.Register({"TSQLConnection", "TComponent", Factory<TSQLConnection>(), ConnectionProperties()});
+  classes.Register({"TSQLStoredProc", "TComponent", Factory<TSQLStoredProc>(), StoredProcProperties()});
+  classes.Register({"TUpdateSQL", "TComponent", Factory<TUpdateSQL>(), UpdateSQLProperties()});
+  classes.Register(
+      {"TDataSource",
+       "TComponent",
+       Factory<TDataSource>(),
+       {Reference<TDataSource, TDataSet>("DataSet", "TDataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)}});
+}
