@@ -23,8 +23,8 @@ GeneratorSetting SplitGeneratorField(const AnsiString& setting) {
   return {Trim(std::string_view(setting).substr(0, arrow)), Trim(std::string_view(setting).substr(arrow + 2))};
 }
 
-AnsiString GeneratorStatement(const AnsiString& driverName, const AnsiString& generatorName) {
-  if (driverName == "Oracle") return "select " + generatorName + ".nextval cod_gen from dual";
+AnsiString GeneratorStatement(DatabaseKind kind, const AnsiString& generatorName) {
+  if (kind == DatabaseKind::Oracle) return "select " + generatorName + ".nextval cod_gen from dual";
   return "select gen_id(" + generatorName + ",1) cod_gen from rdb$database";
 }
 
@@ -50,7 +50,7 @@ bool FitsField(std::int64_t value, TFieldType type) {
 void TMorvantaDataset::FetchGeneratorValue() {
   if (Trim(generatorField_).empty()) return;
   const GeneratorSetting setting = SplitGeneratorField(generatorField_);
-  LoadInternalQuery(GeneratorStatement(DriverName(), setting.generatorName));
+  LoadInternalQuery(GeneratorStatement(Kind(), setting.generatorName));
   InternalQuery->Open();  // stays open on the generator's row until the next statement
   // Read whole: a value past the key field's range must not arrive wrapped as another key.
   const std::int64_t value = InternalQuery->FieldByName(u"COD_GEN").AsInteger();
