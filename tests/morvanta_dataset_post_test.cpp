@@ -8,6 +8,7 @@
 #include <string>
 
 #include "DesignEditors.h"
+#include "DiagnosticsInstallation.h"
 #include "Exceptions.h"
 #include "MorvantaUpDateObject.h"
 #include "Runtime.h"
@@ -346,6 +347,7 @@ TEST(MorvantaDatasetPost, InDiagnosticModeAFailedWriteShowsTheReportAndEndsSilen
   DatasetWorld world;
   CreateTable(world);
   RecordingInteraction ui;
+  const DiagnosticsInstallation diagnostics;
   TempFolder folder;
   const AnsiString previousTrace = SQLTraceFileName();
   SetSQLTraceFileName(folder.File("qry.sql"));
