@@ -21,6 +21,8 @@ void TDataSource::SetDataSet(TDataSet* dataSet) {
     dataSet_->dataSources_.push_back(this);
     FreeNotification(dataSet_);
   }
+  // Controls on the source show another dataset now.
+  if (OnDataChange) OnDataChange(*this, deLayoutChange, 0);
 }
 
 void TDataSource::Notification(TComponent* component, TOperation operation) {
