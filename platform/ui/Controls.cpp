@@ -44,7 +44,9 @@ class AlignLayout : public QLayout {
   QSize minimumSize() const override { return QSize(0, 0); }
   void setGeometry(const QRect& rect) override {
     QLayout::setGeometry(rect);
-    QRect free = contentsRect();
+    // Inside a panel's bevel, whatever width the style gives it.
+    auto* frame = qobject_cast<QFrame*>(parentWidget());
+    QRect free = frame ? frame->contentsRect() : contentsRect();
     for (TAlign align : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient})
       for (Entry& e : entries_)
         if (e.align == align) e.item->setGeometry(Take(free, align, e.extent));
@@ -170,10 +172,6 @@ void SetAlign(QWidget& control, TAlign align, int extent) {
   if (!layout) {
     delete parent->layout();
     layout = new AlignLayout(parent);
-    if (auto* frame = qobject_cast<QFrame*>(parent)) {
-      const int bevel = frame->frameWidth();
-      layout->setContentsMargins(bevel, bevel, bevel, bevel);
-    }
   }
   layout->Add(control, align, extent);
 }

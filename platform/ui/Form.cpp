@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFontDatabase>
 #include <QScreen>
+#include <QWindow>
 
 #include "UiText.h"
 
@@ -58,7 +59,9 @@ void TForm::SetBorderStyle(TBorderStyle style) {
 // The frame the window system adds around the client area (none on the offscreen platform).
 void TForm::PlaceWindow() {
   QWidget& w = *window_;
-  const QSize frame = w.frameGeometry().size() - w.geometry().size();
+  w.winId();  // the platform window exists, and with it the frame it will get
+  const QMargins margins = w.windowHandle() ? w.windowHandle()->frameMargins() : QMargins();
+  const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
   if (outerWidth_ > 0) {
     const QSize client(outerWidth_ - frame.width(), outerHeight_ - frame.height());
     if (w.minimumSize() == w.maximumSize()) w.setFixedSize(client);

@@ -4,12 +4,13 @@
 // frame style. Controls are toolkit widgets inside Window(), named like the form's layout names
 // them; the non-visual parts (data sources, datasets, action lists) are components it owns.
 
+#include <QDialog>
+
 #include <functional>
 #include <memory>
 
 #include "Component.h"
 
-class QDialog;
 class QFont;
 class QWidget;
 

@@ -1,6 +1,7 @@
 #include "StringGrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include "UiText.h"
 
@@ -58,4 +59,13 @@ void TStringGrid::StyleCell(int col, int row) {
     cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   }
   setItem(row, col, cell);
+}
+
+// Tab and Shift+Tab leave the grid for the next or previous control.
+void TStringGrid::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+    QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab);
+    return;
+  }
+  QTableWidget::keyPressEvent(event);
 }

@@ -19,6 +19,9 @@ class TStringGrid : public QTableWidget {
   AnsiString Cells(int col, int row) const;
   void SetCells(int col, int row, const AnsiString& text);
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void StyleCell(int col, int row);
 };

@@ -26,33 +26,39 @@ Control& Find(const TForm& form, const char* name) {
   return *control;
 }
 
-// Runs `step` once the next modal window is shown; the step is expected to close it. A window
-// still open after ten seconds is closed, so that a failing test ends.
-inline void OnNextModal(std::function<void(QWidget&)> step) {
-  auto* timer = new QTimer();
-  auto waited = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, step, waited] {
+// Runs `step` once the next modal window is shown, while the code under test waits in it; the
+// step is expected to close it. Declared before the call that shows the window; at the end of the
+// scope a step that never ran fails the test, and a window left open is closed.
+class OnNextModal {
+ public:
+  explicit OnNextModal(std::function<void(QWidget&)> step) : step_(std::move(step)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start(5);
+  }
+  ~OnNextModal() {
+    timer_.stop();
+    if (!ran_) ADD_FAILURE() << "no modal window was shown";
+  }
+  OnNextModal(const OnNextModal&) = delete;
+  OnNextModal& operator=(const OnNextModal&) = delete;
+
+ private:
+  void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) {
-      if (++*waited > 1000) {
-        ADD_FAILURE() << "no modal window was shown";
-        timer->deleteLater();
-        timer->stop();
-      }
-      return;
+    if (!modal || !modal->isVisible()) return;
+    timer_.stop();
+    ran_ = true;
+    step_(*modal);
+    if (modal->isVisible()) {
+      ADD_FAILURE() << "the modal window was left open";
+      modal->close();
     }
-    timer->stop();
-    timer->deleteLater();
-    step(*modal);
-    QTimer::singleShot(10000, modal, [modal] {
-      if (modal->isVisible()) {
-        ADD_FAILURE() << "the modal window was left open";
-        modal->close();
-      }
-    });
-  });
-  timer->start(5);
-}
+  }
+
+  std::function<void(QWidget&)> step_;
+  QTimer timer_;
+  bool ran_ = false;
+};
 
 // Diagnostic mode on ("-Q") or off for the life of the object.
 class DiagnosticMode {

@@ -9,6 +9,8 @@
 
 #include "ActionList.h"
 #include "Application.h"
+#include "Exceptions.h"
+#include "GraphicalInteraction.h"
 #include "UiTestSupport.h"
 
 TEST(ShortCutText, ModifiersAndKeysInAnyCaseAndOrder) {
@@ -74,13 +76,16 @@ TEST(ActionList, AnErrorOfTheActionIsShownAndTheWindowCarriesOn) {
   uitest::TfrmPedido form(&Application());
   OwnedAction owned(form);
   owned.action->OnExecute = [](TCustomAction&) { throw Exception("sem dados"); };
+  TGraphicalInteraction boxes;
+  SetUserInteraction(&boxes);
   form.Show();
   QString shown;
-  uitest::OnNextModal([&](QWidget& box) {
+  uitest::OnNextModal driver1([&](QWidget& box) {
     shown = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
     box.close();
   });
   QTest::keyClick(&form.Window(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  SetUserInteraction(nullptr);
   EXPECT_EQ(shown, QStringLiteral("sem dados"));
   EXPECT_TRUE(form.Visible());
   form.Close();

@@ -45,7 +45,7 @@ TEST(DataBrowser, ShownModallyWithTheLastStatementThenTheFlagIsCleared) {
   LastSQLText = "SELECT * FROM T\rORDER BY ID";
   QString statement;
   int shownRows = -1;
-  uitest::OnNextModal([&](QWidget& window) {
+  uitest::OnNextModal driver1([&](QWidget& window) {
     statement = window.findChild<QPlainTextEdit*>()->toPlainText();
     shownRows = window.findChild<TDBGrid*>()->model()->rowCount();
     window.close();

@@ -71,8 +71,6 @@ TEST(GeneratorPicker, ControlsStandWhereTheLayoutPutsThem) {
   EXPECT_EQ(picker.MorvantaDataset->PacoteRegistros(), 1000);
   EXPECT_EQ(picker.MorvantaDataset->Database(), picker.OwnDatabase);
   // Keyboard order: generator, field, OK, Cancel.
-  EXPECT_EQ(picker.cbGenerator->nextInFocusChain()->focusProxy() ? picker.cbGenerator->nextInFocusChain() : nullptr,
-            nullptr);
   QWidget* order[] = {picker.cbGenerator, picker.cbOnField, picker.btnOK, picker.btnCancel};
   picker.Show();
   picker.Window().activateWindow();
@@ -146,7 +144,7 @@ TEST(GeneratorPicker, TheOpeningProtocolWritesGeneratorFieldWhenConfirmed) {
   TMorvantaDataset& dataset = g.world.Dataset("qryPedido", "select * from rdb$database");
   dataset.SetGeneratorField("GEN_OLD -> ID");
   QStringList offered;
-  uitest::OnNextModal([&](QWidget& window) {
+  uitest::OnNextModal driver1([&](QWidget& window) {
     auto* generator = window.findChild<QComboBox*>(QStringLiteral("cbGenerator"));
     offered = Entries(*generator);
     generator->setCurrentIndex(0);
@@ -160,7 +158,7 @@ TEST(GeneratorPicker, TheOpeningProtocolWritesGeneratorFieldWhenConfirmed) {
   EXPECT_FALSE(dataset.GeneratorField_Edit());
   EXPECT_EQ(Application().ComponentCount(), before) << "the picker is destroyed";
 
-  uitest::OnNextModal([&](QWidget& window) {
+  uitest::OnNextModal driver2([&](QWidget& window) {
     TypeInto(*window.findChild<QComboBox*>(QStringLiteral("cbGenerator")), "GEN_PEDIDO");
     window.close();  // closing by the frame is Cancel
   });

@@ -1,6 +1,7 @@
 // The graphical user-interaction service: a modal message box with the text as given, each
 // carriage return a line break, and the processing of pending window messages.
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -14,7 +15,7 @@ TEST(GraphicalInteraction, AMessageBoxShowsTheTextWithItsLineBreaksUntilClosed) 
   TGraphicalInteraction interaction;
   QString text;
   bool plain = false;
-  uitest::OnNextModal([&](QWidget& window) {
+  uitest::OnNextModal driver1([&](QWidget& window) {
     auto& box = dynamic_cast<QMessageBox&>(window);
     text = box.text();
     plain = box.textFormat() == Qt::PlainText;

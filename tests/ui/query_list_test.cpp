@@ -151,7 +151,7 @@ TEST(QueryListViewer, ShowQueryListShowsModallyAndDestroysTheViewer) {
   w.Dataset("qryA", "select * from t");
   const int before = Application().ComponentCount();
   QStringList listed;
-  uitest::OnNextModal([&](QWidget& window) {
+  uitest::OnNextModal driver1([&](QWidget& window) {
     listed = Lines(*window.findChild<QListWidget*>(QStringLiteral("lstQry")));
     window.close();
   });

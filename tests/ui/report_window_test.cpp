@@ -53,7 +53,7 @@ struct FailedInsert {
     query.SQL().SetText(u"INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES (:ID, :CLIENTE, :OBS)");
     query.Params().ParamByName("ID").SetAsString("7");
     query.Params().ParamByName("CLIENTE").Clear();
-    query.Params().ParamByName("OBS").SetAsString("Observação");
+    query.Params().ParamByName("OBS").SetAsString("Observação"_a);
     error = FailureOf([&] { query.ExecSQL(); });
   }
 };
@@ -77,7 +77,9 @@ TEST(ReportWindow, ControlsStandWhereTheLayoutPutsThem) {
     SCOPED_TRACE(row.name);
     auto& label = Find<QLabel>(form, row.name);
     EXPECT_EQ(label.pos(), row.bounds.topLeft());
-    if (row.bounds.width() > 0) EXPECT_EQ(label.size(), row.bounds.size());
+    if (row.bounds.width() > 0) {
+      EXPECT_EQ(label.size(), row.bounds.size());
+    }
     EXPECT_EQ(FromQString(label.text()), FromSystem(row.text));
     EXPECT_EQ(label.font().bold(), row.bold);
   }
@@ -157,7 +159,7 @@ TEST(ReportWindow, ShownModallyOnlyInDiagnosticModeAndClosedByItsButton) {
   uitest::DiagnosticMode mode("-q");
   LastSQLText = "INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES ('7', '', 'x')";
   QString shownStatement, shownCaption;
-  uitest::OnNextModal([&](QWidget& window) {
+  uitest::OnNextModal driver1([&](QWidget& window) {
     shownCaption = window.windowTitle();
     shownStatement = window.findChild<QTextEdit*>(QStringLiteral("mmoSqlError"))->toPlainText();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
@@ -166,7 +168,7 @@ TEST(ReportWindow, ShownModallyOnlyInDiagnosticModeAndClosedByItsButton) {
   EXPECT_EQ(FromQString(shownCaption), "Reconciliação de SQL"_a);
   EXPECT_EQ(FromQString(shownStatement), LastSQLText);
   // Every report has its own window, which the application keeps.
-  uitest::OnNextModal([](QWidget& window) { window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click(); });
+  uitest::OnNextModal driver2([](QWidget& window) { window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click(); });
   EXPECT_TRUE(ShowSQLErrorWindow(failed.query, failed.error, "", "qryPedido", ""));
   EXPECT_EQ(Application().ComponentCount(), before + 2);
   Application().FreeForms();
