@@ -18,6 +18,7 @@ class TMorvantaDatabase;
 class TMorvantaTransaction;
 class TMorvantaStoredProc;
 class TMorvantaUpDateObject;
+class TActionList;
 
 class TMorvantaDataset : public TClientDataSet {
  public:
@@ -118,6 +119,12 @@ class TMorvantaDataset : public TClientDataSet {
   void RunQuery(TMorvantaDatabase* connection, const AnsiString& statement);
   void FetchPacket();
 
+  // The windows: the query list viewer of the owner (the execute handler of the diagnostic-mode
+  // shortcut) and the data browser on this dataset, shown modally; both show nothing unless a
+  // graphical program installed them. The browser clears ShowDataOnOpen.
+  void ShowQueryListForOwner();
+  void ShowDataBrowser();
+
   // The statement trace: writes the internal query's statement in diagnostic mode and keeps the
   // last traced text in LastSQL.
   void TraceStatement();
@@ -158,6 +165,10 @@ class TMorvantaDataset : public TClientDataSet {
   const AnsiString& DriverName() const;
   void LoadInternalQuery(const AnsiString& statement);
   void ReportOpenError(const Exception& error);
+  // In diagnostic mode gives the owner an action list whose "Teste" action (Ctrl+Shift+E) shows
+  // the owner's query list; the list goes with this dataset.
+  void AddQueryListAction();
+  void RemoveQueryListAction();
 
   std::unique_ptr<TStrings> sql_, selectSQL_, modifySQL_, deleteSQL_, insertSQL_;
   std::unique_ptr<TParams> params_, macros_;
@@ -182,4 +193,5 @@ class TMorvantaDataset : public TClientDataSet {
   std::uint8_t floatPrecision_ = 5;
   // The internal query holds the select being loaded; false once another statement replaced it.
   bool queryHoldsSelect_ = false;
+  TActionList* queryListActions_ = nullptr;  // owned by the owner; freed with this dataset
 };

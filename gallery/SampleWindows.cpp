@@ -66,8 +66,9 @@ GallerySamples::~GallerySamples() {
 TForm& GallerySamples::Report() {
   TSQLQuery query(nullptr);
   query.SetSQLConnection(Connection.get());
-  query.SQL().SetText(u"INSERT INTO PEDIDO (PED_CODIGO, CLI_CODIGO, PED_EMISSAO)\r\nVALUES (:PED_CODIGO, "
-                      u":CLI_CODIGO, :PED_EMISSAO)");
+  query.SQL().SetText(
+      u"INSERT INTO PEDIDO (PED_CODIGO, CLI_CODIGO, PED_EMISSAO)\r\nVALUES (:PED_CODIGO, "
+      u":CLI_CODIGO, :PED_EMISSAO)");
   query.Params().ParamByName("PED_CODIGO").SetAsString("10");
   query.Params().ParamByName("CLI_CODIGO").SetAsString("2");
   query.Params().ParamByName("PED_EMISSAO").SetAsString("2024-03-09");
@@ -85,8 +86,7 @@ TForm& GallerySamples::QueryList() {
   PedidoForm = std::make_unique<TfrmPedidos>(nullptr);
   PedidoForm->SetName("frmPedidos");
   NewDataset(PedidoForm.get(), *Connection, "qryClientes", "select * from cliente order by cli_codigo").OpenQuery();
-  NewDataset(PedidoForm.get(), *Connection, "qryPedidos", "select * from pedido where ped_status = 'W'")
-      .OpenQuery();
+  NewDataset(PedidoForm.get(), *Connection, "qryPedidos", "select * from pedido where ped_status = 'W'").OpenQuery();
   NewDataset(PedidoForm.get(), *Connection, "qryItens", "select id, nome from t where id <= 10");
   auto* viewer = new TfrmListaQuery(PedidoForm.get());
   viewer->ListDatasets(*PedidoForm);
@@ -97,7 +97,6 @@ TForm& GallerySamples::QueryList() {
 TForm& GallerySamples::DataBrowser() {
   TMorvantaDataset& rows = NewDataset(PedidoForm.get(), *Connection, "qryNumeros", "select * from t order by id");
   rows.OpenQuery();
-  LastSQLText = "SELECT * FROM T ORDER BY ID";
   auto* browser = new TDataBrowser(rows);
   browser->Memo->setPlainText(QString::fromLatin1(LastSQLText.c_str()));
   return *browser;

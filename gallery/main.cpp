@@ -26,7 +26,10 @@ bool Save(TForm& form, const QString& folder, const char* file) {
   const QPixmap picture = form.Window().grab();
   const QString path = QDir(folder).filePath(QString::fromLatin1(file));
   const bool saved = picture.save(path, "PNG");
-  std::printf("%s %dx%d%s\n", file, picture.width(), picture.height(), saved ? "" : " (not written)");
+  const QSize outer = form.Window().frameGeometry().size();
+  std::printf("%s: client area %dx%d, outer size %dx%d%s\n", file, picture.width(), picture.height(), outer.width(),
+              outer.height(), saved ? "" : " (not written)");
+  std::fflush(stdout);
   form.Window().hide();
   return saved;
 }
@@ -43,6 +46,8 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   Application().Initialize(qtArgc, argv);
   InstallGraphicalDiagnostics();
+  // Diagnostic mode: the datasets trace their statements, which the windows show.
+  SetCommandLine(std::vector<AnsiString>{"morvanta-gallery", "-Q"});
   QDir().mkpath(folder);
   SetSQLTraceFileName(FromSystem(QDir(folder).filePath(QStringLiteral("qry.sql")).toStdString()));
   bool ok = true;
@@ -62,6 +67,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", ToSystem(error.Message()).c_str());
     ok = false;
   }
-  Application().FreeForms();
+  Application().Terminate();
   return ok ? 0 : 1;
 }

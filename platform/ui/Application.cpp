@@ -49,7 +49,18 @@ class ShortCutFilter : public QObject {
 
 TApplication::TApplication() : TComponent(nullptr) { SetName("Application"); }
 
-TApplication::~TApplication() { FreeForms(); }
+TApplication::~TApplication() {
+  // Reached at exit without Terminate: the toolkit cannot end during exit, it is left running.
+  (void)ownApp_.release();
+  (void)shortCutFilter_.release();
+}
+
+void TApplication::Terminate() {
+  FreeForms();
+  if (shortCutFilter_ && QApplication::instance()) QApplication::instance()->removeEventFilter(shortCutFilter_.get());
+  shortCutFilter_.reset();
+  ownApp_.reset();
+}
 
 void TApplication::FreeForms() {
   // The last created first, while the toolkit's application still exists.

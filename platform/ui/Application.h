@@ -23,6 +23,9 @@ class TApplication : public TComponent {
   void Initialize(int& argc, char** argv);
   // Frees the forms the application owns (before the toolkit's application ends).
   void FreeForms();
+  // Frees the forms and the toolkit's application made by Initialize; a program calls it before
+  // main returns (what is left at exit is not freed: the toolkit cannot end during exit).
+  void Terminate();
   // Processes the pending window messages.
   void ProcessMessages();
   // The caption of message boxes.

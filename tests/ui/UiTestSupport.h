@@ -13,6 +13,9 @@
 #include "Form.h"
 #include "Runtime.h"
 
+// Texts of the toolkit in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace uitest {
 
 // The control of that name in the window; fails the test when there is none.

@@ -15,6 +15,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   Application().Initialize(argc, argv);
   const int result = RUN_ALL_TESTS();
-  Application().FreeForms();
+  Application().Terminate();
   return result;
 }
