@@ -33,8 +33,8 @@ TShortCut TextToShortCut(std::string_view text) {
   std::size_t start = 0;
   for (std::size_t plus = text.find('+'); plus != std::string_view::npos; plus = text.find('+', start)) {
     const std::string_view part = text.substr(start, plus - start);
-    auto found = std::find_if(kModifiers.begin(), kModifiers.end(),
-                              [&](const Modifier& m) { return SameText(part, m.name); });
+    auto found =
+        std::find_if(kModifiers.begin(), kModifiers.end(), [&](const Modifier& m) { return SameText(part, m.name); });
     if (found == kModifiers.end()) return 0;
     modifiers |= found->bit;
     start = plus + 1;

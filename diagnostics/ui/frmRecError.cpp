@@ -70,8 +70,7 @@ TfrmRecError::TfrmRecError(TComponent* owner) : TForm(owner) {
 }
 
 void TfrmRecError::FillReport(TSQLQuery& query, const Exception& error, const AnsiString& sqlText,
-                              const AnsiString& formName, const AnsiString& componentName,
-                              const AnsiString& unitName) {
+                              const AnsiString& formName, const AnsiString& componentName, const AnsiString& unitName) {
   lblForm->setText(ToQString(formName));
   lblForm->adjustSize();
   lblComp->setText(ToQString(componentName));

@@ -18,9 +18,9 @@
 namespace {
 
 // The catalogue queries. "%" is a literal here: the picker's dataset takes "^" for its macros.
-const char* const kOracleSequences[] = {
-    "select sequence_name             ", "from user_sequences              ", "where                            ",
-    "   sequence_name not like '%$%'", "order by                         ", "   sequence_name                 "};
+const char* const kOracleSequences[] = {"select sequence_name             ", "from user_sequences              ",
+                                        "where                            ", "   sequence_name not like '%$%'",
+                                        "order by                         ", "   sequence_name                 "};
 const char* const kInterbaseGenerators[] = {"select rdb$generator_name       ",
                                             "from       ",
                                             "   rdb$generators       ",

@@ -30,5 +30,5 @@ class TDBGrid : public QTableView {
   TDataSource* dataSource_ = nullptr;
   DataSetTableModel* model_;
   std::unique_ptr<TComponent> watch_;  // tells the grid when the source goes
-  bool following_ = false;  // the grid moves because the dataset did
+  bool following_ = false;             // the grid moves because the dataset did
 };

@@ -12,7 +12,8 @@ inline QString ToQString(std::string_view ansi) {
 }
 
 inline AnsiString FromQString(const QString& text) {
-  return ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+  return ToAnsi(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
 // Carriage returns (alone or before a line feed) as line breaks.

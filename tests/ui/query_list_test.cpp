@@ -123,7 +123,8 @@ TEST(QueryListViewer, TheGridShowsThePickedDatasetAsItIsAndMovesItsCurrentRow) {
 
   Pick(viewer, 1);
   EXPECT_EQ(rows.rowCount(), 0) << "a closed dataset is not opened";
-  EXPECT_FALSE(w.form.FindComponent("qryClosed") && static_cast<TDataSet*>(w.form.FindComponent("qryClosed"))->Active());
+  EXPECT_FALSE(w.form.FindComponent("qryClosed") &&
+               static_cast<TDataSet*>(w.form.FindComponent("qryClosed"))->Active());
 
   Pick(viewer, 0);
   ASSERT_EQ(rows.rowCount(), 25);

@@ -68,10 +68,10 @@ TEST(ReportWindow, ControlsStandWhereTheLayoutPutsThem) {
   EXPECT_TRUE(form.Window().windowFlags().testFlag(Qt::Tool));
   const ControlRow rows[] = {
       {"Label1", {8, 16, 0, 0}, "Formulário:", true}, {"lblForm", {90, 16, 0, 0}, "", false},
-      {"Label5", {312, 16, 0, 0}, "Unit:", true},      {"lblUnit", {354, 16, 0, 0}, "", false},
-      {"IconImage", {503, 16, 34, 34}, "", false},     {"Label3", {8, 35, 0, 0}, "Componente:", true},
-      {"lblComp", {90, 35, 0, 0}, "", false},          {"Label2", {8, 59, 0, 0}, "Erro:", true},
-      {"Label4", {8, 163, 0, 0}, "SQL", true},         {"lblParam", {8, 295, 0, 0}, "Parametros", true},
+      {"Label5", {312, 16, 0, 0}, "Unit:", true},     {"lblUnit", {354, 16, 0, 0}, "", false},
+      {"IconImage", {503, 16, 34, 34}, "", false},    {"Label3", {8, 35, 0, 0}, "Componente:", true},
+      {"lblComp", {90, 35, 0, 0}, "", false},         {"Label2", {8, 59, 0, 0}, "Erro:", true},
+      {"Label4", {8, 163, 0, 0}, "SQL", true},        {"lblParam", {8, 295, 0, 0}, "Parametros", true},
   };
   for (const ControlRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -168,7 +168,8 @@ TEST(ReportWindow, ShownModallyOnlyInDiagnosticModeAndClosedByItsButton) {
   EXPECT_EQ(FromQString(shownCaption), "Reconciliação de SQL"_a);
   EXPECT_EQ(FromQString(shownStatement), LastSQLText);
   // Every report has its own window, which the application keeps.
-  uitest::OnNextModal driver2([](QWidget& window) { window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click(); });
+  uitest::OnNextModal driver2(
+      [](QWidget& window) { window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click(); });
   EXPECT_TRUE(ShowSQLErrorWindow(failed.query, failed.error, "", "qryPedido", ""));
   EXPECT_EQ(Application().ComponentCount(), before + 2);
   Application().FreeForms();
