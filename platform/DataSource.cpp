@@ -6,7 +6,10 @@
 
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
-TDataSource::~TDataSource() { SetDataSet(nullptr); }
+TDataSource::~TDataSource() {
+  OnDataChange = nullptr;  // a source that goes tells nobody
+  SetDataSet(nullptr);
+}
 
 void TDataSource::SetDataSet(TDataSet* dataSet) {
   if (dataSet == dataSet_) return;

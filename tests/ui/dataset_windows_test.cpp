@@ -121,3 +121,15 @@ TEST_F(DatasetWindows, ShowDataOnOpenShowsTheBrowserAfterTheNextOpenOnly) {
   rows.OpenQuery();  // no browser this time: a modal window would keep the test waiting
   EXPECT_EQ(rows.RecordCount(), 1000);
 }
+
+TEST(DesignState, ReachesTheComponentsAComponentOwnsWhenAsked) {
+  uitest::TfrmPedido form(nullptr);
+  auto* dataset = new TMorvantaDataset(&form);
+  form.SetDesigning(true);
+  EXPECT_TRUE(form.Designing());
+  EXPECT_FALSE(dataset->Designing());
+  form.SetDesigning(true, TDesignScope::WithOwned);
+  EXPECT_TRUE(dataset->Designing());
+  form.SetDesigning(false, TDesignScope::WithOwned);
+  EXPECT_FALSE(dataset->Designing());
+}
