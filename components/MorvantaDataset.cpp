@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ActionList.h"
 #include "Exceptions.h"
 #include "MorvantaDatabase.h"
 #include "MorvantaStoredProc.h"
@@ -28,9 +29,11 @@ TMorvantaDataset::TMorvantaDataset(TComponent* owner) : TClientDataSet(owner) {
   InternalQuery = std::make_unique<TSQLQuery>(nullptr);
   RowChanged = false;
   floatPrecision_ = 5;
+  AddQueryListAction();
 }
 
 TMorvantaDataset::~TMorvantaDataset() {
+  RemoveQueryListAction();
   sql_.reset();
   selectSQL_.reset();
   modifySQL_.reset();
@@ -97,6 +100,7 @@ void TMorvantaDataset::Notification(TComponent* component, TOperation operation)
   if (component == transaction_) transaction_ = nullptr;
   if (component == updateObject_) updateObject_ = nullptr;
   if (component == dataSource_) dataSource_ = nullptr;
+  if (component == queryListActions_) queryListActions_ = nullptr;
   DetailList.erase(std::remove(DetailList.begin(), DetailList.end(), component), DetailList.end());
 }
 

@@ -24,6 +24,7 @@ class TMorvantaDatabase;
 class TMorvantaTransaction;
 class TMorvantaStoredProc;
 class TMorvantaUpDateObject;
+class TActionList;
 
 class TMorvantaDataset : public TClientDataSet {
  public:
@@ -125,6 +126,12 @@ class TMorvantaDataset : public TClientDataSet {
   void RunQuery(TMorvantaDatabase* connection, const AnsiString& statement);
   void FetchPacket();
 
+  // The windows: the query list viewer of the owner (the execute handler of the diagnostic-mode
+  // shortcut) and the data browser on this dataset, shown modally; both show nothing unless a
+  // graphical program installed them. The browser clears ShowDataOnOpen.
+  void ShowQueryListForOwner();
+  void ShowDataBrowser();
+
   // The statement trace: writes the internal query's statement in diagnostic mode and keeps the
   // last traced text in LastSQL.
   void TraceStatement();
@@ -187,6 +194,11 @@ class TMorvantaDataset : public TClientDataSet {
   void BindExecValues(TParams& queryParams);
   void RebindBlobValues(TParams& queryParams);
 
+  // In diagnostic mode gives the owner an action list whose "Teste" action (Ctrl+Shift+E) shows
+  // the owner's query list; the list goes with this dataset.
+  void AddQueryListAction();
+  void RemoveQueryListAction();
+
   std::unique_ptr<TStrings> sql_, selectSQL_, modifySQL_, deleteSQL_, insertSQL_;
   std::unique_ptr<TParams> params_, macros_;
   int pacoteRegistros_ = 1000;
@@ -213,4 +225,6 @@ class TMorvantaDataset : public TClientDataSet {
   // New rows posted into the cache whose insert has not reached the database yet.
   UnwrittenInserts unwrittenInserts_;
   int rowBeingDeleted_ = -1;  // index of the row the framework is deleting
+
+  TActionList* queryListActions_ = nullptr;  // owned by the owner; freed with this dataset
 };

@@ -54,6 +54,7 @@ void TMorvantaDataset::OpenQuery() {
   FetchPacket();
   Open();
   DoAfterOpen();
+  if (ShowDataOnOpen) ShowDataBrowser();
 }
 
 void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString& statement) {

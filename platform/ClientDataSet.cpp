@@ -68,4 +68,9 @@ FieldValue TClientDataSet::ReadField(int index, bool old) const {
   return store_->Read(current, index);
 }
 
+FieldValue TClientDataSet::ReadStoredField(int row, int index) const {
+  if (!store_ || row < 0 || row >= store_->Count()) return FieldValue::Null();
+  return store_->Read(row, index);
+}
+
 void TClientDataSet::WriteField(int index, const FieldValue& value) { buffer_.Write(index, value); }

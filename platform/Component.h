@@ -9,6 +9,8 @@
 #include "Text.h"
 
 enum class TOperation { opInsert, opRemove };
+// Whether a change of design state reaches the components a component owns.
+enum class TDesignScope { ThisOnly, WithOwned };
 
 class TComponent {
  public:
@@ -25,7 +27,11 @@ class TComponent {
 
   // Design state: the component is being edited in a form designer.
   bool Designing() const { return designing_; }
-  void SetDesigning(bool designing) { designing_ = designing; }
+  void SetDesigning(bool designing, TDesignScope scope = TDesignScope::ThisOnly) {
+    designing_ = designing;
+    if (scope == TDesignScope::WithOwned)
+      for (TComponent* owned : components_) owned->SetDesigning(designing, scope);
+  }
   bool Destroying() const { return destroying_; }
 
   int ComponentCount() const { return static_cast<int>(components_.size()); }

@@ -27,12 +27,16 @@ TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
 TDataSet::~TDataSet() {
   EnterState(dsInactive);
   fields_.clear();
-  for (TDataSource* source : dataSources_) {
+  const std::vector<TDataSource*> sources = std::move(dataSources_);
+  dataSources_.clear();
+  for (TDataSource* source : sources) {
     source->dataSet_ = nullptr;
     source->linked_ = nullptr;
     RemoveFreeNotification(source);
   }
-  dataSources_.clear();
+  // Controls on the sources let go of the dataset.
+  for (TDataSource* source : sources)
+    if (source->OnDataChange) source->OnDataChange(*source, deLayoutChange, 0);
 }
 
 // ---- Fields ----
@@ -376,4 +380,15 @@ void TDataSet::InternalPost(bool, int) { throw EDatabaseError(kNotSupported); }
 void TDataSet::InternalCancel() {}
 void TDataSet::InternalDelete() { throw EDatabaseError(kNotSupported); }
 FieldValue TDataSet::ReadField(int, bool) const { return FieldValue::Null(); }
+
+FieldValue TDataSet::ReadStoredField(int, int) const { return FieldValue::Null(); }
+
+AnsiString TDataSet::RecordText(int recNo, int fieldIndex) const {
+  if (!Active() || fieldIndex < 0 || fieldIndex >= FieldCount()) return AnsiString();
+  const int row = recNo - 1;
+  if (row < 0 || row >= GetRecordCount()) return AnsiString();
+  const TField& field = Fields(fieldIndex);
+  if (row == current_ && RecordBuffered() && !Inserting()) return field.AsString();
+  return field.TextOf(ReadStoredField(row, fieldIndex));
+}
 void TDataSet::WriteField(int, const FieldValue&) { throw EDatabaseError(kNotSupported); }

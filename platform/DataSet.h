@@ -97,6 +97,8 @@ class TField {
 
   bool IsNull() const;
   AnsiString AsString() const;
+  // A stored value of this field as AsString would show it.
+  AnsiString TextOf(const FieldValue& value) const;
   // The bytes of a text field without a copy; valid until the record or the value changes. Empty
   // for fields of other types.
   std::string_view AsStringView() const;
@@ -174,6 +176,9 @@ class TDataSet : public TComponent {
   int RecNo() const;
   void SetRecNo(int recNo);
   int RecordCount() const;  // 0 when inactive
+  // The text of a field of the stored record `recNo` (1-based) without moving the current record
+  // (the edit buffer's value for the record being edited); empty when there is no such record.
+  AnsiString RecordText(int recNo, int fieldIndex) const;
   // True once a field of the record being inserted or edited was written (values written by
   // OnNewRecord do not count).
   bool Modified() const { return modified_; }
@@ -231,6 +236,7 @@ class TDataSet : public TComponent {
   // otherwise; with `old`, always the stored row's (null for a record being inserted).
   virtual FieldValue ReadField(int index, bool old) const;
   virtual void WriteField(int index, const FieldValue& value);
+  virtual FieldValue ReadStoredField(int row, int index) const;  // row 0-based
 
   void SetState(TDataSetState state) { state_ = state; }
   void CreateFields();  // builds the field objects from FieldDefs
@@ -308,6 +314,7 @@ class TClientDataSet : public TDataSet {
   void InternalDelete() override;
   FieldValue ReadField(int index, bool old) const override;
   void WriteField(int index, const FieldValue& value) override;
+  FieldValue ReadStoredField(int row, int index) const override;
 
  private:
   std::unique_ptr<RecordStore> store_;

@@ -6,7 +6,10 @@
 
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
-TDataSource::~TDataSource() { SetDataSet(nullptr); }
+TDataSource::~TDataSource() {
+  OnDataChange = nullptr;  // a source that goes tells nobody
+  SetDataSet(nullptr);
+}
 
 void TDataSource::SetDataSet(TDataSet* dataSet) {
   if (dataSet == dataSet_) return;
@@ -21,6 +24,8 @@ void TDataSource::SetDataSet(TDataSet* dataSet) {
     dataSet_->dataSources_.push_back(this);
     FreeNotification(dataSet_);
   }
+  // Controls on the source show another dataset now.
+  if (OnDataChange) OnDataChange(*this, deLayoutChange, 0);
 }
 
 void TDataSource::Notification(TComponent* component, TOperation operation) {

@@ -162,8 +162,9 @@ std::string_view TField::AsStringView() const {
   return kind_ == ValueKind::Text ? dataSet_.ReadField(index_, false).text : std::string_view();
 }
 
-AnsiString TField::AsString() const {
-  const FieldValue v = dataSet_.ReadField(index_, false);
+AnsiString TField::AsString() const { return TextOf(dataSet_.ReadField(index_, false)); }
+
+AnsiString TField::TextOf(const FieldValue& v) const {
   if (v.isNull) return AnsiString();
   switch (kind_) {
     case ValueKind::Text:

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libgtest-dev googletest firebird3.0-server firebird3.0-utils
-          firebird-dev libfbclient2 clang libclang-rt-14-dev clang-format qt6-base-dev nlohmann-json3-dev)
+          firebird-dev libfbclient2 clang libclang-rt-14-dev clang-format qt6-base-dev nlohmann-json3-dev
+          fonts-dejavu-extra)
 
 missing=()
 for p in "${packages[@]}"; do

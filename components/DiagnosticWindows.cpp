@@ -1,0 +1,16 @@
+#include "DiagnosticWindows.h"
+
+#include <utility>
+
+namespace {
+DiagnosticWindows& Windows() {
+  static DiagnosticWindows windows;
+  return windows;
+}
+}  // namespace
+
+DiagnosticWindows InstallDiagnosticWindows(DiagnosticWindows windows) {
+  return std::exchange(Windows(), std::move(windows));
+}
+
+const DiagnosticWindows& InstalledDiagnosticWindows() { return Windows(); }

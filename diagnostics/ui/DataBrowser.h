@@ -1,0 +1,26 @@
+#pragma once
+// The data browser: a dataset's rows in a grid and the last traced statement beneath them.
+
+#include "DataSet.h"
+#include "Form.h"
+
+class QFrame;
+class QPlainTextEdit;
+class TDBGrid;
+class TMorvantaDataset;
+
+class TDataBrowser : public TForm {
+ public:
+  // Owned by the dataset it shows, so that it goes with it.
+  explicit TDataBrowser(TMorvantaDataset& dataset);
+  const char* ClassName() const override { return "TDataBrowser"; }
+
+  TDataSource* DataSource;
+  TDBGrid* Grid;
+  QFrame* Panel;
+  QPlainTextEdit* Memo;
+};
+
+// Builds a new browser on the dataset, shows it modally with the last traced statement, and then
+// clears the dataset's ShowDataOnOpen. The browser stays with the dataset after it was closed.
+void ShowDataBrowser(TMorvantaDataset& dataset);

@@ -1,0 +1,111 @@
+#include "frmRecError.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include "Application.h"
+#include "Controls.h"
+#include "StringGrid.h"
+#include "UiText.h"
+#include "ufrmRecError.h"
+
+namespace {
+
+// A 32 x 32 warning sign: a yellow triangle with a black exclamation mark.
+QPixmap WarningIcon() {
+  QPixmap icon(32, 32);
+  icon.fill(Qt::transparent);
+  QPainter painter(&icon);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPainterPath triangle;
+  triangle.moveTo(16, 1.5);
+  triangle.lineTo(30.5, 29.5);
+  triangle.lineTo(1.5, 29.5);
+  triangle.closeSubpath();
+  painter.setPen(QPen(Qt::black, 1.5));
+  painter.setBrush(QColor(255, 214, 0));
+  painter.drawPath(triangle);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(Qt::black);
+  painter.drawRoundedRect(QRectF(14.5, 9.5, 3, 12), 1.2, 1.2);
+  painter.drawEllipse(QRectF(14.25, 23.5, 3.5, 3.5));
+  return icon;
+}
+
+}  // namespace
+
+TfrmRecError::TfrmRecError(TComponent* owner) : TForm(owner) {
+  SetName("frmRecError");
+  SetCaption("Reconciliação de SQL"_a);
+  SetClientSize(550, 545);
+  SetBorderStyle(TBorderStyle::bsToolWindow);
+  SetPosition(TPosition::poOwnerFormCenter);
+  QWidget* w = &Window();
+  Label1 = NewLabel(w, "Label1", "Formulário:"_a, {8, 16}, TFontStyle::fsBold);
+  lblForm = NewLabel(w, "lblForm", "", {90, 16});
+  Label5 = NewLabel(w, "Label5", "Unit:", {312, 16}, TFontStyle::fsBold);
+  lblUnit = NewLabel(w, "lblUnit", "", {354, 16});
+  IconImage = NewLabel(w, "IconImage", "", QRect(503, 16, 34, 34));
+  IconImage->setPixmap(WarningIcon());
+  IconImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Label3 = NewLabel(w, "Label3", "Componente:", {8, 35}, TFontStyle::fsBold);
+  lblComp = NewLabel(w, "lblComp", "", {90, 35});
+  Label2 = NewLabel(w, "Label2", "Erro:", {8, 59}, TFontStyle::fsBold);
+  mmoMsgError = NewRichTextBox(w, "mmoMsgError", QRect(8, 78, 529, 75));
+  Label4 = NewLabel(w, "Label4", "SQL", {8, 163}, TFontStyle::fsBold);
+  mmoSqlError = NewRichTextBox(w, "mmoSqlError", QRect(8, 182, 529, 107));
+  lblParam = NewLabel(w, "lblParam", "Parametros", {8, 295}, TFontStyle::fsBold);
+  GridParam = new TStringGrid(w, "GridParam", 2, 2);
+  GridParam->SetDefaultColWidth(128);
+  GridParam->setGeometry(8, 313, 529, 196);
+  btnOk = NewButton(w, "btnOk", "Fechar", QRect(462, 515, 75, 25));
+  QObject::connect(btnOk, &QPushButton::clicked, [this] { btnOkClick(); });
+  QWidget::setTabOrder(mmoMsgError, mmoSqlError);
+  QWidget::setTabOrder(mmoSqlError, GridParam);
+  QWidget::setTabOrder(GridParam, btnOk);
+}
+
+void TfrmRecError::FillReport(TSQLQuery& query, const Exception& error, const AnsiString& sqlText,
+                              const AnsiString& formName, const AnsiString& componentName, const AnsiString& unitName) {
+  lblForm->setText(ToQString(formName));
+  lblForm->adjustSize();
+  lblComp->setText(ToQString(componentName));
+  lblComp->adjustSize();
+  lblUnit->setText(ToQString(unitName));
+  lblUnit->adjustSize();
+  SetRichText(*mmoSqlError, sqlText);
+  SetRichText(*mmoMsgError, error.Message());
+  GridParam->SetCells(0, 0, "Parametro");
+  GridParam->SetCells(1, 0, "Valor");
+  TParams& params = query.Params();
+  for (int i = 0; i < params.Count(); ++i) AddParamRow(ToAnsi(params[i].Name()), params[i].AsString());
+}
+
+void TfrmRecError::AddParamRow(const AnsiString& name, const AnsiString& value) {
+  const int last = GridParam->RowCount() - 1;
+  GridParam->SetCells(0, last, name);
+  GridParam->SetCells(1, last, value);
+  GridParam->SetRowCount(GridParam->RowCount() + 1);
+}
+
+void TfrmRecError::btnOkClick() { Close(); }
+
+bool ShowSQLErrorWindow(TSQLQuery& query, const Exception& error, const AnsiString& formName,
+                        const AnsiString& componentName, const AnsiString& unitName) {
+  bool shown = false;
+  if (!IsDiagnosticMode()) return shown;
+  try {
+    // Every report has a window of its own, kept by the application until the program ends.
+    auto* report = new TfrmRecError(&Application());
+    report->FillReport(query, error, LastSQLText, formName, componentName, unitName);
+    report->ShowModal();
+    shown = true;
+  } catch (...) {
+    // A report that cannot be shown leaves the error to the caller's usual handling.
+  }
+  return shown;
+}

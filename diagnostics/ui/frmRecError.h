@@ -1,0 +1,35 @@
+#pragma once
+// The report window of a failed statement: where it happened (form, component, unit), the error,
+// the statement with its values written in, and the statement's parameters.
+
+#include "Exceptions.h"
+#include "Form.h"
+#include "SQLQuery.h"
+
+class QLabel;
+class QPushButton;
+class QTextEdit;
+class TStringGrid;
+
+class TfrmRecError : public TForm {
+ public:
+  explicit TfrmRecError(TComponent* owner);
+  const char* ClassName() const override { return "TfrmRecError"; }
+  const char* UnitName() const override { return "ufrmRecError"; }
+
+  void FillReport(TSQLQuery& query, const Exception& error, const AnsiString& sqlText, const AnsiString& formName,
+                  const AnsiString& componentName, const AnsiString& unitName);
+  // Appends one parameter line: the name and the value into the grid's last row, then a new row.
+  void AddParamRow(const AnsiString& name, const AnsiString& value);
+  void btnOkClick();
+
+  QLabel *Label1, *lblForm, *Label5, *lblUnit, *IconImage, *Label3, *lblComp, *Label2, *Label4, *lblParam;
+  QTextEdit *mmoMsgError, *mmoSqlError;
+  TStringGrid* GridParam;
+  QPushButton* btnOk;
+};
+
+// The report as a window: in diagnostic mode shows it modally for the failed query and returns true
+// once it was closed; false outside diagnostic mode or when the window could not be shown.
+bool ShowSQLErrorWindow(TSQLQuery& query, const Exception& error, const AnsiString& formName,
+                        const AnsiString& componentName, const AnsiString& unitName);

@@ -1,0 +1,35 @@
+#pragma once
+// The query list viewer: lists the datasets of one owner (normally a form) and shows, for the one
+// picked, its last traced statement (or else its SQL text) and a grid on its current rows.
+
+#include "DataSet.h"
+#include "Form.h"
+
+class QFrame;
+class QListWidget;
+class QPlainTextEdit;
+class TDBGrid;
+class TMorvantaDataset;
+
+class TfrmListaQuery : public TForm {
+ public:
+  // The window belongs to the application object; `owner` is only the caller's context.
+  explicit TfrmListaQuery(TComponent* owner);
+  const char* ClassName() const override { return "TfrmListaQuery"; }
+  const char* UnitName() const override { return "uListaQuery"; }
+
+  // Sets OwnerComponent and lists the datasets it owns.
+  void ListDatasets(TComponent& owner);
+  void lstQryClick();
+
+  TComponent* OwnerComponent = nullptr;  // whose datasets are listed; not owned
+  QFrame *Panel1, *Panel2;
+  QListWidget* lstQry;
+  TDBGrid* DBGrid1;
+  QPlainTextEdit* mmSql;
+  TDataSource* DataSource1;
+  TMorvantaDataset* qry;
+};
+
+// Shows the viewer modally for the datasets `owner` owns, and destroys it when closed.
+void ShowQueryList(TComponent& owner);

@@ -1,0 +1,72 @@
+// morvanta-gallery OUTDIR: writes report.png, query-list.png, data-browser.png and
+// generator-picker.png, each the client area of one diagnostic window with sample content.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QPixmap>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "Application.h"
+#include "Exceptions.h"
+#include "GraphicalDiagnostics.h"
+#include "Runtime.h"
+#include "SampleWindows.h"
+#include "ufrmRecError.h"
+#include "uGenerator.h"
+
+namespace {
+
+bool Save(TForm& form, const QString& folder, const char* file) {
+  form.Show();
+  Application().ProcessMessages();
+  const QPixmap picture = form.Window().grab();
+  const QString path = QDir(folder).filePath(QString::fromLatin1(file));
+  const bool saved = picture.save(path, "PNG");
+  const QSize outer = form.Window().frameGeometry().size();
+  std::printf("%s: client area %dx%d, outer size %dx%d%s\n", file, picture.width(), picture.height(), outer.width(),
+              outer.height(), saved ? "" : " (not written)");
+  std::fflush(stdout);
+  form.Window().hide();
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: morvanta-gallery OUTDIR\n");
+    return 2;
+  }
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  int qtArgc = 1;
+  Application().Initialize(qtArgc, argv);
+  InstallGraphicalDiagnostics();
+  // Diagnostic mode: the datasets trace their statements, which the windows show.
+  SetCommandLine(std::vector<AnsiString>{"morvanta-gallery", "-Q"});
+  QDir().mkpath(folder);
+  SetSQLTraceFileName(FromSystem(QDir(folder).filePath(QStringLiteral("qry.sql")).toStdString()));
+  bool ok = true;
+  try {
+    GallerySamples samples;
+    ok &= Save(samples.Report(), folder, "report.png");
+    ok &= Save(samples.QueryList(), folder, "query-list.png");
+    ok &= Save(samples.DataBrowser(), folder, "data-browser.png");
+    auto& picker = static_cast<TFGenerator&>(samples.GeneratorPicker());
+    picker.OnShow = [&picker](TForm&) {
+      picker.FormShow();
+      picker.cbGenerator->setCurrentIndex(1);
+      picker.cbOnField->setEditText(QStringLiteral("PED_CODIGO"));
+    };
+    ok &= Save(picker, folder, "generator-picker.png");
+  } catch (const Exception& error) {
+    std::fprintf(stderr, "%s\n", ToSystem(error.Message()).c_str());
+    ok = false;
+  }
+  Application().Terminate();
+  return ok ? 0 : 1;
+}

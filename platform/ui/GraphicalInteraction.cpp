@@ -1,0 +1,48 @@
+#include "GraphicalInteraction.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "Application.h"
+#include "Form.h"
+#include "UiText.h"
+
+namespace {
+
+// A modal box with the text as given (each carriage return a line break) and an OK button.
+void ShowBox(const QString& caption, const QString& text, const QString& details) {
+  QMessageBox box(QApplication::activeWindow());
+  box.setObjectName(QStringLiteral("MessageBox"));
+  box.setFont(FormFont());
+  box.setWindowTitle(caption);
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
+  if (!details.isEmpty()) box.setDetailedText(details);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace
+
+void TGraphicalInteraction::ShowMessage(const AnsiString& text) {
+  ShowBox(ToQString(Application().Title()), ToQStringLines(text), QString());
+}
+
+void TGraphicalInteraction::ShowReport(const TModalReport& report) {
+  QString text;
+  for (const auto& [label, value] : report.Fields) text += ToQString(label) + ' ' + ToQStringLines(value) + '\n';
+  QString table;
+  for (const auto& row : report.TableRows) {
+    QStringList cells;
+    for (const AnsiString& cell : row) cells << ToQString(cell);
+    table += cells.join('\t') + '\n';
+  }
+  ShowBox(ToQString(report.Caption), text, table);
+}
+
+void TGraphicalInteraction::ProcessMessages() { Application().ProcessMessages(); }
+
+void UseGraphicalInteraction() {
+  static TGraphicalInteraction interaction;
+  SetUserInteraction(&interaction);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The user-interaction service of a graphical program: modal message boxes and reports as desktop
+// windows, and the processing of pending window messages through the toolkit.
+
+#include "UserInteraction.h"
+
+class TGraphicalInteraction : public TUserInteraction {
+ public:
+  void ShowMessage(const AnsiString& text) override;
+  void ShowReport(const TModalReport& report) override;
+  void ProcessMessages() override;
+};
+
+// Makes the graphical service the program's user interaction (for the rest of the process).
+void UseGraphicalInteraction();

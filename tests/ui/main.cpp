@@ -1,0 +1,20 @@
+// The window tests run on the offscreen platform (also when started by hand) with one toolkit
+// application for the whole run.
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Application.h"
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  Application().Initialize(argc, argv);
+  const int result = RUN_ALL_TESTS();
+  Application().Terminate();
+  return result;
+}

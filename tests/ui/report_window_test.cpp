@@ -1,0 +1,176 @@
+// The report window of a failed statement: its layout, its filling from a real failed query, and
+// how ShowSQLErrorWindow shows it in diagnostic mode only.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+#include "Application.h"
+#include "SQLQuery.h"
+#include "StringGrid.h"
+#include "UiTestSupport.h"
+#include "UiText.h"
+#include "frmRecError.h"
+#include "support/DatasetFixture.h"
+#include "ufrmRecError.h"
+
+using testdb::DatasetWorld;
+using uitest::Find;
+
+namespace {
+
+struct ControlRow {
+  const char* name;
+  QRect bounds;  // width and height 0: sized to its text
+  const char* text;
+  bool bold;
+};
+
+// The exception a statement raises on the database.
+template <typename Action>
+Exception FailureOf(Action action) {
+  try {
+    action();
+  } catch (const Exception& error) {
+    return error;
+  }
+  ADD_FAILURE() << "the statement did not fail";
+  return Exception("");
+}
+
+// An insert with three parameters that violates the primary key; the middle value is null.
+struct FailedInsert {
+  DatasetWorld world;
+  TSQLQuery query{nullptr};
+  Exception error{""};
+  FailedInsert() {
+    world.Db().Execute("CREATE TABLE PEDIDO (ID INTEGER NOT NULL PRIMARY KEY, CLIENTE INTEGER, OBS VARCHAR(20))");
+    world.Db().Execute("INSERT INTO PEDIDO VALUES (7, 1, 'x')");
+    query.SetSQLConnection(&world.Connection);
+    query.SQL().SetText(u"INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES (:ID, :CLIENTE, :OBS)");
+    query.Params().ParamByName("ID").SetAsString("7");
+    query.Params().ParamByName("CLIENTE").Clear();
+    query.Params().ParamByName("OBS").SetAsString("Observação"_a);
+    error = FailureOf([&] { query.ExecSQL(); });
+  }
+};
+
+}  // namespace
+
+TEST(ReportWindow, ControlsStandWhereTheLayoutPutsThem) {
+  TfrmRecError form(&Application());
+  EXPECT_EQ(form.Caption(), "Reconciliação de SQL"_a);
+  EXPECT_EQ(form.Window().size(), QSize(550, 545));
+  EXPECT_EQ(form.Window().minimumSize(), form.Window().maximumSize()) << "a tool window of fixed size";
+  EXPECT_TRUE(form.Window().windowFlags().testFlag(Qt::Tool));
+  const ControlRow rows[] = {
+      {"Label1", {8, 16, 0, 0}, "Formulário:", true}, {"lblForm", {90, 16, 0, 0}, "", false},
+      {"Label5", {312, 16, 0, 0}, "Unit:", true},     {"lblUnit", {354, 16, 0, 0}, "", false},
+      {"IconImage", {503, 16, 34, 34}, "", false},    {"Label3", {8, 35, 0, 0}, "Componente:", true},
+      {"lblComp", {90, 35, 0, 0}, "", false},         {"Label2", {8, 59, 0, 0}, "Erro:", true},
+      {"Label4", {8, 163, 0, 0}, "SQL", true},        {"lblParam", {8, 295, 0, 0}, "Parametros", true},
+  };
+  for (const ControlRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto& label = Find<QLabel>(form, row.name);
+    EXPECT_EQ(label.pos(), row.bounds.topLeft());
+    if (row.bounds.width() > 0) {
+      EXPECT_EQ(label.size(), row.bounds.size());
+    }
+    EXPECT_EQ(FromQString(label.text()), FromSystem(row.text));
+    EXPECT_EQ(label.font().bold(), row.bold);
+  }
+  EXPECT_FALSE(Find<QLabel>(form, "IconImage").pixmap().isNull());
+  EXPECT_EQ(Find<QLabel>(form, "IconImage").pixmap().size(), QSize(32, 32));
+  EXPECT_EQ(Find<QTextEdit>(form, "mmoMsgError").geometry(), QRect(8, 78, 529, 75));
+  EXPECT_EQ(Find<QTextEdit>(form, "mmoSqlError").geometry(), QRect(8, 182, 529, 107));
+  EXPECT_TRUE(Find<QTextEdit>(form, "mmoSqlError").isReadOnly());
+  auto& grid = Find<TStringGrid>(form, "GridParam");
+  EXPECT_EQ(grid.geometry(), QRect(8, 313, 529, 196));
+  EXPECT_EQ(grid.ColCount(), 2);
+  EXPECT_EQ(grid.RowCount(), 2);
+  EXPECT_EQ(grid.columnWidth(0), 128);
+  EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
+  auto& ok = Find<QPushButton>(form, "btnOk");
+  EXPECT_EQ(ok.geometry(), QRect(462, 515, 75, 25));
+  EXPECT_EQ(ok.text(), QStringLiteral("Fechar"));
+}
+
+TEST(ReportWindow, TabMovesThroughMessageStatementGridAndButton) {
+  TfrmRecError form(&Application());
+  form.Show();
+  form.Window().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form.Window()));
+  form.mmoMsgError->setFocus();
+  const QWidget* expected[] = {form.mmoSqlError, form.GridParam, form.btnOk, form.mmoMsgError};
+  for (const QWidget* next : expected) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+  }
+  form.Close();
+}
+
+TEST(ReportWindow, FillReportShowsTheFailedStatementAndOneRowPerParameter) {
+  FailedInsert failed;
+  TfrmRecError form(&Application());
+  form.FillReport(failed.query, failed.error, "INSERT INTO PEDIDO (ID) VALUES ('7')\rAND <b>MORE</b>", "frmPedido",
+                  "qryPedido", "uPedido");
+  EXPECT_EQ(FromQString(form.lblForm->text()), "frmPedido");
+  EXPECT_EQ(FromQString(form.lblComp->text()), "qryPedido");
+  EXPECT_EQ(FromQString(form.lblUnit->text()), "uPedido");
+  EXPECT_NE(FromQString(form.mmoMsgError->toPlainText()).find("PEDIDO"), std::string::npos)
+      << "the server's message: " << FromQString(form.mmoMsgError->toPlainText());
+  // A carriage return is a line break, and the text shows as written, markup included.
+  EXPECT_EQ(form.mmoSqlError->toPlainText(), QStringLiteral("INSERT INTO PEDIDO (ID) VALUES ('7')\nAND <b>MORE</b>"));
+  TStringGrid& grid = *form.GridParam;
+  ASSERT_EQ(grid.RowCount(), 5);
+  EXPECT_EQ(grid.Cells(0, 0), "Parametro");
+  EXPECT_EQ(grid.Cells(1, 0), "Valor");
+  EXPECT_EQ(grid.Cells(0, 1), "ID");
+  EXPECT_EQ(grid.Cells(1, 1), "7");
+  EXPECT_EQ(grid.Cells(0, 2), "CLIENTE");
+  EXPECT_EQ(grid.Cells(1, 2), "") << "a null value is the empty text";
+  EXPECT_EQ(grid.Cells(1, 3), "Observação"_a);
+  EXPECT_EQ(grid.Cells(0, 4), "");
+  EXPECT_EQ(grid.Cells(1, 4), "");
+}
+
+TEST(ReportWindow, AQueryWithoutParametersLeavesTheHeaderAndOneEmptyRow) {
+  TSQLQuery query(nullptr);
+  query.SQL().SetText(u"SELECT 1 FROM RDB$DATABASE");
+  TfrmRecError form(&Application());
+  form.FillReport(query, Exception("falhou"), "", "", "qry", "");
+  EXPECT_EQ(form.GridParam->RowCount(), 2);
+  EXPECT_EQ(form.GridParam->Cells(0, 0), "Parametro");
+  EXPECT_EQ(form.GridParam->Cells(0, 1), "");
+  EXPECT_EQ(FromQString(form.lblForm->text()), "");
+}
+
+TEST(ReportWindow, ShownModallyOnlyInDiagnosticModeAndClosedByItsButton) {
+  FailedInsert failed;
+  for (const char* flag : {"", "-X", "Q"}) {
+    uitest::DiagnosticMode mode(flag);
+    EXPECT_FALSE(ShowSQLErrorWindow(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido")) << flag;
+  }
+  const int before = Application().ComponentCount();
+  uitest::DiagnosticMode mode("-q");
+  LastSQLText = "INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES ('7', '', 'x')";
+  QString shownStatement, shownCaption;
+  uitest::OnNextModal driver1([&](QWidget& window) {
+    shownCaption = window.windowTitle();
+    shownStatement = window.findChild<QTextEdit*>(QStringLiteral("mmoSqlError"))->toPlainText();
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
+  });
+  EXPECT_TRUE(ShowSQLErrorWindow(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido"));
+  EXPECT_EQ(FromQString(shownCaption), "Reconciliação de SQL"_a);
+  EXPECT_EQ(FromQString(shownStatement), LastSQLText);
+  // Every report has its own window, which the application keeps.
+  uitest::OnNextModal driver2(
+      [](QWidget& window) { window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click(); });
+  EXPECT_TRUE(ShowSQLErrorWindow(failed.query, failed.error, "", "qryPedido", ""));
+  EXPECT_EQ(Application().ComponentCount(), before + 2);
+  Application().FreeForms();
+}
