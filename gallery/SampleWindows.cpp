@@ -77,7 +77,7 @@ TForm& GallerySamples::Report() {
   try {
     query.ExecSQL();  // the order exists already: a key violation
   } catch (const Exception& error) {
-    report->FillReport(query, error, LastSQLText, "frmPedidos", "qryPedido", "uPedidos");
+    report->FillReport(query, error, LastSQLText(), "frmPedidos", "qryPedido", "uPedidos");
   }
   return *report;
 }
@@ -98,7 +98,7 @@ TForm& GallerySamples::DataBrowser() {
   TMorvantaDataset& rows = NewDataset(PedidoForm.get(), *Connection, "qryNumeros", "select * from t order by id");
   rows.OpenQuery();
   auto* browser = new TDataBrowser(rows);
-  browser->Memo->setPlainText(QString::fromLatin1(LastSQLText.c_str()));
+  browser->Memo->setPlainText(QString::fromLatin1(LastSQLText().c_str()));
   return *browser;
 }
 

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   const QString folder = QString::fromLocal8Bit(argv[1]);
   int qtArgc = 1;
   Application().Initialize(qtArgc, argv);
-  InstallGraphicalDiagnostics();
+  const GraphicalDiagnostics diagnostics;
   // Diagnostic mode: the datasets trace their statements, which the windows show.
   SetCommandLine(std::vector<AnsiString>{"morvanta-gallery", "-Q"});
   QDir().mkpath(folder);

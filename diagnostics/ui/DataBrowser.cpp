@@ -28,7 +28,7 @@ TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset) {
 
 void ShowDataBrowser(TMorvantaDataset& dataset) {
   auto* browser = new TDataBrowser(dataset);
-  browser->Memo->setPlainText(ToQStringLines(LastSQLText));
+  browser->Memo->setPlainText(ToQStringLines(LastSQLText()));
   browser->ShowModal();
   dataset.ShowDataOnOpen = false;
 }

@@ -4,23 +4,33 @@
 #include "DesignEditors.h"
 #include "DiagnosticWindows.h"
 #include "GraphicalInteraction.h"
-#include "StatementDiagnostics.h"
+#include "UserInteraction.h"
 #include "frmRecError.h"
 #include "uGenerator.h"
 #include "uListaQuery.h"
 #include "ufrmRecError.h"
 
-void InstallGraphicalDiagnostics() {
+namespace {
+
+DiagnosticsOptions WindowReport() {
+  DiagnosticsOptions options;
+  options.ReportView = &ShowSQLErrorReportWindow;
+  return options;
+}
+
+}  // namespace
+
+GraphicalDiagnostics::GraphicalDiagnostics() : statements_(WindowReport()) {
   UseGraphicalInteraction();
-  StatementDiagnostics services;
-  services.IsDiagnosticMode = IsDiagnosticMode;
-  services.WriteSQLTrace = WriteSQLTrace;
-  services.ShowSQLError = ShowSQLErrorWindow;
-  services.LastSQLText = [] { return LastSQLText; };
-  InstallStatementDiagnostics(services);
   DiagnosticWindows windows;
   windows.ShowQueryList = [](TComponent& owner) { ShowQueryList(owner); };
   windows.ShowDataBrowser = [](TMorvantaDataset& dataset) { ShowDataBrowser(dataset); };
   InstallDiagnosticWindows(windows);
   InstallGeneratorFieldEditor(EditGeneratorField);
+}
+
+GraphicalDiagnostics::~GraphicalDiagnostics() {
+  InstallGeneratorFieldEditor(nullptr);
+  InstallDiagnosticWindows(DiagnosticWindows{});
+  SetUserInteraction(nullptr);
 }

@@ -94,18 +94,9 @@ void TfrmRecError::AddParamRow(const AnsiString& name, const AnsiString& value) 
 
 void TfrmRecError::btnOkClick() { Close(); }
 
-bool ShowSQLErrorWindow(TSQLQuery& query, const Exception& error, const AnsiString& formName,
-                        const AnsiString& componentName, const AnsiString& unitName) {
-  bool shown = false;
-  if (!IsDiagnosticMode()) return shown;
-  try {
-    // Every report has a window of its own, kept by the application until the program ends.
-    auto* report = new TfrmRecError(&Application());
-    report->FillReport(query, error, LastSQLText, formName, componentName, unitName);
-    report->ShowModal();
-    shown = true;
-  } catch (...) {
-    // A report that cannot be shown leaves the error to the caller's usual handling.
-  }
-  return shown;
+void ShowSQLErrorReportWindow(TSQLQuery& query, const Exception& error, const AnsiString& sqlText,
+                              const AnsiString& formName, const AnsiString& componentName, const AnsiString& unitName) {
+  auto* report = new TfrmRecError(&Application());
+  report->FillReport(query, error, sqlText, formName, componentName, unitName);
+  report->ShowModal();
 }

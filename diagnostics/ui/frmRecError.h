@@ -29,7 +29,7 @@ class TfrmRecError : public TForm {
   QPushButton* btnOk;
 };
 
-// The report as a window: in diagnostic mode shows it modally for the failed query and returns true
-// once it was closed; false outside diagnostic mode or when the window could not be shown.
-bool ShowSQLErrorWindow(TSQLQuery& query, const Exception& error, const AnsiString& formName,
-                        const AnsiString& componentName, const AnsiString& unitName);
+// The report view of a graphical program: a report window of its own, filled for the failed query
+// and shown modally; returns once it was closed. The application keeps the window.
+void ShowSQLErrorReportWindow(TSQLQuery& query, const Exception& error, const AnsiString& sqlText,
+                              const AnsiString& formName, const AnsiString& componentName, const AnsiString& unitName);

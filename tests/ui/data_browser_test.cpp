@@ -42,7 +42,7 @@ TEST(DataBrowser, ShownModallyWithTheLastStatementThenTheFlagIsCleared) {
   TMorvantaDataset& rows = world.Dataset("qryNumeros", "select * from t order by id");
   rows.OpenQuery();
   rows.ShowDataOnOpen = true;
-  LastSQLText = "SELECT * FROM T\rORDER BY ID";
+  SetLastSQLText("SELECT * FROM T\rORDER BY ID");
   QString statement;
   int shownRows = -1;
   uitest::OnNextModal driver1([&](QWidget& window) {
@@ -55,7 +55,7 @@ TEST(DataBrowser, ShownModallyWithTheLastStatementThenTheFlagIsCleared) {
   EXPECT_EQ(shownRows, 3);
   EXPECT_FALSE(rows.ShowDataOnOpen);
   EXPECT_EQ(rows.ComponentCount(), 1) << "the closed browser stays with the dataset";
-  LastSQLText.clear();
+  SetLastSQLText("");
 }
 
 TEST(DataBrowser, GoesWithItsDatasetAndLetsGoOfADatasetThatGoesFirst) {

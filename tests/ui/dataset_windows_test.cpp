@@ -1,6 +1,7 @@
 // The windows a dataset opens itself in a graphical program: the query list behind the
 // diagnostic-mode shortcut of its owner's window, and the data browser after an open.
 
+#include <optional>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -24,11 +25,12 @@ namespace {
 class DatasetWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    InstallGraphicalDiagnostics();
+    diagnostics_.emplace();
     SetSQLTraceFileName(FromSystem((folder_.Path() / "qry.sql").string()));
   }
-  void TearDown() override { SetUserInteraction(nullptr); }
+  void TearDown() override { diagnostics_.reset(); }
   TempFolder folder_;
+  std::optional<GraphicalDiagnostics> diagnostics_;
 };
 
 std::vector<TActionList*> ActionListsOf(const TComponent& owner) {

@@ -1,5 +1,5 @@
 // The report window of a failed statement: its layout, its filling from a real failed query, and
-// how ShowSQLErrorWindow shows it in diagnostic mode only.
+// how ShowSQLError shows it as a window in diagnostic mode only.
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +13,7 @@
 #include "StringGrid.h"
 #include "UiTestSupport.h"
 #include "UiText.h"
+#include "GraphicalDiagnostics.h"
 #include "frmRecError.h"
 #include "support/DatasetFixture.h"
 #include "ufrmRecError.h"
@@ -151,26 +152,27 @@ TEST(ReportWindow, AQueryWithoutParametersLeavesTheHeaderAndOneEmptyRow) {
 
 TEST(ReportWindow, ShownModallyOnlyInDiagnosticModeAndClosedByItsButton) {
   FailedInsert failed;
+  const GraphicalDiagnostics diagnostics;
   for (const char* flag : {"", "-X", "Q"}) {
     uitest::DiagnosticMode mode(flag);
-    EXPECT_FALSE(ShowSQLErrorWindow(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido")) << flag;
+    EXPECT_FALSE(ShowSQLError(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido")) << flag;
   }
   const int before = Application().ComponentCount();
   uitest::DiagnosticMode mode("-q");
-  LastSQLText = "INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES ('7', '', 'x')";
+  SetLastSQLText("INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES ('7', '', 'x')");
   QString shownStatement, shownCaption;
   uitest::OnNextModal driver1([&](QWidget& window) {
     shownCaption = window.windowTitle();
     shownStatement = window.findChild<QTextEdit*>(QStringLiteral("mmoSqlError"))->toPlainText();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
   });
-  EXPECT_TRUE(ShowSQLErrorWindow(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido"));
+  EXPECT_TRUE(ShowSQLError(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido"));
   EXPECT_EQ(FromQString(shownCaption), "Reconciliação de SQL"_a);
-  EXPECT_EQ(FromQString(shownStatement), LastSQLText);
+  EXPECT_EQ(FromQString(shownStatement), LastSQLText());
   // Every report has its own window, which the application keeps.
   uitest::OnNextModal driver2(
       [](QWidget& window) { window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click(); });
-  EXPECT_TRUE(ShowSQLErrorWindow(failed.query, failed.error, "", "qryPedido", ""));
+  EXPECT_TRUE(ShowSQLError(failed.query, failed.error, "", "qryPedido", ""));
   EXPECT_EQ(Application().ComponentCount(), before + 2);
   Application().FreeForms();
 }
