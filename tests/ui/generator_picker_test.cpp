@@ -5,11 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "Application.h"
+#include "GraphicalDiagnostics.h"
 #include "MorvantaDatabase.h"
 #include "UiTestSupport.h"
 #include "UiText.h"
@@ -168,4 +171,36 @@ TEST(GeneratorPicker, TheOpeningProtocolWritesGeneratorFieldWhenConfirmed) {
   TMorvantaDataset unconnected(nullptr);
   EditGeneratorField(unconnected);  // no connection: nothing is shown
   EXPECT_EQ(unconnected.GeneratorField(), "");
+}
+
+TEST(GeneratorPicker, SettingGeneratorFieldEditInDesignStateOpensThePickerOnlyThere) {
+  GeneratorWorld g;
+  const GraphicalDiagnostics diagnostics;  // installs the picker as the design-time editor
+  TMorvantaDataset& dataset = g.world.Dataset("qryPedido", "select * from rdb$database");
+  int shown = 0;
+  auto pick = [&](QWidget& window) {
+    ++shown;
+    TypeInto(*window.findChild<QComboBox*>(QStringLiteral("cbGenerator")), "GEN_PEDIDO");
+    TypeInto(*window.findChild<QComboBox*>(QStringLiteral("cbOnField")), "PED_CODIGO");
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnOK")), Qt::LeftButton);
+  };
+  {
+    // Running state: the value is only stored. A picker shown by mistake is answered, and counted.
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+      if (QWidget* modal = QApplication::activeModalWidget()) pick(*modal);
+    });
+    guard.start(5);
+    dataset.SetGeneratorField_Edit(true);
+    EXPECT_EQ(shown, 0);
+    EXPECT_TRUE(dataset.GeneratorField_Edit());
+    EXPECT_EQ(dataset.GeneratorField(), "");
+  }
+  dataset.SetGeneratorField_Edit(false);
+  dataset.SetDesigning(true, TDesignScope::WithOwned);
+  uitest::OnNextModal designing(pick);
+  dataset.SetGeneratorField_Edit(true);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(dataset.GeneratorField(), "GEN_PEDIDO -> PED_CODIGO");
+  EXPECT_FALSE(dataset.GeneratorField_Edit()) << "the switch never stays on in a designer";
 }
