@@ -26,6 +26,11 @@ class TMorvantaStoredProc;
 class TMorvantaUpDateObject;
 class TActionList;
 
+// What a failure to copy one field of a fetched row into the record cache does: show a message
+// box and go on with the row's next field, or raise, ending the fetch (for a reader that must
+// never go on with a row it could not read whole).
+enum class FieldCopyFailure { ShowBox, Raise };
+
 class TMorvantaDataset : public TClientDataSet {
  public:
   explicit TMorvantaDataset(TComponent* owner);
@@ -97,6 +102,20 @@ class TMorvantaDataset : public TClientDataSet {
   void SetDefaultValue_String(AnsiString value) { defaultValueString_ = std::move(value); }
   bool IgnoreLog() const { return ignoreLog_; }
   void SetIgnoreLog(bool value) { ignoreLog_ = value; }
+
+  // Off by default. With InTransaction, the statements ExecSQL runs inside the dataset's
+  // transaction on a server connection may travel in batches: ExecSQL can return before its
+  // statement ran, and the error of a failing one is raised, with the message its own ExecSQL
+  // would give, by a later ExecSQL or by ApplyPendingWrites, before any later write of the
+  // dataset takes effect. Not used while the change log records the dataset's statements or in
+  // diagnostic mode, where every statement is traced and reported as it runs.
+  WriteBatching Batching() const { return batching_; }
+  void SetBatching(WriteBatching value) { batching_ = value; }
+  // Runs the statements held back; raises like ExecSQL when one of them fails.
+  void ApplyPendingWrites();
+  // ShowBox by default; with IgnorarErro a failed field copy raises whatever this says.
+  FieldCopyFailure OnFieldCopyFailure() const { return fieldCopyFailure_; }
+  void SetOnFieldCopyFailure(FieldCopyFailure value) { fieldCopyFailure_ = value; }
   std::uint8_t FloatPrecision() const { return floatPrecision_; }
   void SetFloatPrecision(std::uint8_t value) { floatPrecision_ = value; }
 
@@ -219,6 +238,8 @@ class TMorvantaDataset : public TClientDataSet {
   bool isControleLog_ = false;
   AnsiString defaultValueInteger_, defaultValueFloat_, defaultValueString_;
   bool ignoreLog_ = false;
+  WriteBatching batching_ = WriteBatching::Off;
+  FieldCopyFailure fieldCopyFailure_ = FieldCopyFailure::ShowBox;
   std::uint8_t floatPrecision_ = 5;
   // The internal query holds the select being loaded; false once another statement replaced it.
   bool queryHoldsSelect_ = false;

@@ -54,6 +54,7 @@ void TMorvantaDataset::LoadInternalQuery(const AnsiString& statement) {
   InternalQuery->Close();
   queryHoldsSelect_ = false;
   InternalQuery->SetSQLConnection(database_);
+  InternalQuery->SetBatching(WriteBatching::Off);
   InternalQuery->SQL().Clear();
   InternalQuery->SQL().Add(ToWide(statement));
 }
@@ -76,13 +77,24 @@ void TMorvantaDataset::ExecSQL() {
     RebindBlobValues(queryParams);
     ShareValuesOfRepeatedNames(queryParams);
     TraceStatement();
+    const bool logged = !ignoreLog_ && kind != StatementKind::Other;
+    InternalQuery->SetBatching(logged || DiagnosticModeActive() ? WriteBatching::Off : batching_);
     InternalQuery->ExecSQL(queryParams.Count() == 0);
 
-    if (!ignoreLog_ && kind != StatementKind::Other) {
+    if (logged) {
       const char* code = OperationCode(kind);
       AnsiString table = ExtractTableName(code, ToAnsi(InternalQuery->SQL().Text()));
       LogStatementChange(*this, code, table, OwnerName(), Name());
     }
+  } catch (const Exception& error) {
+    if (ignorarErro_) throw Exception(error.Message());
+    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+  }
+}
+
+void TMorvantaDataset::ApplyPendingWrites() {
+  try {
+    InternalQuery->ApplyWrites();
   } catch (const Exception& error) {
     if (ignorarErro_) throw Exception(error.Message());
     throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The rows fetched at once when a dataset loads its whole result in one packet.
+constexpr int kReadAheadOfAllRows = 1000;
+
 bool IsStringType(TFieldType type) {
   return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo || type == ftFmtMemo ||
          type == ftBlob || type == ftOraBlob || type == ftOraClob || type == ftGraphic || type == ftWideMemo;
@@ -109,6 +112,8 @@ void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString&
     }
     ShareValuesOfRepeatedNames(queryParams);
     TraceStatement();
+    // The query fetches a packet's rows at once, so that their blobs arrive together.
+    InternalQuery->SetReadAhead(pacoteRegistros_ > 0 ? pacoteRegistros_ : kReadAheadOfAllRows);
     InternalQuery->Open();
     queryHoldsSelect_ = true;
   } catch (const Exception& error) {
@@ -203,7 +208,8 @@ void TMorvantaDataset::AppendPacket(const FetchPlan& plan) {
 }
 
 // One column of the query's row into its field, then the default of a field left null. A failure
-// is raised with IgnorarErro, otherwise shown, and the row goes on with its next column.
+// is raised with IgnorarErro or FieldCopyFailure::Raise, otherwise shown, and the row goes on
+// with its next column.
 void TMorvantaDataset::CopyColumn(TField& target, TSQLField& column, const FetchPlan& plan) {
   try {
     if (column.IsNull()) {
@@ -225,6 +231,7 @@ void TMorvantaDataset::CopyColumn(TField& target, TSQLField& column, const Fetch
     }
   } catch (const Exception& error) {
     if (ignorarErro_) throw Exception(error.Message());
+    if (fieldCopyFailure_ == FieldCopyFailure::Raise) throw Exception(error.Message() + " Em: " + plan.owner);
     ShowMessage("Erro: " + error.Message() + " No Campo:" + ToAnsi(column.FieldName()) + " Em: " + plan.owner);
   }
 }

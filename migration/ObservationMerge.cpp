@@ -8,6 +8,7 @@
 #include "MorvantaTransaction.h"
 #include "ProgressLine.h"
 #include "Runtime.h"
+#include "SelectedRowCount.h"
 #include "SqlScanner.h"
 #include "UserInteraction.h"
 
@@ -78,11 +79,20 @@ int RunObservationMerge() {
   update.SQL().Clear();
   update.SQL().Add(ObservationUpdateStatement());
   update.ParamByName("obs_observ").SetDataType(ftBlob);
+  // Over a network link the updates travel in batches: a few round trips per thousand rows.
+  update.SetBatching(WriteBatching::InTransaction);
 
   TMorvantaDataset& select = *run.select;
   select.SetDatabase(run.connection.get());
+  // A row whose fields could not all be copied (a blob that failed to arrive) must never be
+  // merged: the failed copy ends the run as an error instead of a message box per field.
+  select.SetOnFieldCopyFailure(FieldCopyFailure::Raise);
   select.SQL().Clear();
   select.SQL().Add(ObservationSelectStatement());
+
+  ProgressLine progress;
+  if (progress.Shown())
+    if (auto total = CountSelectedRows(*run.connection, ObservationSelectStatement())) progress.SetTotal(*total);
 
   select.OpenQuery();
   select.First();
@@ -94,7 +104,6 @@ int RunObservationMerge() {
     TParam& observationParam = update.ParamByName("obs_observ");
     TParam& storeParam = update.ParamByName("lja_codigo");
     TParam& orderParam = update.ParamByName("cpe_codigo");
-    ProgressLine progress;
     while (!select.Eof()) {
       observationParam.SetAsBlob(observation.AsString() + " " + temporary.AsString());
       storeParam.SetAsInteger(store.AsInteger());
@@ -103,6 +112,8 @@ int RunObservationMerge() {
       progress.Step();
       select.NextRecord();
     }
+    // The last batch runs here, so that its error is the update's own and ends in the rollback.
+    update.ApplyPendingWrites();
   } catch (const Exception&) {
     run.transaction->Rollback();
     throw;

@@ -95,12 +95,18 @@ void TSQLQuery::SetPrepared(bool value) {
 
 bool TSQLQuery::Active() const { return cursor_ != nullptr; }
 
+void TSQLQuery::SetReadAhead(int rows) {
+  readAhead_ = rows > 0 ? static_cast<unsigned>(rows) : 1;
+  if (cursor_) cursor_->SetReadAhead(readAhead_);
+}
+
 void TSQLQuery::Open() {
   if (Active()) return;
   FirebirdSession& session = OpenSession();
   FirebirdStatement& statement = Statement(session);
   if (!statement.ReturnsRows()) throw EDatabaseError("The statement returns no rows: run it with ExecSQL");
   cursor_ = session.Open(statement, params_);
+  cursor_->SetReadAhead(readAhead_);
   try {
     const auto& columns = cursor_->Columns();
     fields_.clear();
@@ -157,6 +163,11 @@ int TSQLQuery::ExecSQL(bool directExecute) {
   const std::string text = StatementText(session);
   const bool cached = statement_ && &statement_->Session() == &session && statement_->Text() == text;
   countable_ = false;
+  heldCount_.reset();
+  if (batching_ == WriteBatching::InTransaction && session.QueueWrite(this, text, params_)) {
+    onceText_.clear();
+    return -1;
+  }
   if (!directExecute && (prepared_ || cached || text == onceText_)) {
     session.ExecutePrepared(statement_, text, params_);
     countable_ = true;
@@ -168,7 +179,14 @@ int TSQLQuery::ExecSQL(bool directExecute) {
   return -1;
 }
 
-int TSQLQuery::RowsAffected() const {
+void TSQLQuery::ApplyWrites() {
+  if (connection_ && connection_->Connected()) connection_->Session().FlushWrites();
+}
+
+int TSQLQuery::RowsAffected() {
+  if (connection_ && connection_->Connected())
+    if (auto count = connection_->Session().RunHeldBackAlone(this)) heldCount_ = static_cast<int>(*count);
+  if (heldCount_) return *heldCount_;
   if (!countable_ || !statement_) return -1;
   return static_cast<int>(statement_->AffectedRecords());
 }

@@ -3,6 +3,7 @@
 // the text, opened forward-only with its cursor kept open between fetches, or executed.
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Component.h"
@@ -44,6 +45,10 @@ class TSQLField {
   const FirebirdCursor* cursor_ = nullptr;
 };
 
+// Whether ExecSQL may hold a writing statement back to send it with others (see WritePipeline.h
+// in platform/firebird): off, or for statements of the connection's explicit transaction.
+enum class WriteBatching { Off, InTransaction };
+
 class TSQLQuery : public TComponent, private SQLConnectionClient {
  public:
   explicit TSQLQuery(TComponent* owner);
@@ -71,8 +76,22 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   // affected rows costs a round trip of its own, RowsAffected asks for it.
   int ExecSQL(bool directExecute = false);
   // The rows the last prepared execution touched, as the server counts them; -1 when the last
-  // execution ran in one call without a prepared statement.
-  int RowsAffected() const;
+  // execution ran in one call without a prepared statement. An execution still held back runs
+  // now, by itself, prepared.
+  int RowsAffected();
+
+  // With batching on, ExecSQL of an INSERT, UPDATE or DELETE inside the explicit transaction of a
+  // server connection may return before the statement has run; its error is then raised by a
+  // later call: ExecSQL, ApplyWrites, a commit, or any other statement of the connection.
+  WriteBatching Batching() const { return batching_; }
+  void SetBatching(WriteBatching value) { batching_ = value; }
+  // Runs every statement held back on the connection; raises the error of one that fails.
+  void ApplyWrites();
+
+  // The rows the open cursor fetches at once (1, the default: one at a time). A reader that
+  // copies packets of rows says how many it will read: on a server connection the blobs of such
+  // a window are then read in a few round trips instead of two per blob.
+  void SetReadAhead(int rows);
 
   // The cursor is forward-only: First is valid only before the first Next (EDatabaseError after).
   void First();
@@ -98,8 +117,11 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   WideString positional_;  // the text with every marker replaced by '?'
   bool prepared_ = false;
   bool movedPastFirst_ = false;
-  bool countable_ = false;  // the last execution ran on statement_
-  std::string onceText_;    // the text last run in one call: run again, it gets prepared
+  unsigned readAhead_ = 1;
+  WriteBatching batching_ = WriteBatching::Off;
+  std::optional<int> heldCount_;  // the count of an execution that was held back
+  bool countable_ = false;        // the last execution ran on statement_
+  std::string onceText_;          // the text last run in one call: run again, it gets prepared
   std::vector<std::unique_ptr<TSQLField>> fields_;
   std::unique_ptr<FirebirdCursor> cursor_;
   std::unique_ptr<FirebirdStatement> statement_;  // kept while its text is run again

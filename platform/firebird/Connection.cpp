@@ -16,9 +16,20 @@ Connection::Connection(ConnectionSettings settings) : settings_(std::move(settin
   const std::vector<unsigned char> dpb = BuildDpb(settings_);
   attachment_ = fb::Attachment(
       provider_->attachDatabase(&status, settings_.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
+  pipeline_ = std::make_unique<WritePipeline>(attachment_.Get(), settings_.dialect);
+}
+
+void Connection::FlushWrites() {
+  if (pipeline_->Empty()) return;
+  if (!explicit_) {
+    pipeline_->Discard();  // nothing is queued outside the transaction; kept for safety
+    return;
+  }
+  pipeline_->Flush(explicit_->Get());
 }
 
 Connection::~Connection() {
+  pipeline_->Discard();       // the transaction they belong to rolls back
   sharedStatements_.Clear();  // statements go while the attachment lives
   explicit_.reset();          // rolls back unless cursors still read in it
   autocommit_.reset();
@@ -47,6 +58,7 @@ void Connection::StartTransaction(TTransIsolationLevel level) {
 
 void Connection::Commit() {
   if (!explicit_) return;
+  FlushWrites();  // a failing write leaves the transaction open and uncommitted
   if (settings_.commitRetain) {
     // The work is committed and the transaction lives on for the cursors reading in it; it
     // commits for good when the last of them closes.
@@ -59,6 +71,7 @@ void Connection::Commit() {
 }
 
 void Connection::Rollback() {
+  pipeline_->Discard();
   if (!explicit_) return;
   explicit_->Rollback();
   explicit_.reset();

@@ -8,6 +8,7 @@ FirebirdCursor::~FirebirdCursor() = default;
 bool FirebirdCursor::Next() { return cursor_->Next(); }
 bool FirebirdCursor::Eof() const { return cursor_->Eof(); }
 void FirebirdCursor::Close() { cursor_->Close(); }
+void FirebirdCursor::SetReadAhead(unsigned rows) { cursor_->SetReadAhead(rows); }
 
 const std::vector<fb::Column>& FirebirdCursor::Columns() const { return cursor_->Row().Columns(); }
 bool FirebirdCursor::IsNull(int index) const { return cursor_->Row().IsNull(index); }

@@ -80,6 +80,7 @@ FirebirdStatement& FirebirdSession::Prepared(std::unique_ptr<FirebirdStatement>&
 }
 
 std::unique_ptr<FirebirdCursor> FirebirdSession::Open(FirebirdStatement& statement, const TParams& params) {
+  connection_->FlushWrites();  // a select sees every write made before it
   fb::Statement& prepared = statement.Internal();
   fb::TransactionPtr transaction = connection_->ExplicitTransaction();
   if (!transaction)
@@ -112,4 +113,23 @@ void FirebirdSession::ExecuteText(std::unique_ptr<FirebirdStatement>& cached, co
       RunPrepared(*this, cached, text, params, transaction);
     }
   });
+}
+
+bool FirebirdSession::QueueWrite(const void* owner, const std::string& text, const TParams& params) {
+  if (!connection_->CanPipeline()) return false;
+  fb::InputMessage& input = connection_->OneCallInput();
+  connection_->BuildInput(input, fb::ValuesOf(params), connection_->ExplicitTransaction()->Get());
+  if (!fb::WritePipeline::Batchable(text, input)) return false;
+  fb::WritePipeline& pipeline = connection_->Pipeline();
+  pipeline.Queue(owner, text, input);
+  if (pipeline.Full()) connection_->FlushWrites();
+  return true;
+}
+
+void FirebirdSession::FlushWrites() { connection_->FlushWrites(); }
+
+std::optional<std::int64_t> FirebirdSession::RunHeldBackAlone(const void* owner) {
+  fb::WritePipeline& pipeline = connection_->Pipeline();
+  if (!pipeline.LastIs(owner) || !connection_->ExplicitTransaction()) return std::nullopt;
+  return pipeline.RunLastAlone(connection_->ExplicitTransaction()->Get());
 }

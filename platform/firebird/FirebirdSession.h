@@ -8,7 +8,9 @@
 // cursor, and a statement that may write runs in an implicit transaction that commits when it
 // ends (see Connection.h).
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,17 @@ class FirebirdSession {
   // all the texts that differ only in those literals, anything else prepared and executed in one
   // call. A select, which has rows to put somewhere, goes through ExecutePrepared.
   void ExecuteText(std::unique_ptr<FirebirdStatement>& cached, const std::string& text, const TParams& params);
+
+  // Writes held back to travel in batches (WritePipeline.h): only INSERT, UPDATE or DELETE
+  // statements of the explicit transaction, on a server connection without a character set.
+  // Queues `text` with `params` for `owner` and returns true, or returns false when the statement
+  // cannot be held back (it is then to be run as usual). A full batch runs at once.
+  bool QueueWrite(const void* owner, const std::string& text, const TParams& params);
+  // Runs every write held back; raises the error of the one that fails.
+  void FlushWrites();
+  // When the last write held back is `owner`'s: runs the others, then that one by itself on a
+  // prepared statement, and returns the rows it touched.
+  std::optional<std::int64_t> RunHeldBackAlone(const void* owner);
 
   // The names of a stored procedure's input parameters, in order, as the catalogue lists them;
   // `storedName` as the catalogue stores it.

@@ -1,0 +1,15 @@
+#pragma once
+// The number of rows a select returns, counted by the server without sending them, for the
+// progress line's total.
+
+#include <cstdint>
+#include <optional>
+
+#include "Text.h"
+
+class TSQLConnection;
+
+// Runs "select count(*) from (select)" on the connection, in a read-only transaction of its own:
+// one round trip, and for the server one pass over the rows without reading their blobs. Nothing
+// when the count fails: the total only adorns the progress line.
+std::optional<std::uint64_t> CountSelectedRows(TSQLConnection& connection, const AnsiString& select);

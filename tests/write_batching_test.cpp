@@ -1,0 +1,155 @@
+// Writes held back and sent in batches on a server connection: nothing a caller can see changes.
+// Every other statement, a count of affected rows and a commit run what is held back first; a
+// rollback drops it; a failing statement raises the very error its own execution gives, and
+// only the statements before it take effect.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Exceptions.h"
+#include "SQLConnection.h"
+#include "SQLQuery.h"
+#include "support/DatasetFixture.h"
+#include "support/TestDatabase.h"
+
+using testdb::TestDatabase;
+
+namespace {
+
+class BatchedWrites : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FIREBIRD_SERVER_REQUIRED();
+    db_ = TestDatabase::OnServer();
+    db_->Execute("CREATE TABLE W (ID INTEGER NOT NULL PRIMARY KEY, TXT BLOB SUB_TYPE TEXT, N INTEGER)");
+    db_->Execute("CREATE EXCEPTION E_SETE 'Sete nao entra'");
+    db_->Execute("CREATE TRIGGER T_SETE FOR W BEFORE INSERT AS BEGIN IF (NEW.ID = 7) THEN EXCEPTION E_SETE; END");
+    connection_ = std::make_unique<TSQLConnection>(nullptr);
+    db_->Configure(*connection_);
+    connection_->Open();
+    insert_ = Query("INSERT INTO W (ID, TXT, N) VALUES (:ID, :TXT, :ID * 2)");
+    insert_->SetBatching(WriteBatching::InTransaction);
+    connection_->StartTransaction(TTransactionDesc{});
+  }
+  std::unique_ptr<TSQLQuery> Query(const char* sql) {
+    auto query = std::make_unique<TSQLQuery>(nullptr);
+    query->SetSQLConnection(connection_.get());
+    query->SQL().Add(ToWide(AnsiString(sql)));
+    return query;
+  }
+  void Insert(int id, const AnsiString& text = "texto") {
+    insert_->Params()[0].SetAsInteger(id);
+    insert_->Params()[1].SetDataType(ftBlob);
+    insert_->Params()[1].SetAsBlob(text);
+    insert_->ExecSQL();
+  }
+  AnsiString CountSeenByTheTransaction() {
+    auto count = Query("SELECT COUNT(*) FROM W");
+    count->Open();
+    return count->Fields(0).AsString();
+  }
+
+  std::unique_ptr<TestDatabase> db_;
+  std::unique_ptr<TSQLConnection> connection_;
+  std::unique_ptr<TSQLQuery> insert_;
+};
+
+}  // namespace
+
+TEST_F(BatchedWrites, AnotherStatementSeesEveryWriteAndACommitKeepsThem) {
+  for (int id = 10; id < 30; ++id) Insert(id, AnsiString(static_cast<std::size_t>(id) * 2000, 'x'));  // some > 32 KB
+  EXPECT_EQ(CountSeenByTheTransaction(), "20");
+  Insert(30);
+  connection_->Commit(TTransactionDesc{});
+  EXPECT_EQ(db_->QueryScalar("SELECT COUNT(*) || ':' || SUM(OCTET_LENGTH(TXT)) FROM W"),
+            "21:" + IntToStr(2000 * (10 + 29) * 20 / 2 + 5));
+}
+
+TEST_F(BatchedWrites, ARollbackDropsWhatIsHeldBack) {
+  for (int id = 10; id < 20; ++id) Insert(id);
+  connection_->Rollback(TTransactionDesc{});
+  EXPECT_EQ(db_->QueryScalar("SELECT COUNT(*) FROM W"), "0");
+}
+
+TEST_F(BatchedWrites, RowsAffectedCountsTheLastStatementAlone) {
+  Insert(10);
+  Insert(11);
+  auto update = Query("UPDATE W SET N = 0 WHERE ID >= :LOW");
+  update->SetBatching(WriteBatching::InTransaction);
+  update->Params()[0].SetAsInteger(10);
+  update->ExecSQL();
+  EXPECT_EQ(update->RowsAffected(), 2);
+  EXPECT_EQ(CountSeenByTheTransaction(), "2");
+}
+
+TEST_F(BatchedWrites, AFailingStatementRaisesItsOwnErrorAndOnlyTheOnesBeforeItTakeEffect) {
+  // The error of the statement run by itself, in a transaction of its own.
+  auto alone = Query("INSERT INTO W (ID, TXT, N) VALUES (7, 'x', 14)");
+  const AnsiString expected = testdb::ErrorMessageOf([&] { alone->ExecSQL(); });
+  ASSERT_NE(expected.find("Sete"), AnsiString::npos) << expected;
+
+  for (int id = 1; id <= 6; ++id) Insert(id);
+  Insert(7);  // held back: no error yet
+  Insert(8);
+  EXPECT_EQ(testdb::ErrorMessageOf([&] { insert_->ApplyWrites(); }), expected);
+  EXPECT_EQ(CountSeenByTheTransaction(), "6");  // 1 to 6; 8 came after the failure and was dropped
+  connection_->Commit(TTransactionDesc{});
+  EXPECT_EQ(db_->QueryScalar("SELECT LIST(ID) FROM (SELECT ID FROM W ORDER BY ID)"), "1,2,3,4,5,6");
+}
+
+// Generator increments are not undone by a savepoint: the statements before the failing one run
+// once, and only the failing one runs a second time, by itself, to raise its error.
+TEST_F(BatchedWrites, AFailedBatchRunsTheStatementsBeforeTheFailingOneOnce) {
+  connection_->Rollback(TTransactionDesc{});
+  db_->Execute("CREATE SEQUENCE G_W");
+  db_->Execute("ALTER TRIGGER T_SETE POSITION 10");
+  db_->Execute("CREATE TRIGGER T_NUMBER FOR W BEFORE INSERT POSITION 0 AS BEGIN NEW.N = GEN_ID(G_W, 1); END");
+  connection_->StartTransaction(TTransactionDesc{});
+  for (int id = 1; id <= 6; ++id) Insert(id);
+  Insert(7);
+  Insert(8);
+  EXPECT_NE(testdb::ErrorMessageOf([&] { insert_->ApplyWrites(); }).find("Sete"), AnsiString::npos);
+  connection_->Commit(TTransactionDesc{});
+  EXPECT_EQ(db_->QueryScalar("SELECT LIST(N) FROM (SELECT N FROM W ORDER BY ID)"), "1,2,3,4,5,6");
+  EXPECT_EQ(db_->QueryScalar("SELECT GEN_ID(G_W, 0) FROM RDB$DATABASE"), "8");  // 7 ran twice
+}
+
+TEST_F(BatchedWrites, AFullBatchRaisesTheErrorFromTheNextExecSQL) {
+  AnsiString message;
+  int failedAt = 0;
+  for (int id = 1; id <= 1000 && message.empty(); ++id) {
+    try {
+      Insert(id == 3 ? 7 : id + 100);
+    } catch (const Exception& error) {
+      message = error.Message();
+      failedAt = id;
+    }
+  }
+  EXPECT_NE(message.find("Sete"), AnsiString::npos) << message;
+  EXPECT_GT(failedAt, 3);  // held back, raised by a later call of the same query
+  EXPECT_EQ(CountSeenByTheTransaction(), "2");
+}
+
+// The dataset switches batching on for its ExecSQL and raises a held-back failure with the
+// message its own ExecSQL gives.
+TEST(BatchedWritesDataset, ApplyPendingWritesRaisesLikeExecSQL) {
+  FIREBIRD_SERVER_REQUIRED();
+  testdb::DatasetWorld world(true);
+  world.Db().Execute("CREATE TABLE W (ID INTEGER NOT NULL PRIMARY KEY)");
+  world.Db().Execute("INSERT INTO W VALUES (5)");
+  TMorvantaDataset& ds = world.Dataset("dsW", "INSERT INTO W (ID) VALUES (:ID)");
+  ds.SetIgnoreLog(true);
+  const AnsiString unbatched = testdb::ErrorMessageOf([&] {
+    ds.ParamByName("ID").SetAsInteger(5);
+    ds.ExecSQL();
+  });
+  world.Transaction.Rollback();
+  ds.SetBatching(WriteBatching::InTransaction);
+  ds.ParamByName("ID").SetAsInteger(6);
+  ds.ExecSQL();
+  ds.ParamByName("ID").SetAsInteger(5);
+  ds.ExecSQL();  // held back
+  EXPECT_EQ(testdb::ErrorMessageOf([&] { ds.ApplyPendingWrites(); }), unbatched);
+  EXPECT_EQ(world.Count("W"), "1");
+}
