@@ -1,0 +1,41 @@
+// A dataset told to raise on a field it could not copy ends the fetch with that error, without a
+// message box, while every other failure keeps its usual report.
+
+#include <gtest/gtest.h>
+
+#include "DataSet.h"
+#include "Exceptions.h"
+#include "support/DatasetFixture.h"
+#include "support/RecordingInteraction.h"
+
+using testdb::DatasetWorld;
+using testdb::ErrorMessageOf;
+
+namespace {
+bool EndsWith(const AnsiString& text, const AnsiString& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+}  // namespace
+
+TEST(FieldCopyFailure, RaiseEndsTheFetchWithTheFieldsErrorAndLeavesTheOpenErrorsAsTheyAre) {
+  DatasetWorld world;
+  world.CreateNumberedTable(3);
+  RecordingInteraction ui;
+  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T ORDER BY ID");
+  ds.FieldDefs().Add(u"ID", ftInteger);
+  ds.FieldDefs().Add(u"NOME", ftInteger);  // the column holds 'n1', 'n2', 'n3'
+  ds.CreateDataSet();
+  ds.SetOnFieldCopyFailure(FieldCopyFailure::Raise);
+  const AnsiString message = ErrorMessageOf([&] { ds.OpenQuery(); });
+  EXPECT_NE(message.find("n1"), AnsiString::npos) << message;
+  EXPECT_TRUE(EndsWith(message, " Em: .qryT")) << message;
+  EXPECT_TRUE(ui.Messages.empty());
+  EXPECT_EQ(ds.RecordCount(), 0);
+  EXPECT_EQ(ds.State(), dsBrowse);
+
+  // A select that cannot run is still reported by its box, as without the option.
+  ds.SQL().SetText("SELECT ID FROM NAOEXISTE");
+  ds.OpenQuery();
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  EXPECT_TRUE(EndsWith(ui.Messages[0], " No Dataset: .qryT")) << ui.Messages[0];
+}
