@@ -17,6 +17,7 @@
 #include "Exceptions.h"
 #include "MorvantaDatabase.h"
 #include "MorvantaDataset.h"
+#include "MorvantaTransaction.h"
 #include "UiText.h"
 
 namespace {
@@ -143,6 +144,20 @@ void TfrmLojaPedidos::ForwardQueryListShortCut() {
   action->OnExecute = [this, shortCut](TCustomAction&) { ExecuteShortCut(*stored_, shortCut); };
 }
 
+// Each change is a transaction of its own on the form's transaction: committed when the write
+// went through, rolled back when it failed.
+void TfrmLojaPedidos::Write(const std::function<void()>& change) {
+  TMorvantaTransaction& transaction = Named<TMorvantaTransaction>(*stored_, "trPedidos");
+  transaction.Start();
+  try {
+    change();
+    transaction.Commit();
+  } catch (...) {
+    transaction.RollbackIfActive();
+    throw;
+  }
+}
+
 void TfrmLojaPedidos::btnNovoPedidoClick() {
   const AnsiString cliente = Trim(FromQString(edCliente->text()));
   if (cliente.empty()) throw Exception("Informe o cliente do pedido.");
@@ -151,12 +166,12 @@ void TfrmLojaPedidos::btnNovoPedidoClick() {
   pedidos_->FieldByName("CPE_DATA").SetAsDateTime(std::floor(Now()));
   pedidos_->FieldByName("CPE_CLIENTE").SetAsString(cliente);
   pedidos_->FieldByName("CPE_STATUS").SetAsString("W");
-  pedidos_->Post();
+  Write([this] { pedidos_->Post(); });
   edCliente->clear();
 }
 
 void TfrmLojaPedidos::btnExcluirPedidoClick() {
-  if (!pedidos_->IsEmpty()) pedidos_->Delete();
+  if (!pedidos_->IsEmpty()) Write([this] { pedidos_->DeleteRow(); });
 }
 
 void TfrmLojaPedidos::btnGravarObservClick() {
@@ -169,9 +184,9 @@ void TfrmLojaPedidos::btnGravarObservClick() {
     observacoes_->Edit();
   }
   observacoes_->FieldByName("OBS_OBSERV").SetAsString(FromQString(mmObserv->toPlainText()));
-  observacoes_->Post();
+  Write([this] { observacoes_->Post(); });
 }
 
 void TfrmLojaPedidos::btnExcluirObservClick() {
-  if (!observacoes_->IsEmpty()) observacoes_->Delete();
+  if (!observacoes_->IsEmpty()) Write([this] { observacoes_->DeleteRow(); });
 }

@@ -4,6 +4,7 @@
 // orders and, under it, a grid of the current order's observation. The grids are built here and
 // bound to the form's data sources; the form file carries only the non-visual components.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,6 +56,7 @@ class TfrmLojaPedidos : public TForm {
   void Connect(const LojaConnection& connection);
   void BuildControls();
   void ForwardQueryListShortCut();
+  void Write(const std::function<void()>& change);
 
   ClassRegistry classes_;
   std::unique_ptr<TStoredForm> stored_;

@@ -19,6 +19,7 @@
 #include "GraphicalDiagnostics.h"
 #include "InspectorWindow.h"
 #include "MorvantaDataset.h"
+#include "MorvantaTransaction.h"
 #include "UiTestSupport.h"
 #include "UiText.h"
 #include "support/FormFiles.h"
@@ -91,7 +92,7 @@ TEST_F(InspectorWindow, EditsGoThroughTheSettersBadValuesAreRefusedAndSavingWrit
   Type("MacroChar", "#");
   auto& pedidos = formtest::Find<TMorvantaDataset>(*form_, "qryPedidos");
   EXPECT_EQ(pedidos.PacoteRegistros(), 250);
-  EXPECT_EQ(pedidos.Transaction(), form_->FindComponent("trLog"));
+  EXPECT_EQ(static_cast<TComponent*>(pedidos.Transaction()), form_->FindComponent("trLog"));
 
   const int row = RowOf("PacoteRegistros");
   EXPECT_THROW(window_->SetPropertyText(row, "muitos"), Exception);
@@ -110,7 +111,7 @@ TEST_F(InspectorWindow, EditsGoThroughTheSettersBadValuesAreRefusedAndSavingWrit
   auto saved = TStoredForm::LoadFromFile(file_, classes_);
   auto& reloaded = formtest::Find<TMorvantaDataset>(*saved, "qryPedidos");
   EXPECT_EQ(reloaded.PacoteRegistros(), 250);
-  EXPECT_EQ(reloaded.Transaction(), saved->FindComponent("trLog"));
+  EXPECT_EQ(static_cast<TComponent*>(reloaded.Transaction()), saved->FindComponent("trLog"));
   EXPECT_EQ(reloaded.MacroChar(), '#');
   EXPECT_EQ(reloaded.SQL().Text(), "select lja_codigo, cpe_codigo from fatcppedido\r\n");
 }
