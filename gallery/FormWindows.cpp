@@ -10,6 +10,7 @@
 #include "Exceptions.h"
 #include "InspectorWindow.h"
 #include "LojaPedidosWindow.h"
+#include "MorvantaDataset.h"
 
 namespace {
 

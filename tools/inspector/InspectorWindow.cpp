@@ -54,6 +54,7 @@ void TfrmInspector::BuildControls() {
   grdPropriedades->setHorizontalHeaderLabels({ToQString(FromSystem("Propriedade")), ToQString(FromSystem("Valor"))});
   grdPropriedades->horizontalHeader()->setStretchLastSection(true);
   grdPropriedades->verticalHeader()->hide();
+  grdPropriedades->verticalHeader()->setDefaultSectionSize(20);
   right->addWidget(grdPropriedades, 3);
   mmLista = new QPlainTextEdit(client);
   mmLista->setObjectName(QStringLiteral("mmLista"));
