@@ -1,5 +1,6 @@
 // morvanta-gallery OUTDIR: writes report.png, query-list.png, data-browser.png and
-// generator-picker.png, each the client area of one diagnostic window with sample content.
+// generator-picker.png, each the client area of one diagnostic window with sample content, and
+// loja-pedidos.png and inspector.png, the sample application's window and the inspector on its form.
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include "Exceptions.h"
 #include "GraphicalDiagnostics.h"
 #include "Runtime.h"
+#include "FormWindows.h"
 #include "SampleWindows.h"
 #include "ufrmRecError.h"
 #include "uGenerator.h"
@@ -63,6 +65,9 @@ int main(int argc, char** argv) {
       picker.cbOnField->setEditText(QStringLiteral("PED_CODIGO"));
     };
     ok &= Save(picker, folder, "generator-picker.png");
+    GalleryForms forms;
+    ok &= Save(forms.LojaPedidos(), folder, "loja-pedidos.png");
+    ok &= Save(forms.Inspector(), folder, "inspector.png");
   } catch (const Exception& error) {
     std::fprintf(stderr, "%s\n", ToSystem(error.Message()).c_str());
     ok = false;

@@ -12,6 +12,14 @@
 #include "Runtime.h"
 #include "StoredForm.h"
 
+#ifdef MORVANTA_INSPECTOR_WINDOW
+#include <QApplication>
+
+#include "Application.h"
+#include "GraphicalDiagnostics.h"
+#include "InspectorWindow.h"
+#endif
+
 namespace {
 
 void Print(const AnsiString& text) { std::fputs(ToSystem(text).c_str(), stdout); }
@@ -28,7 +36,32 @@ void ListForm(TStoredForm& form) {
   }
 }
 
-int Run(const InspectorCommand& command) {
+// The inspector window on the form; the generator picker runs against the form's connection.
+int RunWindow(TStoredForm& form, const std::string& fileName, char** argv) {
+#ifdef MORVANTA_INSPECTOR_WINDOW
+  int qtArgc = 1;
+  Application().Initialize(qtArgc, argv);
+  Application().SetTitle("morvanta-inspector");
+  int result = 0;
+  {
+    const GraphicalDiagnostics diagnostics;
+    auto* window = new TfrmInspector(&Application(), form, fileName);
+    window->Show();
+    result = QApplication::exec();
+    Application().FreeForms();
+  }
+  Application().Terminate();
+  return result;
+#else
+  (void)form;
+  (void)fileName;
+  (void)argv;
+  std::fputs("morvanta-inspector: this build has no inspector window; use --resave or --list\n", stderr);
+  return 2;
+#endif
+}
+
+int Run(const InspectorCommand& command, char** argv) {
   ClassRegistry classes = StandardClasses();
   std::unique_ptr<TStoredForm> form = TStoredForm::LoadFromFile(command.formFile, classes);
   form->SetFormState(FormState::Designing);
@@ -42,8 +75,7 @@ int Run(const InspectorCommand& command) {
     case InspectorMode::Window:
       break;
   }
-  std::fputs("morvanta-inspector: this build has no inspector window; use --resave or --list\n", stderr);
-  return 2;
+  return RunWindow(*form, command.formFile, argv);
 }
 
 }  // namespace
@@ -56,7 +88,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    return Run(*command);
+    return Run(*command, argv);
   } catch (const Exception& error) {
     std::fputs(("morvanta-inspector: " + ToSystem(error.Message()) + "\n").c_str(), stderr);
   } catch (const std::exception& error) {

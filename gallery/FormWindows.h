@@ -1,0 +1,22 @@
+#pragma once
+// The gallery's windows on the sample application's form: the store-orders window on an embedded
+// database made from the sample script, and the inspector with the form open and a dataset
+// selected.
+
+#include <memory>
+
+#include "Form.h"
+#include "StoredForm.h"
+#include "support/TestDatabase.h"
+
+struct GalleryForms {
+  GalleryForms();  // the database from samples/loja-pedidos/loja-pedidos.sql (isql-fb)
+  ~GalleryForms();
+
+  TForm& LojaPedidos();
+  TForm& Inspector();
+
+  std::unique_ptr<testdb::TestDatabase> Db;
+  ClassRegistry Classes;
+  std::unique_ptr<TStoredForm> Form;  // the inspector's
+};
