@@ -141,6 +141,34 @@ TEST_P(BulkBlobRead, AWindowOfRowsCostsFarFewerRoundTripsThanBlobsReadOneByOne) 
   EXPECT_LT(bulk * 3, oneByOne) << bulk << " against " << oneByOne;
 }
 
+// The blobs of a window rarely fill its last batch: that batch is read in bulk too, not one blob
+// at a time (72 blobs here: at least 72 round trips).
+TEST(BulkBlobReadBatches, ABatchThatIsNotFullIsReadInBulkToo) {
+  FIREBIRD_SERVER_REQUIRED();
+  auto db = TestDatabase::OnServer();
+  db->Execute("CREATE TABLE N (ID INTEGER, M BLOB SUB_TYPE TEXT)");
+  db->Execute(
+      "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 200) DO BEGIN "
+      "INSERT INTO N VALUES (:I, 'nota ' || :I); I = I + 1; END END");
+  DelayProxyOptions options;
+  options.lifetime = std::chrono::seconds(120);
+  DelayProxy proxy(options);
+  TSQLConnection connection(nullptr);
+  db->Configure(connection);
+  RedirectThroughProxy(connection, *db, proxy.Port());
+  connection.Open();
+  const std::int64_t before = proxy.Counts().turns;
+  TSQLQuery query(nullptr);
+  query.SetSQLConnection(&connection);
+  query.SetReadAhead(1000);
+  query.SQL().Add(u"SELECT ID, M FROM N ORDER BY ID");
+  query.Open();
+  int i = 0;
+  for (; !query.Eof(); query.Next(), ++i) EXPECT_TRUE(query.Fields(1).AsString() == "nota " + IntToStr(i));
+  EXPECT_EQ(i, 200);
+  EXPECT_LT(proxy.Counts().turns - before, 30);
+}
+
 // A dataset of the component layer (not the merge's) reads a memo and a binary blob column with
 // nulls across packets through the bulk read.
 TEST(BulkBlobReadDataset, MemoAndBinaryColumnsWithNullsArriveWholeAcrossPackets) {

@@ -125,7 +125,10 @@ bool BulkBlobReader::ReadBatch(Firebird::ITransaction* transaction, const ISC_QU
     values[i] = stream.substr(at, length - 1);
     at += length - 1;
   }
-  if (at != stream.size()) return true;
+  // The block runs over every place of a full batch: the places past `count` are nulls.
+  if (stream.size() - at != std::size_t{kHeader} * (kBatch - count) ||
+      stream.find_first_not_of('0', at) != std::string::npos)
+    return true;
   for (unsigned i = 0; i < count; ++i) out[i] = std::move(values[i]);
   return true;
 }
