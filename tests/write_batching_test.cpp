@@ -153,3 +153,75 @@ TEST(BatchedWritesDataset, ApplyPendingWritesRaisesLikeExecSQL) {
   EXPECT_EQ(testdb::ErrorMessageOf([&] { ds.ApplyPendingWrites(); }), unbatched);
   EXPECT_EQ(world.Count("W"), "1");
 }
+
+namespace {
+
+// The statements of a store program: the values written into the text as literals (an apostrophe
+// doubled, an empty text, trailing blanks, a decimal that rounds, a date), a blob parameter of
+// assorted lengths (some too long to travel as text), null and not.
+std::vector<std::pair<AnsiString, AnsiString>> LiteralStatements(int rows) {
+  static const char* kNames[] = {"O''Brien", "", "abc  ", "Jo\xe3o", "x"};
+  std::vector<std::pair<AnsiString, AnsiString>> statements;
+  for (int i = 1; i <= rows; ++i) {
+    const AnsiString text = "INSERT INTO L (ID, NAME, AMOUNT, DIA, NOTE) VALUES ('" + IntToStr(i) + "', '" +
+                            kNames[i % 5] + "', '" + IntToStr(i) + ".125', '2026-12-" + IntToStr(1 + i % 28) +
+                            "', :NOTE)";
+    const AnsiString note = i % 9 == 0 ? AnsiString() : AnsiString(static_cast<std::size_t>(i % 40) * 1000, 'n');
+    statements.emplace_back(text, note);
+  }
+  return statements;
+}
+
+}  // namespace
+
+// Statements that differ only in the values written into them run as one prepared block: every
+// row stored is what the statements store when they run one by one.
+TEST_F(BatchedWrites, StatementsDifferingOnlyInTheirLiteralsStoreWhatTheyStoreOneByOne) {
+  connection_->Rollback(TTransactionDesc{});
+  db_->Execute(
+      "CREATE TABLE L (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), AMOUNT NUMERIC(9,2), DIA DATE, "
+      "NOTE BLOB SUB_TYPE TEXT)");
+  const char* kRows =
+      "SELECT LIST(ID || '|' || NAME || '|' || CHAR_LENGTH(NAME) || '|' || AMOUNT || '|' || DIA || '|' || "
+      "COALESCE(OCTET_LENGTH(NOTE), -1), ';') FROM (SELECT * FROM L ORDER BY ID)";
+  auto run = [&](WriteBatching batching) {
+    connection_->StartTransaction(TTransactionDesc{});
+    TSQLQuery statement(nullptr);
+    statement.SetSQLConnection(connection_.get());
+    statement.SetBatching(batching);
+    for (const auto& [text, note] : LiteralStatements(300)) {
+      statement.SQL().Clear();
+      statement.SQL().Add(ToWide(text));
+      statement.Params()[0].SetDataType(ftBlob);
+      if (note.empty()) statement.Params()[0].Clear();
+      else statement.Params()[0].SetAsBlob(note);
+      statement.ExecSQL();
+    }
+    connection_->Commit(TTransactionDesc{});
+    const AnsiString rows = db_->QueryScalar(kRows);
+    db_->Execute("DELETE FROM L");
+    return rows;
+  };
+  const AnsiString oneByOne = run(WriteBatching::Off);
+  EXPECT_NE(oneByOne.find("5|O'Brien|7|5.13|2026-12-06|5000"), AnsiString::npos) << oneByOne.substr(0, 200);
+  EXPECT_EQ(run(WriteBatching::InTransaction), oneByOne);
+}
+
+TEST_F(BatchedWrites, AFailingStatementAmongOnesDifferingInTheirLiteralsRaisesItsOwnError) {
+  auto alone = Query("INSERT INTO W (ID, TXT, N) VALUES ('7', 'x', '14')");
+  const AnsiString expected = testdb::ErrorMessageOf([&] { alone->ExecSQL(); });
+  ASSERT_NE(expected.find("Sete"), AnsiString::npos) << expected;
+  TSQLQuery statement(nullptr);
+  statement.SetSQLConnection(connection_.get());
+  statement.SetBatching(WriteBatching::InTransaction);
+  for (int id = 1; id <= 10; ++id) {
+    statement.SQL().Clear();
+    statement.SQL().Add(
+        ToWide("INSERT INTO W (ID, TXT, N) VALUES ('" + IntToStr(id) + "', 'x', '" + IntToStr(2 * id) + "')"));
+    statement.ExecSQL();  // held back
+  }
+  EXPECT_EQ(testdb::ErrorMessageOf([&] { statement.ApplyWrites(); }), expected);
+  connection_->Commit(TTransactionDesc{});
+  EXPECT_EQ(db_->QueryScalar("SELECT LIST(ID || ':' || N) FROM (SELECT ID, N FROM W ORDER BY ID)"),
+            "1:2,2:4,3:6,4:8,5:10,6:12");
+}

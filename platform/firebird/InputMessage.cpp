@@ -55,15 +55,13 @@ bool IsDateType(TFieldType t) {
   return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp || t == ftOraTimeStamp;
 }
 
-// Text places are sized in steps, so that the message layout of a statement run row after row
-// with values of varying length is made once, not for every row.
+}  // namespace
+
 unsigned TextSlotLength(std::size_t length) {
   std::size_t slot = 64;
   while (slot < length) slot *= 2;
   return static_cast<unsigned>(std::min(slot, kMaxInlineBlob));
 }
-
-}  // namespace
 
 std::vector<const TParam*> ValuesOf(const TParams& params) {
   std::vector<const TParam*> values;

@@ -17,6 +17,10 @@ namespace fb {
 // The longest text a VARYING of the message can carry.
 inline constexpr std::size_t kMaxInlineBlob = 32765;
 
+// The length of the VARYING place a text of `length` bytes travels in: places are sized in steps,
+// so that a statement run row after row with texts of varying length keeps one layout.
+unsigned TextSlotLength(std::size_t length);
+
 class InputMessage {
  public:
   // Lays out and fills the message for `params`, in order. Long blob values are created in

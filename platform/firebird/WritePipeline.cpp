@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "InputMessage.h"
+#include "StatementLiterals.h"
 
 namespace fb {
 
@@ -78,6 +79,28 @@ std::string Declaration(Firebird::IMessageMetadata* metadata, unsigned i) {
     default:
       return {};
   }
+}
+
+// `text` with its markers replaced by the block parameters :P`first`, :P`first + 1`, ...
+std::string Substituted(const std::string& text, unsigned first) {
+  const Markers markers = FindMarkers(text);
+  std::string out;
+  std::size_t at = 0;
+  for (unsigned i = 0; i < markers.at.size(); ++i) {
+    out += text.substr(at, markers.at[i] - at) + ":P" + std::to_string(first + i);
+    at = markers.at[i] + 1;
+  }
+  return out + text.substr(at);
+}
+
+// The statement with its string literals as markers; a statement with none to take out (or whose
+// literals must stay in it) as it is, each marker one of its own parameters.
+LiteralParameters SharedText(const std::string& text) {
+  LiteralParameters shared = ParameterizeLiterals(text);
+  if (shared.Usable()) return shared;
+  shared.text = text;
+  shared.markers.assign(FindMarkers(text).at.size(), -1);
+  return shared;
 }
 
 unsigned FieldCount(const MetadataRef& metadata) {
@@ -187,22 +210,17 @@ WritePipeline::Block WritePipeline::DescribeBlock(std::size_t from, std::size_t 
   unsigned k = 0;
   for (std::size_t e = from; e < count; ++e) {
     const Entry& entry = entries_[e];
-    const Markers markers = FindMarkers(entry.text);
     Firebird::IMessageMetadata* m = entry.metadata.Get();
-    std::size_t at = 0;
-    body += "  BEGIN\n    ";
-    for (unsigned i = 0; i < markers.at.size(); ++i, ++k) {
+    body += "  BEGIN\n    " + Substituted(entry.text, k) + ";\n    WHEN ANY DO BEGIN F = " + std::to_string(e - from) +
+            "; SUSPEND; EXIT; END\n  END\n";
+    for (unsigned i = 0; i < FieldCount(entry.metadata); ++i, ++k) {
       head += (k ? ", P" : "P") + std::to_string(k) + " " + Declaration(m, i) + " = ?";
-      body += entry.text.substr(at, markers.at[i] - at) + ":P" + std::to_string(k);
-      at = markers.at[i] + 1;
       builder->setType(&status, k, m->getType(&status, i));
       builder->setLength(&status, k, m->getLength(&status, i));
       builder->setScale(&status, k, m->getScale(&status, i));
       builder->setSubType(&status, k, m->getSubType(&status, i));
       builder->setCharSet(&status, k, m->getCharSet(&status, i));
     }
-    body += entry.text.substr(at) + ";\n    WHEN ANY DO BEGIN F = " + std::to_string(e - from) +
-            "; SUSPEND; EXIT; END\n  END\n";
   }
   block.text = (total > 0 ? "EXECUTE BLOCK (" + head + ")\n" : std::string("EXECUTE BLOCK\n")) +
                "RETURNS (F INTEGER)\nAS\nBEGIN\n  F = -1;\n" + body + "  SUSPEND;\nEND";
@@ -246,25 +264,9 @@ const MetadataRef& WritePipeline::ResultMetadata() {
 void WritePipeline::RunBatch(Firebird::ITransaction* transaction, std::size_t from, std::size_t count) {
   if (from >= count) return;
   if (count - from == 1) return Replay(transaction, from, count);
-  Block block;
-  try {
-    block = DescribeBlock(from, count);
-  } catch (const Exception&) {
-    return Replay(transaction, from, count);  // a batch that cannot be described goes one by one
-  }
   std::int64_t failed = -1;
   try {
-    Status status;
-    const MetadataRef& result = ResultMetadata();
-    std::vector<unsigned char> out(result->getMessageLength(&status), 0);
-    attachment_->execute(&status, transaction, static_cast<unsigned>(block.text.size()), block.text.data(), dialect_,
-                         block.metadata.Get(), block.buffer.empty() ? nullptr : block.buffer.data(), result.Get(),
-                         out.data());
-    short null = 0;
-    std::int32_t place = -1;
-    std::memcpy(&null, out.data() + result->getNullOffset(&status, 0), sizeof null);
-    std::memcpy(&place, out.data() + result->getOffset(&status, 0), sizeof place);
-    if (!null) failed = place;
+    failed = RunTemplate(transaction, from, count);
   } catch (const Exception&) {
     // The block itself failed (it would not compile, the link dropped) and undid all of its work.
     return Replay(transaction, from, count);
@@ -275,6 +277,129 @@ void WritePipeline::RunBatch(Firebird::ITransaction* transaction, std::size_t fr
   const std::size_t at = from + static_cast<std::size_t>(failed);
   Replay(transaction, at, at + 1);
   RunBatch(transaction, at + 1, count);
+}
+
+// Runs entries [from, count) in the prepared block of their statement when they are one, in a
+// block of their own otherwise; the place of the one that failed, or -1.
+std::int32_t WritePipeline::RunTemplate(Firebird::ITransaction* transaction, std::size_t from, std::size_t count) {
+  Shape shape;
+  if (!OneShape(transaction, from, count, shape)) return RunBlock(transaction, from, count);
+  BatchTemplate& prepared = TemplateFor(transaction, shape);
+  if (!prepared.Usable() || count - from > prepared.Capacity()) return RunBlock(transaction, from, count);
+  return prepared.Run(transaction, count - from, shape.values, ResultMetadata().Get());
+}
+
+std::int32_t WritePipeline::RunBlock(Firebird::ITransaction* transaction, std::size_t from, std::size_t count) {
+  Block block = DescribeBlock(from, count);
+  Status status;
+  const MetadataRef& result = ResultMetadata();
+  std::vector<unsigned char> out(result->getMessageLength(&status), 0);
+  attachment_->execute(&status, transaction, static_cast<unsigned>(block.text.size()), block.text.data(), dialect_,
+                       block.metadata.Get(), block.buffer.empty() ? nullptr : block.buffer.data(), result.Get(),
+                       out.data());
+  short null = 0;
+  std::int32_t place = -1;
+  std::memcpy(&null, out.data() + result->getNullOffset(&status, 0), sizeof null);
+  std::memcpy(&place, out.data() + result->getOffset(&status, 0), sizeof place);
+  return null ? -1 : place;
+}
+
+bool WritePipeline::OneShape(Firebird::ITransaction* transaction, std::size_t from, std::size_t count, Shape& shape) {
+  shape.text = SharedText(entries_[from].text).text;
+  const std::vector<bool>& blobPlaces = BlobPlaces(transaction, shape.text);
+  for (std::size_t e = from; e < count; ++e)
+    if (!AddExecution(entries_[e], blobPlaces, shape)) return false;
+  return true;
+}
+
+// Adds the values of `entry` to `shape`, when it is the shape's statement with the same
+// declarations: a literal as a text of no character set (as the literal reads in the statement's
+// text), a blob place given bytes as a binary blob (the server makes the blob of the bytes, as it
+// does when the statement runs by itself), any other parameter as its message carries it.
+bool WritePipeline::AddExecution(const Entry& entry, const std::vector<bool>& blobPlaces, Shape& shape) const {
+  const LiteralParameters shared = SharedText(entry.text);
+  if (shared.text != shape.text || (!blobPlaces.empty() && blobPlaces.size() != shared.markers.size())) return false;
+  const bool first = shape.declarations.empty() && shape.values.empty();
+  Firebird::IMessageMetadata* m = entry.metadata.Get();
+  Status status;
+  unsigned field = 0;
+  for (std::size_t place = 0; place < shared.markers.size(); ++place) {
+    std::string declaration;
+    BatchTemplate::Value value{};
+    if (shared.markers[place] >= 0) {
+      const std::string& literal = shared.literals[static_cast<std::size_t>(shared.markers[place])];
+      if (literal.size() > kMaxInlineBlob) return false;
+      const unsigned slot = TextSlotLength(literal.size());
+      std::string& bytes = shape.literals.emplace_back(slot + 2, '\0');
+      const auto length = static_cast<std::uint16_t>(literal.size());
+      std::memcpy(bytes.data(), &length, sizeof length);
+      std::memcpy(bytes.data() + 2, literal.data(), literal.size());
+      value = {SQL_VARYING, slot, 0, 0, 0, false, reinterpret_cast<const unsigned char*>(bytes.data())};
+      declaration = "VARCHAR(" + std::to_string(slot) + ") CHARACTER SET NONE";
+    } else {
+      if (!m || field >= m->getCount(&status)) return false;
+      const unsigned i = field++;
+      const unsigned type = m->getType(&status, i) & ~1u;
+      short null;
+      std::memcpy(&null, entry.buffer.data() + m->getNullOffset(&status, i), sizeof null);
+      value = {type,
+               m->getLength(&status, i),
+               m->getScale(&status, i),
+               m->getSubType(&status, i),
+               m->getCharSet(&status, i),
+               null != 0,
+               entry.buffer.data() + m->getOffset(&status, i)};
+      const bool bytes = (type == SQL_VARYING && value.charSet == 0) || (type == SQL_BLOB && value.subType == 0);
+      declaration = !blobPlaces.empty() && blobPlaces[place] && bytes ? "BLOB SUB_TYPE BINARY" : Declaration(m, i);
+    }
+    if (first) shape.declarations.push_back(declaration);
+    else if (shape.declarations[place] != declaration) return false;
+    shape.values.push_back(value);
+  }
+  return !m || field == m->getCount(&status);
+}
+
+const std::vector<bool>& WritePipeline::BlobPlaces(Firebird::ITransaction* transaction, const std::string& text) {
+  if (auto found = blobPlaces_.find(text); found != blobPlaces_.end()) return found->second;
+  if (blobPlaces_.size() >= kBlobPlaceTexts) blobPlaces_.clear();
+  std::vector<bool>& places = blobPlaces_[text];
+  try {
+    Status status;
+    StatementHandle statement(attachment_->prepare(&status, transaction, static_cast<unsigned>(text.size()),
+                                                   text.data(), dialect_,
+                                                   Firebird::IStatement::PREPARE_PREFETCH_INPUT_PARAMETERS));
+    MetadataRef input(statement->getInputMetadata(&status));
+    for (unsigned i = 0; i < input->getCount(&status); ++i)
+      places.push_back((input->getType(&status, i) & ~1u) == SQL_BLOB);
+  } catch (const Exception&) {
+    places.clear();  // the statement's own run will tell what is wrong with it
+  }
+  return places;
+}
+
+// The prepared block for batches of `shape`'s statement and declarations: as many copies of the
+// statement as fit the text of a batch, each but the last followed by a stop after N.
+BatchTemplate& WritePipeline::TemplateFor(Firebird::ITransaction* transaction, const Shape& shape) {
+  const auto fields = static_cast<unsigned>(shape.declarations.size());
+  const std::size_t perStatement = shape.text.size() + 50 * fields + 115;
+  const auto capacity = static_cast<unsigned>(std::min(kMaxBatchStatements, kMaxBatchText / perStatement));
+  std::string head = "EXECUTE BLOCK (N INTEGER = ?", body;
+  for (unsigned e = 0; e < capacity; ++e) {
+    for (unsigned i = 0; i < fields; ++i)
+      head += ", P" + std::to_string(e * fields + i) + " " + shape.declarations[i] + " = ?";
+    body += "  BEGIN\n    " + Substituted(shape.text, e * fields) +
+            ";\n    WHEN ANY DO BEGIN F = " + std::to_string(e) + "; SUSPEND; EXIT; END\n  END\n";
+    if (e + 1 < capacity) body += "  IF (N = " + std::to_string(e + 1) + ") THEN BEGIN SUSPEND; EXIT; END\n";
+  }
+  const std::string text = head + ")\nRETURNS (F INTEGER)\nAS\nBEGIN\n  F = -1;\n" + body + "  SUSPEND;\nEND";
+  for (auto t = templates_.begin(); t != templates_.end(); ++t)
+    if (t->Text() == text) {
+      templates_.splice(templates_.begin(), templates_, t);
+      return templates_.front();
+    }
+  templates_.emplace_front(attachment_, transaction, dialect_, text, capacity, fields);
+  if (templates_.size() > kTemplates) templates_.pop_back();
+  return templates_.front();
 }
 
 }  // namespace fb

@@ -6,7 +6,8 @@
 // Only statements of an explicit transaction are queued, on a connection without a character
 // set; nothing observable changes: every other statement of the connection, a commit, a count
 // of affected rows flushes the queue first, and a rollback discards it. Each statement of a
-// batch stands in a block of its own with an error handler: when one fails, its block's
+// batch stands in a block of its own with an error handler (a batch of one statement, its values
+// apart, runs in a block prepared once for all such batches): when one fails, its block's
 // savepoint undoes it, the batch stops there and tells which one it was, and that statement alone
 // runs again by itself, so that it raises exactly the error of its own execution. The statements
 // before it stay applied and run once; the ones queued after it are dropped. (The failing one has
@@ -15,9 +16,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "BatchTemplate.h"
 #include "FbHandles.h"
 
 namespace fb {
@@ -68,7 +73,25 @@ class WritePipeline {
     MetadataRef metadata;  // nullptr: no parameters
     std::vector<unsigned char> buffer;
   };
+  // A batch of one statement, with its values: the statement's text with its string literals as
+  // parameters (so that statements differing only in the values written into them are one), the
+  // block's declaration of each parameter and each execution's values.
+  struct Shape {
+    std::string text;
+    std::vector<std::string> declarations;
+    std::vector<BatchTemplate::Value> values;
+    std::deque<std::string> literals;  // the bytes of the literals' values
+  };
   std::size_t BatchEnd() const;
+  // Whether entries [from, count) are one statement; fills `shape`.
+  bool OneShape(Firebird::ITransaction* transaction, std::size_t from, std::size_t count, Shape& shape);
+  bool AddExecution(const Entry& entry, const std::vector<bool>& blobPlaces, Shape& shape) const;
+  // Which parameters of `text` the server takes as blobs (asked once for each text); empty when
+  // the server cannot tell.
+  const std::vector<bool>& BlobPlaces(Firebird::ITransaction* transaction, const std::string& text);
+  BatchTemplate& TemplateFor(Firebird::ITransaction* transaction, const Shape& shape);
+  std::int32_t RunTemplate(Firebird::ITransaction* transaction, std::size_t from, std::size_t count);
+  std::int32_t RunBlock(Firebird::ITransaction* transaction, std::size_t from, std::size_t count);
   Block DescribeBlock(std::size_t from, std::size_t count) const;
   void FillBlockMessage(Block& block, std::size_t from, std::size_t count) const;
   const MetadataRef& ResultMetadata();
@@ -81,6 +104,10 @@ class WritePipeline {
   unsigned dialect_;
   std::vector<Entry> entries_;
   MetadataRef result_;
+  std::unordered_map<std::string, std::vector<bool>> blobPlaces_;
+  std::list<BatchTemplate> templates_;  // the most recently used first
+  static constexpr std::size_t kTemplates = 4;
+  static constexpr std::size_t kBlobPlaceTexts = 64;
 };
 
 }  // namespace fb
