@@ -1,5 +1,6 @@
 #include "WritePipeline.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -352,8 +353,11 @@ bool WritePipeline::AddExecution(const Entry& entry, const std::vector<bool>& bl
       const bool bytes = (type == SQL_VARYING && value.charSet == 0) || (type == SQL_BLOB && value.subType == 0);
       declaration = !blobPlaces.empty() && blobPlaces[place] && bytes ? "BLOB SUB_TYPE BINARY" : Declaration(m, i);
     }
-    if (first) shape.declarations.push_back(declaration);
-    else if (shape.declarations[place] != declaration) return false;
+    if (first) {
+      shape.declarations.push_back(declaration);
+      const bool blob = declaration.rfind("BLOB", 0) == 0;
+      shape.declaredBytes += (blob ? sizeof(ISC_QUAD) : value.length + (value.type == SQL_VARYING ? 2 : 0)) + 2;
+    } else if (shape.declarations[place] != declaration) return false;
     shape.values.push_back(value);
   }
   return !m || field == m->getCount(&status);
@@ -381,8 +385,11 @@ const std::vector<bool>& WritePipeline::BlobPlaces(Firebird::ITransaction* trans
 // statement as fit the text of a batch, each but the last followed by a stop after N.
 BatchTemplate& WritePipeline::TemplateFor(Firebird::ITransaction* transaction, const Shape& shape) {
   const auto fields = static_cast<unsigned>(shape.declarations.size());
+  // As many copies as fit the text of a batch, and whose declared parameters fit its message.
   const std::size_t perStatement = shape.text.size() + 50 * fields + 115;
-  const auto capacity = static_cast<unsigned>(std::min(kMaxBatchStatements, kMaxBatchText / perStatement));
+  const auto capacity =
+      static_cast<unsigned>(std::min({kMaxBatchStatements, kMaxBatchText / perStatement,
+                                      kMaxBatchMessage / std::max<std::size_t>(1, shape.declaredBytes)}));
   std::string head = "EXECUTE BLOCK (N INTEGER = ?", body;
   for (unsigned e = 0; e < capacity; ++e) {
     for (unsigned i = 0; i < fields; ++i)

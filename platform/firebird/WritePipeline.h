@@ -79,6 +79,7 @@ class WritePipeline {
   struct Shape {
     std::string text;
     std::vector<std::string> declarations;
+    std::size_t declaredBytes = 0;  // of one execution's parameters, as the block declares them
     std::vector<BatchTemplate::Value> values;
     std::deque<std::string> literals;  // the bytes of the literals' values
   };
