@@ -1,8 +1,10 @@
-// A loopback TCP proxy that delays each direction by a number of milliseconds, for measuring the
-// merge over a slow link (see DelayProxy.h).
+// A loopback TCP proxy that delays each direction by a number of milliseconds and can cap its
+// bandwidth, for measuring the merge over a slow link (see DelayProxy.h).
 //
-//   delay_proxy DELAY_MS [--port N] [--target-port N] [--lifetime SECONDS] [--stats FILE]
+//   delay_proxy DELAY_MS [--bandwidth BYTES_PER_SECOND] [--port N] [--target-port N]
+//               [--lifetime SECONDS] [--stats FILE]
 //
+// --bandwidth caps each direction on its own (default: no cap).
 // Prints "port N" on the standard output once it listens on 127.0.0.1:N, passes everything on to
 // 127.0.0.1:target-port (3050 by default), and ends at SIGTERM, SIGINT or the end of its lifetime
 // (600 s by default). At the end it writes its counts, one "name value" a line, to FILE (or to
@@ -27,7 +29,8 @@ void RequestStop(int) { stopRequested = 1; }
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: delay_proxy DELAY_MS [--port N] [--target-port N] [--lifetime SECONDS] [--stats FILE]\n");
+               "usage: delay_proxy DELAY_MS [--bandwidth BYTES_PER_SECOND] [--port N] [--target-port N]\n"
+               "                   [--lifetime SECONDS] [--stats FILE]\n");
   return 2;
 }
 
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
     const std::string name = argv[i];
     const char* value = argv[i + 1];
     if (name == "--port") options.listenPort = std::atoi(value);
+    else if (name == "--bandwidth") options.bytesPerSecond = std::atoll(value);
     else if (name == "--target-port") options.targetPort = std::atoi(value);
     else if (name == "--lifetime") options.lifetime = std::chrono::seconds(std::atoi(value));
     else if (name == "--stats") statsPath = value;

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <deque>
 #include <stdexcept>
@@ -15,6 +16,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kTick{20};  // how often a quiet thread looks at stop and cut
+// Under a bandwidth cap data leaves in pieces of at most this size, so that the far end sees the
+// start of a long send before its end, as on a real line.
+constexpr std::size_t kCappedPiece = 4096;
 
 sockaddr_in LoopbackAddress(const std::string& host, int port) {
   sockaddr_in address{};
@@ -40,6 +44,38 @@ bool SendAll(int socket, const std::string& data) {
   }
   return true;
 }
+
+struct Chunk {
+  Clock::time_point due;
+  std::string data;
+};
+
+// One direction of the link: when each piece of data it carries reaches the far end. Every piece
+// waits for the delay; under a cap it also waits until the line has carried what came before it,
+// and then takes its own length's worth of time.
+class Line {
+ public:
+  Line(std::chrono::milliseconds delay, std::int64_t bytesPerSecond) : delay_(delay), bytesPerSecond_(bytesPerSecond) {}
+
+  void Carry(std::deque<Chunk>& queue, const char* data, std::size_t length) {
+    const Clock::time_point arrival = Clock::now();
+    if (bytesPerSecond_ <= 0) {
+      queue.push_back({arrival + delay_, std::string(data, length)});
+      return;
+    }
+    for (std::size_t at = 0; at < length; at += kCappedPiece) {
+      const std::size_t piece = std::min(kCappedPiece, length - at);
+      const std::chrono::duration<double> onTheLine(static_cast<double>(piece) / static_cast<double>(bytesPerSecond_));
+      free_ = std::max(arrival, free_) + std::chrono::duration_cast<Clock::duration>(onTheLine);
+      queue.push_back({free_ + delay_, std::string(data + at, piece)});
+    }
+  }
+
+ private:
+  std::chrono::milliseconds delay_;
+  std::int64_t bytesPerSecond_;
+  Clock::time_point free_{};  // when the line has carried everything handed to it so far
+};
 
 }  // namespace
 
@@ -124,15 +160,12 @@ void DelayProxy::CountClientSend(Link& link, std::size_t bytes) {
   if (options_.cutAfterTurns >= 0 && turn > options_.cutAfterTurns) cut_ = true;
 }
 
-// Moves data one way: reads what the source sends and hands it on once the delay has passed.
-// Ends when the source has closed and everything is delivered, or at a stop or a cut.
+// Moves data one way: reads what the source sends and hands it on once the line has carried it
+// (see Line). Ends when the source has closed and everything is delivered, or at a stop or a cut.
 void DelayProxy::Pump(std::shared_ptr<Link> link, bool fromClient) {
   const int from = fromClient ? link->client : link->server;
   const int to = fromClient ? link->server : link->client;
-  struct Chunk {
-    Clock::time_point due;
-    std::string data;
-  };
+  Line line(options_.delay, options_.bytesPerSecond);
   std::deque<Chunk> queue;
   bool sourceOpen = true;
   std::string buffer(65536, '\0');
@@ -157,11 +190,11 @@ void DelayProxy::Pump(std::shared_ptr<Link> link, bool fromClient) {
         } else if (fromClient) {
           CountClientSend(*link, static_cast<std::size_t>(got));
           if (cut_) continue;  // the send that went over the limit never arrives
-          queue.push_back({Clock::now() + options_.delay, buffer.substr(0, static_cast<std::size_t>(got))});
+          line.Carry(queue, buffer.data(), static_cast<std::size_t>(got));
         } else {
           serverBytes_ += got;
           link->serverAnswered = true;
-          queue.push_back({Clock::now() + options_.delay, buffer.substr(0, static_cast<std::size_t>(got))});
+          line.Carry(queue, buffer.data(), static_cast<std::size_t>(got));
         }
       }
     } else if (!queue.empty()) {

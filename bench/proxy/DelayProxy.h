@@ -1,7 +1,8 @@
 #pragma once
 // A TCP proxy on the loopback interface that holds every chunk of data for a fixed time before
 // passing it on, in each direction, so that a local server looks like one at the end of a slow
-// link. It counts what crosses it: the client's sends and its turns (a send that follows an
+// link; it can also cap each direction's bandwidth, so that data queues as on a narrow line. It
+// counts what crosses it: the client's sends and its turns (a send that follows an
 // answer of the server), which is how many round trips the client waited for. It can cut every
 // link at once, or after a number of turns, to play a link that drops.
 //
@@ -22,6 +23,7 @@ struct DelayProxyOptions {
   std::string targetHost = "127.0.0.1";
   int targetPort = 3050;
   std::chrono::milliseconds delay{0};  // added to each direction
+  std::int64_t bytesPerSecond = 0;     // > 0: each direction carries at most this many bytes a second
   std::chrono::seconds lifetime{900};  // the proxy stops accepting and cuts every link after it
   std::int64_t cutAfterTurns = -1;     // >= 0: cut every link when the client starts turn N + 1
 };

@@ -50,6 +50,7 @@ ConnectionSettings ReadSettings(const TWideStringList& params) {
   s.commitRetain = ReadBool(Value(params, u"CommitRetain"), false);
   s.trimChar = ReadBool(Value(params, u"Trim Char"), false);
   if (TryStrToInt(Trim(Value(params, u"BlobSize")), number)) s.blobSizeKb = static_cast<int>(number);
+  if (ReadBool(Value(params, u"WireCompression"), false)) s.wireCompression = WireCompression::Requested;
   return s;
 }
 
@@ -59,8 +60,11 @@ std::vector<unsigned char> BuildDpb(const ConnectionSettings& s) {
   // Every text in the block is UTF-8.
   dpb->insertTag(&status, isc_dpb_utf8_filename);
   // Keep the two paths apart: a plain path must never reach a server through the loopback
-  // provider, nor a server path the embedded engine.
-  dpb->insertString(&status, isc_dpb_config, s.OnServer() ? "Providers=Remote" : "Providers=Engine12");
+  // provider, nor a server path the embedded engine. The block's configuration is one text of
+  // "name=value" lines.
+  std::string config = s.OnServer() ? "Providers=Remote" : "Providers=Engine12";
+  if (s.OnServer() && s.wireCompression == WireCompression::Requested) config += "\nWireCompression=true";
+  dpb->insertString(&status, isc_dpb_config, config.c_str());
   if (!s.userName.empty()) dpb->insertString(&status, isc_dpb_user_name, s.userName.c_str());
   if (!s.password.empty()) dpb->insertString(&status, isc_dpb_password, s.password.c_str());
   if (!s.roleName.empty()) dpb->insertString(&status, isc_dpb_sql_role_name, s.roleName.c_str());

@@ -16,6 +16,11 @@ enum class LockResolution { Wait, NoWait };
 // Autocommit: the engine commits each statement as it ends.
 enum class CommitMode { Explicit, Autocommit };
 
+// Whether the client asks the server to compress the wire protocol of a server connection (zlib,
+// both ways). The server may decline, and the client needs zlib at run time; the embedded engine
+// has no wire and ignores it.
+enum class WireCompression { Off, Requested };
+
 struct TransactionOptions {
   Isolation isolation = Isolation::ReadCommitted;
   Access access = Access::ReadWrite;
@@ -35,6 +40,7 @@ struct ConnectionSettings {
   bool commitRetain = false;
   bool trimChar = false;
   int blobSizeKb = -1;  // above 0: blobs are read up to this many kilobytes; otherwise whole
+  WireCompression wireCompression = WireCompression::Off;
 
   // "host:path", "host/port:path" and URLs go to a server; anything else is a file (or an alias)
   // opened by the embedded engine.
@@ -44,8 +50,9 @@ struct ConnectionSettings {
 };
 
 // Reads Database, User_Name, Password, RoleName, ServerCharSet, SQLDialect,
-// "Interbase TransIsolation", WaitOnLocks, CommitRetain, "Trim Char" and BlobSize (names ignore
-// case; missing ones keep their defaults). Text leaving the process is converted to UTF-8.
+// "Interbase TransIsolation", WaitOnLocks, CommitRetain, "Trim Char", BlobSize and, for callers
+// that add it, WireCompression ("True" asks for it; names ignore case; missing ones keep their
+// defaults). Text leaving the process is converted to UTF-8.
 ConnectionSettings ReadSettings(const TWideStringList& params);
 
 bool IsServerDatabase(std::string_view database);
