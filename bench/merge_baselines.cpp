@@ -7,8 +7,11 @@
 //   merge_baselines digest   DATABASE USER PASSWORD   hash of every observation row
 //   merge_baselines count    DATABASE USER PASSWORD   rows the merge selects and their size in bytes
 //   merge_baselines exec     DATABASE USER PASSWORD STATEMENT
-//   merge_baselines generate DATABASE ROWS [selected] creates the store with ROWS orders, or
-//                                                     with as many as give ROWS selected rows
+//   merge_baselines wire     DATABASE USER PASSWORD   "compressed" or "plain": the connection's wire
+//   merge_baselines generate DATABASE ROWS [selected] [SHAPE]
+//                            creates the store with ROWS orders, or with as many as give ROWS
+//                            selected rows; SHAPE (see Shapes() below) sets the length of its notes,
+//                            its character set and the type of obs_temp (default: generated)
 //
 // The merges print the number of rows merged on the standard output. DATABASE is a file path
 // (embedded engine) or "host:path" (server); the connection character set is NONE, dialect 3,
@@ -84,6 +87,7 @@ class Message {
     std::fprintf(stderr, "merge_baselines: the result has no column %s\n", field);
     std::exit(1);
   }
+  bool IsBlob(unsigned i) { return (metadata_->getType(&status_, i) & ~1u) == SQL_BLOB; }
   bool IsNull(unsigned i) {
     return *reinterpret_cast<short*>(buffer_.data() + metadata_->getNullOffset(&status_, i)) != 0;
   }
@@ -93,6 +97,12 @@ class Message {
   template <class V>
   V& At(unsigned i) {
     return *reinterpret_cast<V*>(buffer_.data() + metadata_->getOffset(&status_, i));
+  }
+  // A CHAR column of one character: the letter, then blanks to the column's length in bytes.
+  void SetLetter(unsigned i, char letter) {
+    unsigned char* data = buffer_.data() + metadata_->getOffset(&status_, i);
+    std::memset(data, ' ', metadata_->getLength(&status_, i));
+    *data = static_cast<unsigned char>(letter);
   }
   std::string Varying(unsigned i) {
     const unsigned char* data = buffer_.data() + metadata_->getOffset(&status_, i);
@@ -132,12 +142,12 @@ class Session {
 
   // A new database, owned by SYSDBA; forced writes are off so that generating a large store does
   // not wait for the disk at every page.
-  void Create(const std::string& database) {
+  void Create(const std::string& database, const char* charSet) {
     Handle<IXpbBuilder> dpb(Master()->getUtilInterface()->getXpbBuilder(&status_, IXpbBuilder::DPB, nullptr, 0));
     dpb->insertString(&status_, isc_dpb_user_name, "SYSDBA");
     dpb->insertInt(&status_, isc_dpb_page_size, 8192);
     dpb->insertInt(&status_, isc_dpb_sql_dialect, 3);
-    dpb->insertString(&status_, isc_dpb_set_db_charset, "WIN1252");
+    dpb->insertString(&status_, isc_dpb_set_db_charset, charSet);
     dpb->insertInt(&status_, isc_dpb_force_write, 0);
     attachment_.Reset(Master()->getDispatcher()->createDatabase(
         &status_, database.c_str(), dpb->getBufferLength(&status_), dpb->getBuffer(&status_)));
@@ -202,6 +212,18 @@ class Session {
     return id;
   }
 
+  // A text column of `row`, a VARCHAR or a text blob; a null reads as the empty text.
+  std::string ReadText(ITransaction* transaction, Message& row, unsigned field) {
+    if (row.IsNull(field)) return std::string();
+    return row.IsBlob(field) ? ReadBlob(transaction, row.At<ISC_QUAD>(field)) : row.Varying(field);
+  }
+
+  void SetText(ITransaction* transaction, Message& row, unsigned field, const std::string& text) {
+    if (!row.IsBlob(field)) return row.SetVarying(field, text);
+    row.At<ISC_QUAD>(field) = WriteBlob(transaction, text);
+    row.SetNull(field, false);
+  }
+
  private:
   ThrowStatusWrapper status_;
   Handle<IAttachment> attachment_;
@@ -240,10 +262,9 @@ long long MergeRowByRow(Session& session, Write write) {
   long long merged = 0;
   while (cursor->fetchNext(&status, row.Buffer()) == IStatus::RESULT_OK) {
     // A null reads as the empty text, as in the merge program.
-    std::string text;
-    if (!row.IsNull(observationField)) text = session.ReadBlob(reading.get(), row.At<ISC_QUAD>(observationField));
+    std::string text = session.ReadText(reading.get(), row, observationField);
     text += ' ';
-    if (!row.IsNull(temporaryField)) text += row.Varying(temporaryField);
+    text += session.ReadText(reading.get(), row, temporaryField);
     const ISC_QUAD blob = session.WriteBlob(writing.get(), text);
     write(writing.get(), row.At<ISC_LONG>(storeField), row.At<ISC_LONG>(orderField), blob);
     ++merged;
@@ -342,11 +363,8 @@ void PrintDigest(Session& session) {
   while (cursor->fetchNext(&status, row.Buffer()) == IStatus::RESULT_OK) {
     digest.AddInteger(row.At<ISC_LONG>(0));
     digest.AddInteger(row.At<ISC_LONG>(1));
-    const bool observationNull = row.IsNull(2);
-    digest.AddText(observationNull,
-                   observationNull ? std::string() : session.ReadBlob(reading.get(), row.At<ISC_QUAD>(2)));
-    const bool temporaryNull = row.IsNull(3);
-    digest.AddText(temporaryNull, temporaryNull ? std::string() : row.Varying(3));
+    digest.AddText(row.IsNull(2), session.ReadText(reading.get(), row, 2));
+    digest.AddText(row.IsNull(3), session.ReadText(reading.get(), row, 3));
     ++rows;
   }
   cursor->close(&status);
@@ -377,11 +395,11 @@ void PrintSelection(Session& session) {
   session.Commit(reading);
 }
 
-// Texts of the generated store: code page 1252 words with accents, apostrophes, double quotes,
-// colons (some followed by column names) and now and then a line break.
+// Texts of the generated store: words with accents, apostrophes, double quotes, colons (some
+// followed by column names) and now and then a line break, in code page 1252 or in UTF-8.
 class TextMaker {
  public:
-  explicit TextMaker(std::uint32_t seed) : random_(seed) {
+  TextMaker(std::uint32_t seed, bool utf8) : random_(seed) {
     for (const char* word :
          {"Observação", "cliente",     "pediu",      "entrega", "às",        "14:30",       "não",        "'urgente'",
           "café",       "pão",         "São",        "Paulo",   "rua",       "nº",          "ação",       "mãe",
@@ -390,7 +408,7 @@ class TextMaker {
           "crédito",    "ligar",       "antes",      "portão",  "fundos",    "apto.",       "bloco",      "C:",
           "horário",    "comercial",   "sábado",     "é",       "ª",         "Ñandú",       "Zoë",        "größe",
           "—",          "cpe_codigo:", "pedido",     "loja",    "devolução", "prazo"})
-      words_.push_back(FromSystem(word));
+      words_.push_back(utf8 ? std::string(word) : std::string(FromSystem(word)));
   }
 
   std::uint32_t Next(std::uint32_t bound) { return static_cast<std::uint32_t>(random_() % bound); }
@@ -409,26 +427,83 @@ class TextMaker {
   std::vector<std::string> words_;
 };
 
-// Creates the store: orders over five stores, 80% in status "W" and the others in "F", "w" or
-// "C", each with one observation row of assorted texts. `rows` counts the orders, or with
-// `countSelected` the rows the merge will select.
-void Generate(const std::string& database, long long rows, bool countSelected) {
-  Session session;
-  session.Create(database);
+// A store's shape: the lengths of its notes, its character set and the type of obs_temp. A
+// length function gets the draw that chose a filled text (main: 600 to 9999; temporary: 130 to
+// 999) and may draw more.
+struct Shape {
+  const char* name;
+  const char* charSet;  // the database's default character set
+  bool temporaryBlob;   // obs_temp a text blob instead of VARCHAR(4000)
+  std::size_t (*mainLength)(TextMaker&, std::uint32_t draw);
+  std::size_t (*temporaryLength)(TextMaker&, std::uint32_t draw);
+};
+
+std::size_t ShortNote(TextMaker& maker, std::uint32_t) { return 10 + maker.Next(51); }
+
+const std::vector<Shape>& Shapes() {
+  static const std::vector<Shape> shapes = {
+      // Mostly a few dozen to a few hundred bytes, a few of several KB, now and then one over 32 KB.
+      {"generated", "WIN1252", false,
+       [](TextMaker& m, std::uint32_t draw) -> std::size_t {
+         return draw < 602 ? 33000 + m.Next(8000) : draw < 700 ? 2000 + m.Next(7000) : 20 + m.Next(400);
+       },
+       [](TextMaker& m, std::uint32_t draw) -> std::size_t { return draw < 135 ? 10 + m.Next(40) : 10 + m.Next(200); }},
+      {"note250", "WIN1252", false, [](TextMaker& m, std::uint32_t) -> std::size_t { return 200 + m.Next(100); },
+       [](TextMaker& m, std::uint32_t) -> std::size_t { return 200 + m.Next(100); }},
+      {"short", "WIN1252", false, ShortNote, ShortNote},
+      // obs_temp holds at most 4000 bytes.
+      {"long", "WIN1252", false, [](TextMaker& m, std::uint32_t) -> std::size_t { return 2048 + m.Next(7169); },
+       [](TextMaker& m, std::uint32_t) -> std::size_t { return 2048 + m.Next(1900); }},
+      {"mixed", "WIN1252", false,
+       [](TextMaker& m, std::uint32_t draw) -> std::size_t {
+         return draw < 650    ? 33000 + m.Next(8000)
+                : draw < 2000 ? 2048 + m.Next(7169)
+                : draw < 4000 ? 200 + m.Next(100)
+                              : 10 + m.Next(51);
+       },
+       [](TextMaker& m, std::uint32_t draw) -> std::size_t {
+         return draw < 230 ? 2048 + m.Next(1900) : draw < 400 ? 200 + m.Next(100) : 10 + m.Next(51);
+       }},
+      {"utf8", "UTF8", false, ShortNote, ShortNote},
+      {"blobtemp", "WIN1252", true, ShortNote, ShortNote},
+  };
+  return shapes;
+}
+
+const Shape* FindShape(const std::string& name) {
+  for (const Shape& shape : Shapes())
+    if (name == shape.name) return &shape;
+  return nullptr;
+}
+
+void CreateTables(Session& session, const Shape& shape) {
   ThrowStatusWrapper& status = session.Status();
-  {
-    Handle<ITransaction> transaction = session.Start();
-    for (const char* ddl :
-         {"CREATE TABLE fatcppedido (lja_codigo INTEGER NOT NULL, cpe_codigo INTEGER NOT NULL, cpe_status CHAR(1), "
-          "PRIMARY KEY (lja_codigo, cpe_codigo))",
+  Handle<ITransaction> transaction = session.Start();
+  const std::string observations =
+      std::string(
           "CREATE TABLE fatobservpedido (lja_codigo INTEGER NOT NULL, cpe_codigo INTEGER NOT NULL, "
-          "obs_observ BLOB SUB_TYPE TEXT, obs_temp VARCHAR(4000), PRIMARY KEY (lja_codigo, cpe_codigo))"})
-      session.Attachment()->execute(&status, transaction.get(), 0, ddl, 3, nullptr, nullptr, nullptr, nullptr);
-    session.Commit(transaction);
-  }
+          "obs_observ BLOB SUB_TYPE TEXT, obs_temp ") +
+      (shape.temporaryBlob ? "BLOB SUB_TYPE TEXT" : "VARCHAR(4000)") + ", PRIMARY KEY (lja_codigo, cpe_codigo))";
+  for (const std::string& ddl :
+       {std::string("CREATE TABLE fatcppedido (lja_codigo INTEGER NOT NULL, cpe_codigo INTEGER NOT NULL, "
+                    "cpe_status CHAR(1), PRIMARY KEY (lja_codigo, cpe_codigo))"),
+        observations})
+    session.Attachment()->execute(&status, transaction.get(), 0, ddl.c_str(), 3, nullptr, nullptr, nullptr, nullptr);
+  session.Commit(transaction);
+}
+
+// Creates the store: orders over five stores, 80% in status "W" and the others in "F", "w" or
+// "C", each with one observation row whose texts have the lengths of `shape`; some are null,
+// empty, one blank or end in a blank. `rows` counts the orders, or with `countSelected` the rows
+// the merge will select.
+void Generate(const std::string& database, long long rows, bool countSelected, const Shape& shape) {
+  Session session;
+  session.Create(database, shape.charSet);
+  ThrowStatusWrapper& status = session.Status();
+  CreateTables(session, shape);
 
   static const ISC_LONG kStores[] = {1, 2, 3, 7, 12};
-  TextMaker maker(20240517);
+  TextMaker maker(20240517, std::strcmp(shape.charSet, "UTF8") == 0);
   Handle<ITransaction> transaction = session.Start();
   Handle<IStatement> order = session.Prepare(
       transaction.get(), "insert into fatcppedido (lja_codigo, cpe_codigo, cpe_status) values (?, ?, ?)");
@@ -446,7 +521,7 @@ void Generate(const std::string& database, long long rows, bool countSelected) {
     const char statusLetter = statusDraw < 80 ? 'W' : statusDraw < 90 ? 'F' : statusDraw < 95 ? 'w' : 'C';
     orderRow.At<ISC_LONG>(0) = store;
     orderRow.At<ISC_LONG>(1) = code;
-    orderRow.At<char>(2) = statusLetter;
+    orderRow.SetLetter(2, statusLetter);
     for (unsigned f = 0; f < 3; ++f) orderRow.SetNull(f, false);
     order->execute(&status, transaction.get(), orderRow.Metadata(), orderRow.Buffer(), nullptr, nullptr);
 
@@ -454,27 +529,19 @@ void Generate(const std::string& database, long long rows, bool countSelected) {
     observationRow.At<ISC_LONG>(1) = code;
     observationRow.SetNull(0, false);
     observationRow.SetNull(1, false);
-    // Main text: mostly a few dozen to a few hundred bytes; some null or empty, a few of several
-    // KB, and now and then one longer than 32 KB.
     const std::uint32_t mainDraw = maker.Next(10000);
-    if (mainDraw < 500) {
-      observationRow.SetNull(2, true);
-    } else {
-      std::string text;
-      if (mainDraw < 600) text.clear();
-      else if (mainDraw < 602) text = maker.Text(33000 + maker.Next(8000));
-      else if (mainDraw < 700) text = maker.Text(2000 + maker.Next(7000));
-      else text = maker.Text(20 + maker.Next(400));
-      observationRow.At<ISC_QUAD>(2) = session.WriteBlob(transaction.get(), text);
-      observationRow.SetNull(2, false);
-    }
-    // Temporary text: mostly filled; some null, empty, one blank, or ending in a blank.
+    if (mainDraw < 500) observationRow.SetNull(2, true);
+    else
+      session.SetText(transaction.get(), observationRow, 2,
+                      mainDraw < 600 ? std::string() : maker.Text(shape.mainLength(maker, mainDraw)));
     const std::uint32_t temporaryDraw = maker.Next(1000);
     if (temporaryDraw < 70) observationRow.SetNull(3, true);
-    else if (temporaryDraw < 120) observationRow.SetVarying(3, "");
-    else if (temporaryDraw < 130) observationRow.SetVarying(3, " ");
-    else if (temporaryDraw < 135) observationRow.SetVarying(3, maker.Text(10 + maker.Next(40)) + " ");
-    else observationRow.SetVarying(3, maker.Text(10 + maker.Next(200)));
+    else if (temporaryDraw < 120) session.SetText(transaction.get(), observationRow, 3, "");
+    else if (temporaryDraw < 130) session.SetText(transaction.get(), observationRow, 3, " ");
+    else if (temporaryDraw < 135)
+      session.SetText(transaction.get(), observationRow, 3,
+                      maker.Text(shape.temporaryLength(maker, temporaryDraw)) + " ");
+    else session.SetText(transaction.get(), observationRow, 3, maker.Text(shape.temporaryLength(maker, temporaryDraw)));
     // Null, empty and one blank (equal to the empty text for Firebird) are not selected.
     if (statusLetter == 'W' && temporaryDraw >= 130) ++selected;
     observation->execute(&status, transaction.get(), observationRow.Metadata(), observationRow.Buffer(), nullptr,
@@ -488,11 +555,30 @@ void Generate(const std::string& database, long long rows, bool countSelected) {
   session.Detach();
 }
 
+// Whether the attachment's wire protocol is compressed (always "plain" for the embedded engine).
+void PrintWire(Session& session) {
+  ThrowStatusWrapper& status = session.Status();
+  Handle<ITransaction> reading = session.Start(true);
+  Handle<IStatement> select = session.Prepare(
+      reading.get(), "select iif(rdb$get_context('SYSTEM', 'WIRE_COMPRESSED') = 'TRUE', 1, 0) from rdb$database");
+  Message row(status, select->getOutputMetadata(&status));
+  Handle<IResultSet> cursor(select->openCursor(&status, reading.get(), nullptr, nullptr, row.Metadata(), 0));
+  const bool compressed = cursor->fetchNext(&status, row.Buffer()) == IStatus::RESULT_OK && row.At<ISC_LONG>(0) == 1;
+  std::printf("%s\n", compressed ? "compressed" : "plain");
+  cursor->close(&status);
+  cursor.Closed();
+  session.Free(select);
+  session.Commit(reading);
+}
+
 int Usage() {
   std::fprintf(stderr,
-               "usage: merge_baselines {literal|prepared|setbased|digest|count} DATABASE USER PASSWORD\n"
+               "usage: merge_baselines {literal|prepared|setbased|digest|count|wire} DATABASE USER PASSWORD\n"
                "       merge_baselines exec DATABASE USER PASSWORD STATEMENT\n"
-               "       merge_baselines generate DATABASE ROWS [selected]\n");
+               "       merge_baselines generate DATABASE ROWS [selected] [SHAPE]\n"
+               "shapes:");
+  for (const Shape& shape : Shapes()) std::fprintf(stderr, " %s", shape.name);
+  std::fprintf(stderr, "\n");
   return 2;
 }
 
@@ -504,8 +590,14 @@ int main(int argc, char** argv) {
   const std::string database = argv[2];
   try {
     if (command == "generate") {
-      if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "selected")) return Usage();
-      Generate(database, std::atoll(argv[3]), argc == 5);
+      if (argc < 4) return Usage();
+      bool countSelected = false;
+      const Shape* shape = &Shapes().front();
+      for (int i = 4; i < argc; ++i) {
+        if (std::string(argv[i]) == "selected") countSelected = true;
+        else if (!(shape = FindShape(argv[i]))) return Usage();
+      }
+      Generate(database, std::atoll(argv[3]), countSelected, *shape);
       return 0;
     }
     if (argc < 5) return Usage();
@@ -516,6 +608,7 @@ int main(int argc, char** argv) {
     else if (command == "setbased") std::printf("%lld\n", MergeSetBased(session));
     else if (command == "digest") PrintDigest(session);
     else if (command == "count") PrintSelection(session);
+    else if (command == "wire") PrintWire(session);
     else if (command == "exec" && argc == 6) std::printf("%lld\n", Execute(session, argv[5]));
     else return Usage();
     session.Detach();
