@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
 # Speed and memory of the observation merge program against baselines written directly on the
-# Firebird client library. See bench/README.md.
+# Firebird client library, on stores of several shapes and over several links. See bench/README.md.
 #
-#   bash bench/obsmerge_bench.sh [BUILD_FOLDER] [ROWS]             speed: embedded, server, slow link
-#   bash bench/obsmerge_bench.sh --link [BUILD_FOLDER] [ROWS]      speed over the slow link only
+#   bash bench/obsmerge_bench.sh [BUILD_FOLDER] [ROWS]             speed: every shape on every link
+#   bash bench/obsmerge_bench.sh --link [BUILD_FOLDER] [ORDERS]    speed over the two proxied links only
 #   bash bench/obsmerge_bench.sh --memory [BUILD_FOLDER] [ROWS]    peak memory, embedded
 #
-# BUILD_FOLDER defaults to build-bench (a Release build made here). ROWS counts the orders of the
-# generated store in the speed run (default 100000) and the rows the merge selects in the memory
-# run (default 1000000); with --link it counts the orders of the slow-link store. The slow link is
-# the local server behind bench/delay_proxy, which delays each direction by
-# MERGE_BENCH_LINK_DELAY milliseconds (default 1), on a store of MERGE_BENCH_LINK_ROWS orders
-# (default 5000). MERGE_BENCH_NO_BUILD=1 uses the programs already in BUILD_FOLDER/bin as they
-# are; MERGE_BENCH_REPEAT=N runs every speed measurement N times and keeps the fastest.
+# BUILD_FOLDER defaults to build-bench (a Release build made here). In the speed run, ROWS counts
+# the orders of the stores merged embedded and through the local server (default: 100000 for the
+# generated store, 10000 for "long", 30000 for the others) and ORDERS those of the stores merged
+# over the proxied links (MERGE_BENCH_LINK_ROWS, default 3000); in the memory run ROWS counts the
+# rows the merge selects (default 1000000). Environment:
+#   MERGE_BENCH_SHAPES     the stores, a blank-separated choice of: generated note250 short long
+#                          mixed utf8 blobtemp (default: all of them)
+#   MERGE_BENCH_LINKS      the links, a choice of: embedded server 1ms 20ms (default: all); 1ms and
+#                          20ms are the local server behind bench/delay_proxy, 1 ms each way, or
+#                          20 ms each way with each direction capped at 8 Mbit/s
+#   MERGE_BENCH_WIRE       plain (default), compressed, or both (each run plain, then compressed):
+#                          wire compression through the client's configuration
+#   MERGE_BENCH_ROW_BASELINES  the shapes whose per-row baselines also run on the server and the
+#                          1 ms link ("all", "none"; default: generated); embedded they always run,
+#                          on the 20 ms link never
+#   MERGE_BENCH_REPEAT=N   every speed measurement N times, the fastest kept
+#   MERGE_BENCH_NO_BUILD=1 the programs already in BUILD_FOLDER/bin as they are
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,10 +33,23 @@ if [ "${1:-}" = "--memory" ] || [ "${1:-}" = "--link" ]; then
 fi
 build=${1:-build-bench}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
-link_delay=${MERGE_BENCH_LINK_DELAY:-1}
-link_rows=${MERGE_BENCH_LINK_ROWS:-5000}
-if [ "$mode" = memory ]; then rows=${2:-1000000}; else rows=${2:-100000}; fi
-[ "$mode" = link ] && link_rows=${2:-$link_rows}
+link_rows=${MERGE_BENCH_LINK_ROWS:-3000}
+shapes=(${MERGE_BENCH_SHAPES:-generated note250 short long mixed utf8 blobtemp})
+links=(${MERGE_BENCH_LINKS:-embedded server 1ms 20ms})
+case "${MERGE_BENCH_WIRE:-plain}" in
+  plain) wires=(plain) ;;
+  compressed) wires=(compressed) ;;
+  both) wires=(plain compressed) ;;
+  *) echo "obsmerge_bench: MERGE_BENCH_WIRE is plain, compressed or both" >&2; exit 2 ;;
+esac
+row_baselines=${MERGE_BENCH_ROW_BASELINES:-generated}
+rows=${2:-}
+if [ "$mode" = link ]; then
+  link_rows=${2:-$link_rows}
+  rows=
+  links=(1ms 20ms)
+fi
+[ "$mode" = memory ] && rows=${2:-1000000}
 
 user=MERGEBENCH
 password=vornikate   # the merge program's fixed password
@@ -83,10 +106,32 @@ elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
 # Peak resident memory in kB from a /usr/bin/time -v report.
 peak_kb() { awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$1"; }
 
-# run_obsmerge DATABASE REPORT_PREFIX: runs the program, its time report in PREFIX.time.
+# A client root whose configuration asks for wire compression: the installed client's files, with
+# "WireCompression = true" added to its firebird.conf; the client finds it through FIREBIRD.
+client_root=/usr/lib/x86_64-linux-gnu/firebird/3.0
+compressed_root=$work/client-compressed
+make_compressed_root() {
+  [ -d "$compressed_root" ] && return 0
+  [ -f "$client_root/firebird.conf" ] || fail "no client configuration in $client_root"
+  mkdir "$compressed_root"
+  local entry
+  for entry in "$client_root"/*; do
+    [ "$(basename "$entry")" = firebird.conf ] || ln -s "$entry" "$compressed_root/"
+  done
+  { cat "$client_root/firebird.conf"; echo "WireCompression = true"; } >"$compressed_root/firebird.conf"
+}
+# on_wire WIRE COMMAND...: runs COMMAND with the client's wire plain or compressed.
+on_wire() {
+  local wire=$1
+  shift
+  if [ "$wire" = compressed ]; then FIREBIRD=$compressed_root "$@"; else "$@"; fi
+}
+
+# run_obsmerge WIRE DATABASE REPORT_PREFIX: runs the program, its time report in PREFIX.time.
 run_obsmerge() {
-  local database=$1 prefix=$2 status=0
-  /usr/bin/time -v -o "$prefix.time" "$obsmerge" "$database" "$user" </dev/null >"$prefix.out" 2>"$prefix.err" || status=$?
+  local wire=$1 database=$2 prefix=$3 status=0
+  on_wire "$wire" /usr/bin/time -v -o "$prefix.time" "$obsmerge" "$database" "$user" </dev/null >"$prefix.out" \
+    2>"$prefix.err" || status=$?
   if [ $status -ne 0 ]; then
     keep_work=1
     cat "$prefix.err" >&2
@@ -97,33 +142,20 @@ run_obsmerge() {
 }
 
 # --- the stores ------------------------------------------------------------------------------
-# generate FILE ORDERS [selected]: a store, readable by the benchmark user.
+# generate FILE ORDERS [selected] [SHAPE]: a store, readable by the benchmark user.
 generate() {
   "$baselines" generate "$@"
   "$baselines" exec "$1" SYSDBA x "grant all on fatcppedido to user $user" >/dev/null
   "$baselines" exec "$1" SYSDBA x "grant all on fatobservpedido to user $user" >/dev/null
 }
-store=$work/store.fdb
-link_store=$work/link-store.fdb
-if [ "$mode" = memory ]; then
-  echo "Generating the store: orders for $rows selected rows ..." >&2
-  generate "$store" "$rows" selected
-elif [ "$mode" = link ]; then
-  store=$link_store
-else
-  echo "Generating the store: $rows orders ..." >&2
-  generate "$store" "$rows"
-fi
-if [ "$mode" != memory ]; then
-  echo "Generating the slow-link store: $link_rows orders ..." >&2
-  generate "$link_store" "$link_rows"
-  read -r link_selected _ < <("$baselines" count "$link_store" SYSDBA x)
-fi
-read -r selected selected_bytes < <("$baselines" count "$store" SYSDBA x)
-echo "Selected for the merge: $selected rows, $selected_bytes bytes of values" >&2
 
 # ============================================================================ memory ==========
 if [ "$mode" = memory ]; then
+  store=$work/store.fdb
+  echo "Generating the store: orders for $rows selected rows ..." >&2
+  generate "$store" "$rows" selected
+  read -r selected selected_bytes < <("$baselines" count "$store" SYSDBA x)
+  echo "Selected for the merge: $selected rows, $selected_bytes bytes of values" >&2
   cp "$store" "$work/full.fdb"
   cp "$store" "$work/empty.fdb"
   "$baselines" exec "$work/empty.fdb" SYSDBA x "update fatcppedido set cpe_status = 'F'" >/dev/null
@@ -131,10 +163,10 @@ if [ "$mode" = memory ]; then
   [ "$empty_selected" = 0 ] || fail "the empty-result copy still selects $empty_selected rows"
 
   echo "obsmerge over the empty result ..." >&2
-  run_obsmerge "$work/empty.fdb" "$work/empty"
+  run_obsmerge plain "$work/empty.fdb" "$work/empty"
   echo "obsmerge over $selected rows ..." >&2
   start=$(now)
-  run_obsmerge "$work/full.fdb" "$work/full"
+  run_obsmerge plain "$work/full.fdb" "$work/full"
   seconds=$(elapsed "$start" "$(now)")
 
   cp "$store" "$work/setbased.fdb"
@@ -157,34 +189,41 @@ if [ "$mode" = memory ]; then
 fi
 
 # ============================================================================ speed ===========
-# The local server, and the benchmark user with the program's password on it.
-if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-  bash "$root/tests/firebird-server.sh" start
-  (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null || fail "no Firebird server on localhost:3050"
-fi
-chown firebird:firebird "$work/server"
-chmod 770 "$work/server"
-sysdba_password=$(. /etc/firebird/3.0/SYSDBA.password && echo "$ISC_PASSWORD")
-cp "$store" "$work/server/admin.fdb"
-chown firebird:firebird "$work/server/admin.fdb"
-"$baselines" exec "localhost:$work/server/admin.fdb" SYSDBA "$sysdba_password" \
-  "create or alter user $user password '$password'" >/dev/null
+declare -A link_delay=([1ms]=1 [20ms]=20) link_bandwidth=([1ms]=0 [20ms]=1000000)
+declare -A link_title=([embedded]="embedded" [server]="local server" [1ms]="1 ms each way"
+  [20ms]="20 ms each way, 8 Mbit/s")
+for link in "${links[@]}"; do [ -n "${link_title[$link]:-}" ] || fail "unknown link '$link'"; done
+for shape in "${shapes[@]}"; do
+  "$baselines" generate "$work/probe.fdb" 1 "$shape" 2>/dev/null || fail "unknown shape '$shape'"
+  rm -f "$work/probe.fdb"
+done
+[ "${wires[*]}" = plain ] || make_compressed_root
 
-# The set-based UPDATE runs first, so that its result, the database's own, is the reference.
-approaches=(setbased literal prepared obsmerge)
-declare -A label=(
-  [obsmerge]="1 obsmerge"
-  [literal]="2 statement text per row"
-  [prepared]="3 UPDATE prepared once"
-  [setbased]="4 one set-based UPDATE"
-)
-declare -A seconds peak turns sends
+# The local server, and the benchmark user with the program's password on it.
+if [ "${links[*]}" != embedded ]; then
+  if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
+    bash "$root/tests/firebird-server.sh" start
+    (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null || fail "no Firebird server on localhost:3050"
+  fi
+  chown firebird:firebird "$work/server"
+  chmod 770 "$work/server"
+  sysdba_password=$(. /etc/firebird/3.0/SYSDBA.password && echo "$ISC_PASSWORD")
+  "$baselines" generate "$work/server/admin.fdb" 1
+  chown firebird:firebird "$work/server/admin.fdb"
+  "$baselines" exec "localhost:$work/server/admin.fdb" SYSDBA "$sysdba_password" \
+    "create or alter user $user password '$password'" >/dev/null
+  if [ "${wires[*]}" != plain ]; then
+    [ "$(on_wire compressed "$baselines" wire "localhost:$work/server/admin.fdb" SYSDBA "$sysdba_password")" = \
+      compressed ] || fail "the client's configuration does not compress the wire (is zlib installed?)"
+  fi
+fi
 
 # The delay proxy in front of the local server, one per measured run, so that its counts are the
-# run's own. start_proxy sets proxy_port; stop_proxy leaves the counts in $work/proxy.stats.
+# run's own. start_proxy LINK sets proxy_port; stop_proxy leaves the counts in $work/proxy.stats.
 start_proxy() {
   rm -f "$work/proxy.stats" "$work/proxy.out"
-  "$proxy" "$link_delay" --stats "$work/proxy.stats" --lifetime 1800 >"$work/proxy.out" &
+  "$proxy" "${link_delay[$1]}" --bandwidth "${link_bandwidth[$1]}" --stats "$work/proxy.stats" --lifetime 1800 \
+    >"$work/proxy.out" &
   proxy_pid=$!
   local tries=0
   until grep -q '^port ' "$work/proxy.out" 2>/dev/null; do
@@ -200,100 +239,163 @@ stop_proxy() {
 }
 proxy_count() { awk -v name="$1" '$1 == name { print $2 }' "$work/proxy.stats"; }
 
-# measure APPROACH SIDE: copies the side's store, runs the approach on the copy, checks its
-# result; keeps the fastest of the repeated runs. SIDE: embedded, server or link (the server
-# through the delay proxy).
-repeat=${MERGE_BENCH_REPEAT:-1}
+declare -A label=(
+  [obsmerge]="obsmerge"
+  [literal]="statement text per row"
+  [prepared]="UPDATE prepared once"
+  [setbased]="one set-based UPDATE"
+)
+# Results by "approach,shape,link,wire"; merged rows and orders by "shape,link".
+declare -A seconds turns sends bytes peak merged orders_of
+
+# measure APPROACH SHAPE LINK WIRE: copies the store, runs the approach on the copy, checks its
+# result against the set-based UPDATE's (which runs first); keeps the fastest of the repeats.
 measure() {
-  local approach=$1 side=$2 file database merged start stop time round source=$store expected=$selected key=store
-  if [ "$side" = link ]; then source=$link_store; expected=$link_selected; key=link; fi
-  for round in $(seq 1 "$repeat"); do
-    if [ "$side" = embedded ]; then
-      file=$work/$approach.fdb
-      cp "$source" "$file"
-      database=$file
-    else
-      file=$work/server/$approach.fdb
-      cp "$source" "$file"
-      chown firebird:firebird "$file"
-      database=localhost:$file
-    fi
-    if [ "$side" = link ]; then
-      start_proxy
-      database=127.0.0.1/$proxy_port:$file
-    fi
-    echo "  $side: ${label[$approach]} ..." >&2
-    if [ "$approach" = obsmerge ]; then
-      start=$(now)
-      run_obsmerge "$database" "$work/obsmerge-$side"
-      stop=$(now)
-      peak[$side]=$(peak_kb "$work/obsmerge-$side.time")
-    else
-      start=$(now)
-      merged=$("$baselines" "$approach" "$database" "$user" "$password") ||
-        { keep_work=1; fail "$approach on $database failed (files kept in $work)"; }
-      stop=$(now)
-      [ "$merged" = "$expected" ] || fail "$approach merged $merged rows, $expected are selected"
-    fi
-    time=$(elapsed "$start" "$stop")
-    if [ "$side" = link ]; then
-      stop_proxy
-      turns[$approach]=$(proxy_count turns)
-      sends[$approach]=$(proxy_count client_sends)
-      database=localhost:$file
-    fi
-    if [ -z "${seconds[$approach,$side]:-}" ] || awk -v a="$time" -v b="${seconds[$approach,$side]}" 'BEGIN { exit !(a < b) }'; then
-      seconds[$approach,$side]=$time
-    fi
-    check_digest "${label[$approach]} ($side)" "$("$baselines" digest "$database" "$user" "$password")" "$key"
-    rm -f "$file"
+  local approach=$1 shape=$2 link=$3 wire=$4 file database count start stop time source key=$1,$2,$3,$4
+  local size
+  size=$(store_size "$link")
+  source=$work/$shape-$size.fdb
+  file=$work/$approach.fdb
+  [ "$link" = embedded ] || file=$work/server/$approach.fdb
+  cp "$source" "$file"
+  database=$file
+  if [ "$link" != embedded ]; then
+    chown firebird:firebird "$file"
+    database=localhost:$file
+  fi
+  [ "$size" = link ] && { start_proxy "$link"; database=127.0.0.1/$proxy_port:$file; }
+  echo "  $shape, ${link_title[$link]}, $wire: ${label[$approach]} ..." >&2
+  start=$(now)
+  if [ "$approach" = obsmerge ]; then
+    run_obsmerge "$wire" "$database" "$work/obsmerge"
+    stop=$(now)
+    peak[$key]=$(peak_kb "$work/obsmerge.time")
+  else
+    count=$(on_wire "$wire" "$baselines" "$approach" "$database" "$user" "$password") ||
+      { keep_work=1; fail "$approach on $database failed (files kept in $work)"; }
+    stop=$(now)
+    [ "$count" = "${merged[$shape,$size]}" ] || fail "$approach merged $count rows, ${merged[$shape,$size]} are selected"
+  fi
+  time=$(elapsed "$start" "$stop")
+  if [ "$size" = link ]; then
+    stop_proxy
+    turns[$key]=$(proxy_count turns)
+    sends[$key]=$(proxy_count client_sends)
+    bytes[$key]=$(($(proxy_count client_bytes) + $(proxy_count server_bytes)))
+    database=localhost:$file
+  fi
+  if [ -z "${seconds[$key]:-}" ] || awk -v a="$time" -v b="${seconds[$key]}" 'BEGIN { exit !(a < b) }'; then
+    seconds[$key]=$time
+  fi
+  check_digest "${label[$approach]} ($shape, $link, $wire)" "$("$baselines" digest "$database" "$user" "$password")" \
+    "$shape,$size"
+  rm -f "$file"
+}
+
+# The approaches measured on a shape and link: the per-row baselines only where they end in
+# reasonable time.
+approaches_for() {
+  local shape=$1 link=$2 list="setbased"
+  [ $have_obsmerge = 1 ] && list="$list obsmerge"
+  case "$link" in
+    embedded) list="$list literal prepared" ;;
+    server | 1ms)
+      if [ "$row_baselines" = all ] || [[ " $row_baselines " == *" $shape "* ]]; then list="$list literal prepared"; fi ;;
+  esac
+  echo "$list"
+}
+
+# The store a link merges: the full-size one embedded and on the server, the small one over the
+# proxied links.
+store_size() { case "$1" in 1ms | 20ms) echo link ;; *) echo full ;; esac; }
+
+default_orders() {
+  case "$1" in generated) echo 100000 ;; long) echo 10000 ;; *) echo 30000 ;; esac
+}
+
+repeat=${MERGE_BENCH_REPEAT:-1}
+load_at_start=$(cut -d' ' -f1 /proc/loadavg)
+started=$(now)
+for shape in "${shapes[@]}"; do
+  for size in full link; do
+    needed=0
+    for link in "${links[@]}"; do [ "$(store_size "$link")" = $size ] && needed=1; done
+    [ $needed = 1 ] || continue
+    n=$link_rows
+    [ $size = full ] && n=${rows:-$(default_orders "$shape")}
+    echo "Generating the $shape store: $n orders ..." >&2
+    generate "$work/$shape-$size.fdb" "$n" "$shape"
+    read -r merged[$shape,$size] _ < <("$baselines" count "$work/$shape-$size.fdb" SYSDBA x)
+    orders_of[$shape,$size]=$n
+  done
+  for link in "${links[@]}"; do
+    link_wires=("${wires[@]}")
+    [ "$link" = embedded ] && link_wires=(plain)
+    for approach in $(approaches_for "$shape" "$link"); do
+      for round in $(seq 1 "$repeat"); do
+        for wire in "${link_wires[@]}"; do measure "$approach" "$shape" "$link" "$wire"; done
+      done
+    done
+  done
+  rm -f "$work/$shape-full.fdb" "$work/$shape-link.fdb"
+done
+total=$(elapsed "$started" "$(now)")
+
+# --- the tables, in Markdown ---------------------------------------------------------------------
+echo
+echo "Observation merge, $(date -u +%Y-%m-%d), $(nproc) cores, load average $load_at_start at the start;" \
+  "each figure the fastest of $repeat; the whole run took $(printf %.0f "$total") s."
+echo
+# each_run COMMAND: runs COMMAND once for every shape, link and wire measured, with shape, link,
+# wire and size set (embedded only plain).
+each_run() {
+  for shape in "${shapes[@]}"; do
+    for link in "${links[@]}"; do
+      size=$(store_size "$link")
+      for wire in "${wires[@]}"; do
+        [ "$link" = embedded ] && [ "$wire" != plain ] && continue
+        "$1"
+      done
+    done
   done
 }
 
-[ $have_obsmerge = 1 ] || approaches=(setbased literal prepared)
-sides=(embedded server link)
-[ "$mode" = link ] && sides=(link)
-for side in "${sides[@]}"; do
-  for approach in "${approaches[@]}"; do measure "$approach" "$side"; done
-done
-if [ "$selected" -gt 0 ] && [ "${reference_digest[store]:-${reference_digest[link]}}" = "$("$baselines" digest "$store" "$user" "$password")" ]; then
-  fail "no approach changed the store"
-fi
+merge_row() {
+  local key=$shape,$link,$wire
+  awk -v shape="$shape" -v link="${link_title[$link]}" -v wire="$wire" -v orders="${orders_of[$shape,$size]}" \
+      -v n="${merged[$shape,$size]}" -v m="${seconds[obsmerge,$key]:-}" -v s="${seconds[setbased,$key]}" \
+      -v turns="${turns[obsmerge,$key]:-}" -v sends="${sends[obsmerge,$key]:-}" \
+      -v bytes="${bytes[obsmerge,$key]:-}" -v peak="${peak[obsmerge,$key]:-}" 'BEGIN {
+    printf "| %s | %s | %s | %d | %d | %s | %.2f | %s | %s | %s | %s | %s |\n", shape, link, wire, orders, n,
+      m == "" ? "-" : sprintf("%.2f", m), s, m == "" ? "-" : sprintf("%.2f", m / s),
+      turns == "" ? "-" : sprintf("%.3f", turns / n), sends == "" ? "-" : sprintf("%.3f", sends / n),
+      bytes == "" ? "-" : sprintf("%.0f", bytes / n), peak == "" ? "-" : sprintf("%.1f", peak / 1024)
+  }'
+}
 
-if [ "$mode" != link ]; then
-  echo
-  echo "Observation merge: $rows orders, $selected rows merged, $(nproc) cores"
-  printf "%-26s %12s %12s %12s %12s %14s %12s\n" approach "embedded s" "rows/s" "server s" "rows/s" \
-    "ratio emb." "ratio srv."
-  for approach in obsmerge literal prepared setbased; do
-    [ -n "${seconds[$approach,embedded]:-}" ] || continue
-    awk -v name="${label[$approach]}" -v n="$selected" -v e="${seconds[$approach,embedded]}" \
-        -v s="${seconds[$approach,server]}" -v me="${seconds[obsmerge,embedded]:-}" -v ms="${seconds[obsmerge,server]:-}" 'BEGIN {
-      re = me == "" ? "-" : sprintf("%.2f", e / me)
-      rs = ms == "" ? "-" : sprintf("%.2f", s / ms)
-      printf "%-26s %12.2f %12.0f %12.2f %12.0f %14s %12s\n", name, e, n / e, s, n / s, re, rs
+baseline_rows() {
+  local approach key
+  for approach in literal prepared; do
+    key=$approach,$shape,$link,$wire
+    [ -n "${seconds[$key]:-}" ] || continue
+    awk -v shape="$shape" -v link="${link_title[$link]}" -v wire="$wire" -v name="${label[$approach]}" \
+        -v n="${merged[$shape,$size]}" -v t="${seconds[$key]}" -v m="${seconds[obsmerge,$shape,$link,$wire]:-}" \
+        -v turns="${turns[$key]:-}" -v sends="${sends[$key]:-}" 'BEGIN {
+      printf "| %s | %s | %s | %s | %.2f | %.0f | %s | %s | %s |\n", shape, link, wire, name, t, n / t,
+        m == "" ? "-" : sprintf("%.2f", t / m), turns == "" ? "-" : sprintf("%.3f", turns / n),
+        sends == "" ? "-" : sprintf("%.3f", sends / n)
     }'
   done
-  echo "ratio = that approach's time / obsmerge's time (above 1: obsmerge is faster)"
-  if [ $have_obsmerge = 1 ]; then
-    awk -v e="${peak[embedded]}" -v s="${peak[server]}" \
-      'BEGIN { printf "obsmerge peak memory: embedded %.1f MB, server %.1f MB\n", e / 1024, s / 1024 }'
-  else
-    echo "obsmerge: not built, not measured"
-  fi
-fi
+}
 
+echo "| store | link | wire | orders | rows merged | obsmerge s | set-based s | obsmerge / set-based | round trips / row | sends / row | bytes / row | obsmerge peak MB |"
+echo "|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+each_run merge_row
 echo
-echo "Slow link: the local server behind a proxy delaying each direction by $link_delay ms;" \
-  "$link_rows orders, $link_selected rows merged"
-printf "%-26s %10s %10s %14s %14s %12s\n" approach "seconds" "rows/s" "turns/row" "sends/row" "ratio"
-for approach in obsmerge literal prepared setbased; do
-  [ -n "${seconds[$approach,link]:-}" ] || continue
-  awk -v name="${label[$approach]}" -v n="$link_selected" -v t="${seconds[$approach,link]}" \
-      -v turns="${turns[$approach]}" -v sends="${sends[$approach]}" -v m="${seconds[obsmerge,link]:-}" 'BEGIN {
-    r = m == "" ? "-" : sprintf("%.2f", t / m)
-    printf "%-26s %10.2f %10.0f %14.3f %14.3f %12s\n", name, t, n / t, turns / n, sends / n, r
-  }'
-done
-echo "turns = the client's round trips as the proxy sees them (a send after an answer), per merged row;"
-echo "sends = the client's sends; both for the whole process, connection included"
+echo "Round trips: the client's sends that follow an answer of the server, as the proxy sees them;"
+echo "sends: all the client's sends; bytes: both directions; all per merged row, for the whole process"
+echo "(connection included), over the proxied links only."
+echo
+echo "| store | link | wire | approach | seconds | rows/s | / obsmerge | round trips / row | sends / row |"
+echo "|---|---|---|---|---:|---:|---:|---:|---:|"
+each_run baseline_rows
