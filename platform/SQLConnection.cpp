@@ -58,7 +58,9 @@ void TSQLConnection::Connect() {
   if (!IsFirebirdDriver(driverName_)) throw EDatabaseError("Cannot connect: unknown driver \"" + driverName_ + "\"");
   // Nothing asks for credentials on this platform; a login handler may still fill them in.
   if (loginPrompt_ && OnLogin) OnLogin(*this, params_);
-  session_ = std::make_unique<FirebirdSession>(fb::ReadSettings(params_));
+  fb::ConnectionSettings settings = fb::ReadSettings(params_);
+  settings.wireCompression = wireCompression_;
+  session_ = std::make_unique<FirebirdSession>(std::move(settings));
 }
 
 void TSQLConnection::Disconnect() {

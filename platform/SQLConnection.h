@@ -10,6 +10,7 @@
 #include "Component.h"
 #include "FieldTypes.h"
 #include "Strings.h"
+#include "firebird/ConnectionSettings.h"
 
 class FirebirdSession;  // the driver's attachment and transactions (platform/firebird)
 
@@ -58,6 +59,11 @@ class TSQLConnection : public TComponent {
   bool ParamsLoaded() const { return paramsLoaded_; }
   void SetParamsLoaded(bool value) { paramsLoaded_ = value; }
 
+  // Whether a connection to a server asks it to compress the wire (see ConnectionSettings.h): a
+  // setting of the driver beside the parameters, off until a caller asks; read at connect.
+  fb::WireCompression WireCompression() const { return wireCompression_; }
+  void SetWireCompression(fb::WireCompression value) { wireCompression_ = value; }
+
   // Connection parameters as name=value lines (Database, User_Name, Password, ...).
   TWideStringList& Params() { return params_; }
   const TWideStringList& Params() const { return params_; }
@@ -100,6 +106,7 @@ class TSQLConnection : public TComponent {
   bool paramsLoaded_ = false;
   int tableScope_ = 0;
   int transactionsCount_ = 0;
+  fb::WireCompression wireCompression_ = fb::WireCompression::Off;
   TWideStringList params_;
   std::unique_ptr<FirebirdSession> session_;
   std::vector<SQLConnectionClient*> clients_;

@@ -50,7 +50,6 @@ ConnectionSettings ReadSettings(const TWideStringList& params) {
   s.commitRetain = ReadBool(Value(params, u"CommitRetain"), false);
   s.trimChar = ReadBool(Value(params, u"Trim Char"), false);
   if (TryStrToInt(Trim(Value(params, u"BlobSize")), number)) s.blobSizeKb = static_cast<int>(number);
-  if (ReadBool(Value(params, u"WireCompression"), false)) s.wireCompression = WireCompression::Requested;
   return s;
 }
 

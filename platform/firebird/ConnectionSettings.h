@@ -50,9 +50,8 @@ struct ConnectionSettings {
 };
 
 // Reads Database, User_Name, Password, RoleName, ServerCharSet, SQLDialect,
-// "Interbase TransIsolation", WaitOnLocks, CommitRetain, "Trim Char", BlobSize and, for callers
-// that add it, WireCompression ("True" asks for it; names ignore case; missing ones keep their
-// defaults). Text leaving the process is converted to UTF-8.
+// "Interbase TransIsolation", WaitOnLocks, CommitRetain, "Trim Char" and BlobSize (names ignore
+// case; missing ones keep their defaults). Text leaving the process is converted to UTF-8.
 ConnectionSettings ReadSettings(const TWideStringList& params);
 
 bool IsServerDatabase(std::string_view database);
