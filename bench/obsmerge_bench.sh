@@ -23,6 +23,7 @@
 #                          on the 20 ms link never
 #   MERGE_BENCH_REPEAT=N   every speed measurement N times, the fastest kept
 #   MERGE_BENCH_NO_BUILD=1 the programs already in BUILD_FOLDER/bin as they are
+#   MERGE_BENCH_RUN_LIMIT  seconds after which a run is stopped as hung (default 900)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -56,6 +57,8 @@ password=vornikate   # the merge program's fixed password
 baselines=$build/bin/merge_baselines
 obsmerge=$build/bin/obsmerge
 proxy=$build/bin/delay_proxy
+
+run_limit=${MERGE_BENCH_RUN_LIMIT:-900}  # seconds a run may take before it counts as hung
 
 fail() {
   echo "obsmerge_bench: $*" >&2
@@ -130,7 +133,7 @@ on_wire() {
 # run_obsmerge WIRE DATABASE REPORT_PREFIX: runs the program, its time report in PREFIX.time.
 run_obsmerge() {
   local wire=$1 database=$2 prefix=$3 status=0
-  on_wire "$wire" /usr/bin/time -v -o "$prefix.time" "$obsmerge" "$database" "$user" </dev/null >"$prefix.out" \
+  on_wire "$wire" timeout "$run_limit" /usr/bin/time -v -o "$prefix.time" "$obsmerge" "$database" "$user" </dev/null >"$prefix.out" \
     2>"$prefix.err" || status=$?
   if [ $status -ne 0 ]; then
     keep_work=1
@@ -255,8 +258,10 @@ measure() {
   local size
   size=$(store_size "$link")
   source=$work/$shape-$size.fdb
-  file=$work/$approach.fdb
-  [ "$link" = embedded ] || file=$work/server/$approach.fdb
+  # A new name for every run: the server never meets a file it may still be closing.
+  runs=$((runs + 1))
+  file=$work/$approach-$runs.fdb
+  [ "$link" = embedded ] || file=$work/server/$approach-$runs.fdb
   cp "$source" "$file"
   database=$file
   if [ "$link" != embedded ]; then
@@ -271,7 +276,7 @@ measure() {
     stop=$(now)
     peak[$key]=$(peak_kb "$work/obsmerge.time")
   else
-    count=$(on_wire "$wire" "$baselines" "$approach" "$database" "$user" "$password") ||
+    count=$(on_wire "$wire" timeout "$run_limit" "$baselines" "$approach" "$database" "$user" "$password") ||
       { keep_work=1; fail "$approach on $database failed (files kept in $work)"; }
     stop=$(now)
     [ "$count" = "${merged[$shape,$size]}" ] || fail "$approach merged $count rows, ${merged[$shape,$size]} are selected"
@@ -314,6 +319,7 @@ default_orders() {
 }
 
 repeat=${MERGE_BENCH_REPEAT:-1}
+runs=0
 load_at_start=$(cut -d' ' -f1 /proc/loadavg)
 started=$(now)
 for shape in "${shapes[@]}"; do
