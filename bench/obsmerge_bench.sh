@@ -111,7 +111,7 @@ peak_kb() { awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }
 
 # A client root whose configuration asks for wire compression: the installed client's files, with
 # "WireCompression = true" added to its firebird.conf; the client finds it through FIREBIRD.
-client_root=/usr/lib/x86_64-linux-gnu/firebird/3.0
+client_root=${MERGE_BENCH_CLIENT_ROOT:-/usr/lib/x86_64-linux-gnu/firebird/3.0}  # the Debian client
 compressed_root=$work/client-compressed
 make_compressed_root() {
   [ -d "$compressed_root" ] && return 0
