@@ -24,6 +24,8 @@
 #   MERGE_BENCH_REPEAT=N   every speed measurement N times, the fastest kept
 #   MERGE_BENCH_NO_BUILD=1 the programs already in BUILD_FOLDER/bin as they are
 #   MERGE_BENCH_RUN_LIMIT  seconds after which a run is stopped as hung (default 900)
+#   MERGE_BENCH_CLIENT_ROOT the installed client's files, copied for the compressed runs
+#                          (default: the Debian client's)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
