@@ -316,6 +316,9 @@ approaches_for() {
 # proxied links.
 store_size() { case "$1" in 1ms | 20ms) echo link ;; *) echo full ;; esac; }
 
+# The wires a link is measured with: the embedded engine has none.
+wires_for() { if [ "$1" = embedded ]; then echo plain; else echo "${wires[@]}"; fi; }
+
 default_orders() {
   case "$1" in generated) echo 100000 ;; long) echo 10000 ;; *) echo 30000 ;; esac
 }
@@ -337,11 +340,9 @@ for shape in "${shapes[@]}"; do
     orders_of[$shape,$size]=$n
   done
   for link in "${links[@]}"; do
-    link_wires=("${wires[@]}")
-    [ "$link" = embedded ] && link_wires=(plain)
     for approach in $(approaches_for "$shape" "$link"); do
       for round in $(seq 1 "$repeat"); do
-        for wire in "${link_wires[@]}"; do measure "$approach" "$shape" "$link" "$wire"; done
+        for wire in $(wires_for "$link"); do measure "$approach" "$shape" "$link" "$wire"; done
       done
     done
   done
@@ -355,15 +356,12 @@ echo "Observation merge, $(date -u +%Y-%m-%d), $(nproc) cores, load average $loa
   "each figure the fastest of $repeat; the whole run took $(printf %.0f "$total") s."
 echo
 # each_run COMMAND: runs COMMAND once for every shape, link and wire measured, with shape, link,
-# wire and size set (embedded only plain).
+# wire and size set.
 each_run() {
   for shape in "${shapes[@]}"; do
     for link in "${links[@]}"; do
       size=$(store_size "$link")
-      for wire in "${wires[@]}"; do
-        [ "$link" = embedded ] && [ "$wire" != plain ] && continue
-        "$1"
-      done
+      for wire in $(wires_for "$link"); do "$1"; done
     done
   done
 }
