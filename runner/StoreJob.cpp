@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr std::size_t kLongestError = 400;
+
 std::string ReadFrom(const std::filesystem::path& file, std::uintmax_t offset) {
   std::ifstream in(file, std::ios::binary);
   in.seekg(static_cast<std::streamoff>(offset));
@@ -24,16 +26,22 @@ std::uintmax_t SizeOf(const std::filesystem::path& file) {
   return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
 }
 
-// The first line of an error in a child's part of the log, after the merge's banner.
-std::string FirstLine(const std::string& log) {
+// The first error in a child's part of the log, after the merge's banner, on one line: its first
+// line with the lines of the database's message that continue it ("-Table unknown").
+std::string FirstError(const std::string& log) {
   std::istringstream lines(log);
-  std::string line;
+  std::string line, error;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!error.empty()) {
+      if (line.rfind("-", 0) != 0) break;
+      error += " " + line;
+      continue;
+    }
     if (line.rfind("DB: ", 0) == 0 || line.rfind("Usuario: ", 0) == 0 || line.rfind("--- ", 0) == 0) continue;
-    if (line.find_first_not_of(" \t") != std::string::npos) return line;
+    if (line.find_first_not_of(" \t") != std::string::npos) error = line;
   }
-  return {};
+  return error.size() > kLongestError ? error.substr(0, kLongestError - 3) + "..." : error;
 }
 
 // "2026-03-14 09:26:53", for the marks between the runs in a store's log.
@@ -138,9 +146,9 @@ std::optional<MergePreview> StoreJob::ReadingResult(const ChildEnd& end) {
   return ParseReadingOutput(ReadFrom(settings_.logs / (fileName_ + ".out"), 0));
 }
 
-AnsiString StoreJob::FirstErrorLine(const ChildEnd& end) const {
+AnsiString StoreJob::FirstErrorText(const ChildEnd& end) const {
   if (timedOut_) return "tempo esgotado (--timeout " + IntToStr(settings_.timeout->count()) + " s), processo parado";
-  const std::string line = FirstLine(ReadFrom(settings_.logs / (fileName_ + ".log"), logOffset_));
+  const std::string line = FirstError(ReadFrom(settings_.logs / (fileName_ + ".log"), logOffset_));
   if (!line.empty()) return FromSystem(line);
   if (end.signal != 0) return "terminado pelo sinal " + IntToStr(end.signal);
   return "terminou com o código " + IntToStr(end.exitCode);
@@ -162,7 +170,7 @@ void StoreJob::StageEnded(const ChildEnd& end) {
   }
   if (stage == Stage::CountAfter) {
     if (result) record_.rowsAfter = result->rows;
-    else if (record_.error.empty()) record_.error = "contagem depois: " + FirstErrorLine(end);
+    else if (record_.error.empty()) record_.error = "contagem depois: " + FirstErrorText(end);
     return Finish();
   }
   // The preview.
@@ -171,7 +179,7 @@ void StoreJob::StageEnded(const ChildEnd& end) {
     record_.rowsBefore = result->rows;
     record_.preview = std::move(result->samples);
   } else {
-    record_.error = FirstErrorLine(end);
+    record_.error = FirstErrorText(end);
   }
   Finish();
 }
@@ -183,12 +191,12 @@ void StoreJob::MergeEnded(const ChildEnd& end) {
     record_.error = "interrompida: obsmerge parado, transação desfeita; roda de novo na próxima vez"_a;
   } else if (timedOut_) {
     record_.status = StoreStatus::Timeout;
-    record_.error = FirstErrorLine(end) + ", transação desfeita"_a;
+    record_.error = FirstErrorText(end) + ", transação desfeita"_a;
   } else if (end.exitCode == 0) {
     record_.status = StoreStatus::Ok;
   } else {
     record_.status = StoreStatus::Failed;
-    record_.error = FirstErrorLine(end);
+    record_.error = FirstErrorText(end);
   }
   if (interrupted_) return Finish();
   Launch(Stage::CountAfter);

@@ -54,7 +54,7 @@ class StoreJob {
   void StageEnded(const ChildEnd& end);
   void MergeEnded(const ChildEnd& end);
   std::optional<MergePreview> ReadingResult(const ChildEnd& end);
-  AnsiString FirstErrorLine(const ChildEnd& end) const;
+  AnsiString FirstErrorText(const ChildEnd& end) const;
   void Finish();
 
   const JobSettings& settings_;

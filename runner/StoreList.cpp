@@ -142,7 +142,7 @@ std::vector<StoreEntry> ParseStoreList(const std::string& bytes) {
                                            std::to_string(where->second) + ")");
     stores.push_back(std::move(entry));
   }
-  if (stores.empty()) throw StoreListError(static_cast<int>(lines.size()), "nenhuma loja na lista");
+  if (stores.empty()) throw StoreListError(1, "nenhuma loja na lista, só o cabeçalho");
   return stores;
 }
 
