@@ -2,13 +2,12 @@
 
 #include <cstdio>
 
-#include <nlohmann/json.hpp>
-
 #include "Exceptions.h"
+#include "SampleJson.h"
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 std::string ResultJson(const MergePreview& preview) {
   json samples = json::array();
@@ -56,10 +55,7 @@ std::optional<MergePreview> ParseReadingOutput(const std::string& output) {
     const json in = json::parse(output);
     MergePreview preview;
     preview.rows = in.at("rows").get<std::uint64_t>();
-    for (const json& s : in.at("samples"))
-      preview.samples.push_back({s.at("lja_codigo").get<std::int64_t>(), s.at("cpe_codigo").get<std::int64_t>(),
-                                 FromSystem(s.at("before").get<std::string>()),
-                                 FromSystem(s.at("after").get<std::string>())});
+    preview.samples = SamplesFromJson(in.at("samples"));
     return preview;
   } catch (const json::exception&) {
     return std::nullopt;

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
+#include "SampleJson.h"
 
 namespace {
 
@@ -15,13 +15,6 @@ using json = nlohmann::ordered_json;
 template <typename T>
 json OrNull(const std::optional<T>& value) {
   return value ? json(*value) : json(nullptr);
-}
-
-json SampleJson(const MergeSample& sample) {
-  return {{"lja_codigo", sample.store},
-          {"cpe_codigo", sample.order},
-          {"before", ToSystem(sample.before)},
-          {"after", ToSystem(sample.after)}};
 }
 
 json RecordJson(const StoreRecord& record) {
@@ -34,10 +27,7 @@ json RecordJson(const StoreRecord& record) {
               {"seconds", std::round(record.seconds * 1000) / 1000},
               {"status", StatusName(record.status)},
               {"error", ToSystem(record.error)}};
-  if (record.status == StoreStatus::Preview) {
-    out["preview"] = json::array();
-    for (const MergeSample& sample : record.preview) out["preview"].push_back(SampleJson(sample));
-  }
+  if (record.status == StoreStatus::Preview) out["preview"] = SamplesToJson(record.preview);
   return out;
 }
 
@@ -108,6 +98,7 @@ StoreRecord RecordFrom(const json& in) {
   if (!status) throw ReportUnreadable("situação desconhecida: " + in.at("status").get<std::string>());
   record.status = *status;
   record.error = FromSystem(in.at("error").get<std::string>());
+  if (in.contains("preview")) record.preview = SamplesFromJson(in.at("preview"));
   return record;
 }
 

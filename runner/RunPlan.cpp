@@ -19,6 +19,11 @@ StoreRecord Skipped(const StoreEntry& entry, const StoreRecord* earlier, AnsiStr
 
 }  // namespace
 
+StoreRecord NotStarted(const PlannedStore& planned, AnsiString reason) {
+  if (planned.earlier && planned.earlier->Done()) return Skipped(planned.entry, &*planned.earlier, "");
+  return Skipped(planned.entry, nullptr, std::move(reason));
+}
+
 std::vector<PlannedStore> PlanRun(const std::vector<StoreEntry>& stores, const std::optional<Shard>& shard,
                                   Selection selection, const std::vector<StoreRecord>& earlier) {
   std::map<AnsiString, const StoreRecord*> before;
@@ -29,7 +34,7 @@ std::vector<PlannedStore> PlanRun(const std::vector<StoreEntry>& stores, const s
     const StoreEntry& entry = stores[i];
     const auto found = before.find(entry.store);
     const StoreRecord* last = found == before.end() ? nullptr : found->second;
-    PlannedStore planned{entry, std::nullopt};
+    PlannedStore planned{entry, std::nullopt, last ? std::optional<StoreRecord>(*last) : std::nullopt};
     if (selection == Selection::NotDone && last && last->Done()) {
       planned.skipped = Skipped(entry, last, "");
     } else if (selection == Selection::FailedBefore && !(last && last->Failure())) {

@@ -14,7 +14,12 @@
 struct PlannedStore {
   StoreEntry entry;
   std::optional<StoreRecord> skipped;  // none: the store runs
+  std::optional<StoreRecord> earlier;  // its record in the earlier report
 };
+
+// The record of a store that was to run and did not start (the run stopped first): "skipped",
+// done when an earlier run had merged it, with `reason` otherwise.
+StoreRecord NotStarted(const PlannedStore& planned, AnsiString reason);
 
 std::vector<PlannedStore> PlanRun(const std::vector<StoreEntry>& stores, const std::optional<Shard>& shard,
                                   Selection selection, const std::vector<StoreRecord>& earlier);

@@ -28,21 +28,12 @@ AnsiString NotStartedReason(RunEnd end) {
 class RunReport {
  public:
   RunReport(const fs::path& folder, const std::vector<PlannedStore>& plan) : folder_(folder) {
-    for (const PlannedStore& planned : plan) {
-      StoreRecord record = planned.skipped.value_or(StoreRecord{});
-      if (!planned.skipped) {
-        record.store = planned.entry.store;
-        record.database = planned.entry.database;
-        record.user = planned.entry.user;
-        record.error = NotStartedReason(RunEnd::Complete);
-      }
-      records_.push_back(std::move(record));
-    }
+    for (const PlannedStore& planned : plan)
+      records_.push_back(planned.skipped ? *planned.skipped : NotStarted(planned, NotStartedReason(RunEnd::Complete)));
   }
   void Update(std::size_t index, const StoreRecord& record) { records_[index] = record; }
   void Write() const { WriteReport(folder_, records_); }
   const std::vector<StoreRecord>& Records() const { return records_; }
-  void SetReason(std::size_t index, AnsiString reason) { records_[index].error = std::move(reason); }
 
  private:
   fs::path folder_;
@@ -82,7 +73,7 @@ int RunPlanned(const RunnerOptions& options, const ProgramPaths& programs, const
   };
   const ScheduledRun run = RunJobs(jobs, options.scheduling, progress, finished);
   for (std::size_t j = 0; j < jobs.size(); ++j)
-    if (!run.started[j]) report.SetReason(recordOf[j], NotStartedReason(run.end));
+    if (!run.started[j]) report.Update(recordOf[j], NotStarted(plan[recordOf[j]], NotStartedReason(run.end)));
   report.Write();
   std::fputs(SummaryTable(report.Records()).c_str(), stdout);
   std::fflush(stdout);

@@ -34,15 +34,15 @@ std::string SummaryTable(const std::vector<StoreRecord>& records) {
   std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9s  %s\n", Cell("loja", width).c_str(), "status", "antes",
                 "depois", "segundos", "erro");
   table += line;
-  std::map<std::string, int> perStatus;
+  std::map<StoreStatus, int> perStatus;
   for (const StoreRecord& r : records) {
     std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9.1f  %s\n", Cell(r.store, width).c_str(),
                   StatusName(r.status), Number(r.rowsBefore).c_str(), Number(r.rowsAfter).c_str(), r.seconds,
                   TrimRight(Cell(r.error, 100)).c_str());
     table += line;
-    ++perStatus[StatusName(r.status)];
+    ++perStatus[r.status];
   }
   table += std::to_string(records.size()) + " lojas:";
-  for (const auto& [status, count] : perStatus) table += " " + std::to_string(count) + " " + status;
+  for (const auto& [status, count] : perStatus) table += " " + std::to_string(count) + " " + StatusName(status);
   return table + "\n";
 }

@@ -171,10 +171,160 @@ TEST(StoreRunner, ADozenStoresSomeFailingEachMergedWholeOrUntouchedAsTheReportSa
   ExpectRecord(report, "emb-sem-arquivo", {StoreStatus::Failed, std::nullopt, std::nullopt, 1, "nao-existe.fdb"});
 
   // The summary table on the standard output, the logs per store, the CSV twin of the report.
-  EXPECT_NE(run.out.find("12 lojas: 5 failed 6 ok 1 timeout"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("12 lojas: 6 ok 5 failed 1 timeout"), std::string::npos) << run.out;
   EXPECT_TRUE(std::filesystem::exists(folder.File("relatorio/logs/emb-1.log")));
   std::ifstream csv(folder.File("relatorio/report.csv"));
   std::string header;
   std::getline(csv, header);
   EXPECT_EQ(header, "store,database,user,rows_before,rows_after,exit_code,seconds,status,error");
+}
+
+namespace {
+
+// Waits until the store's log shows that its merge has started (up to 20 s).
+bool MergeStarted(const TempFolder& folder, const std::string& store) {
+  for (int i = 0; i < 400; ++i) {
+    std::ifstream log(folder.File("relatorio/logs/" + store + ".log"));
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    if (text.find("Usuario: ") != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(StoreRunner, StoppedInTheMiddleAndStartedAgainItFinishesTheRestSkippingWhatWasDone) {
+  FIREBIRD_SERVER_REQUIRED();
+  std::vector<std::unique_ptr<TestDatabase>> dbs;
+  TempFolder folder;
+  std::vector<ListedStore> list;
+  for (int i = 0; i < 6; ++i) {
+    dbs.push_back(Store(i == 2 ? Where::Server : Where::Embedded));
+    list.push_back(Listed("loja-" + std::to_string(i), *dbs.back()));
+  }
+  const std::string stores = WriteList(folder, list);
+  const std::vector<std::string> arguments{"--jobs", "1", "--report", folder.File("relatorio"), stores};
+  {
+    // The third store waits on a row the test holds: the run is stopped while it waits.
+    const RowLock lock(*dbs[2], 9);
+    BackgroundRun run(StoreRunnerPath(), arguments);
+    ASSERT_TRUE(MergeStarted(folder, "loja-2"));
+    run.Signal(SIGTERM);
+    const ProgramResult stopped = run.Wait(std::chrono::seconds(20));
+    EXPECT_EQ(stopped.exitCode, 1) << stopped.err;
+    EXPECT_NE(stopped.err.find("interrompida"), std::string::npos) << stopped.err;
+  }
+  auto report = ReportOf(folder.File("relatorio"));
+  const std::uint64_t rows = kRows;
+  for (const char* done : {"loja-0", "loja-1"}) ExpectRecord(report, done, {StoreStatus::Ok, rows, 0, 0, ""});
+  ExpectRecord(report, "loja-2", {StoreStatus::Failed, rows, std::nullopt, std::nullopt, "interrompida"});
+  for (const char* waiting : {"loja-3", "loja-4", "loja-5"})
+    ExpectRecord(report, waiting, {StoreStatus::Skipped, std::nullopt, std::nullopt, std::nullopt, "não iniciada"});
+  for (int i = 2; i < 6; ++i) ExpectStore(*dbs[i], Outcome::Untouched, list[i].store);
+
+  const ProgramResult resumed = RunProgram(StoreRunnerPath(), arguments);
+  EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+  report = ReportOf(folder.File("relatorio"));
+  for (const char* done : {"loja-0", "loja-1"}) ExpectRecord(report, done, {StoreStatus::Skipped, rows, 0, 0, ""});
+  for (const char* rest : {"loja-2", "loja-3", "loja-4", "loja-5"})
+    ExpectRecord(report, rest, {StoreStatus::Ok, rows, 0, 0, ""});
+  for (int i = 0; i < 6; ++i) ExpectStore(*dbs[i], Outcome::Merged, list[i].store);
+  EXPECT_EQ(resumed.err.find("iniciada loja-0"), std::string::npos) << resumed.err;
+}
+
+TEST(StoreRunner, PreviewShardsRetriesAndStopOnErrorTakeTheStoresTheySay) {
+  std::vector<std::unique_ptr<TestDatabase>> dbs;
+  TempFolder folder;
+  std::vector<ListedStore> list;
+  for (int i = 0; i < 5; ++i) {
+    dbs.push_back(Store(Where::Embedded));
+    list.push_back(Listed("loja-" + std::to_string(i), *dbs.back()));
+  }
+  FailOneRow(*dbs[1]);
+  const std::string stores = WriteList(folder, list);
+  const std::string dir = folder.File("relatorio");
+  auto runWith = [&](std::vector<std::string> options) {
+    for (const std::string& tail : {std::string("--report"), dir, stores}) options.push_back(tail);
+    return RunProgram(StoreRunnerPath(), options);
+  };
+  auto statuses = [&] {
+    std::string all;
+    for (const auto& [store, record] : ReportOf(dir)) all += store + "=" + StatusName(record.status) + " ";
+    return all;
+  };
+
+  // A preview reads only: the count and the first merged texts, nothing written.
+  ProgramResult run = runWith({"--preview", "--jobs", "2"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(statuses(), "loja-0=preview loja-1=preview loja-2=preview loja-3=preview loja-4=preview ");
+  const StoreRecord preview = ReportOf(dir).at("loja-0");
+  EXPECT_EQ(preview.rowsBefore, std::optional<std::uint64_t>(kRows));
+  ASSERT_EQ(preview.preview.size(), 3u);
+  const MergeSample& sample = preview.preview[0];
+  EXPECT_EQ(sample.after, sample.before + " temp " + IntToStr(sample.order));
+  EXPECT_EQ(sample.before, "principal " + IntToStr(sample.order));
+  for (int i = 0; i < 5; ++i) ExpectStore(*dbs[i], Outcome::Untouched, list[i].store);
+
+  // The second of two shares: the stores at positions 2 and 4.
+  run = runWith({"--shard", "2/2"});
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_EQ(statuses(), "loja-1=failed loja-3=ok ");
+
+  // Stop on error: the first failure (loja-1) lets nothing start after it; a store left out that
+  // an earlier run merged (loja-3) stays done.
+  run = runWith({"--jobs", "1", "--stop-on-error", "--again"});
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_EQ(statuses(), "loja-0=ok loja-1=failed loja-2=skipped loja-3=skipped loja-4=skipped ");
+  EXPECT_NE(ToSystem(ReportOf(dir).at("loja-4").error).find("--stop-on-error"), std::string::npos);
+  ExpectStore(*dbs[4], Outcome::Untouched, "loja-4");
+
+  // Retry the failed ones only; the one that never started stays to do.
+  dbs[1]->Execute("DROP TRIGGER t_linha");
+  run = runWith({"--retry-failed"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(statuses(), "loja-0=skipped loja-1=ok loja-2=skipped loja-3=skipped loja-4=skipped ");
+  ExpectStore(*dbs[4], Outcome::Untouched, "loja-4");
+  run = runWith({});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(statuses(), "loja-0=skipped loja-1=skipped loja-2=ok loja-3=skipped loja-4=ok ");
+  for (int i = 0; i < 5; ++i) ExpectStore(*dbs[i], Outcome::Merged, list[i].store);
+  EXPECT_NE(run.out.find("5 lojas: 2 ok 3 skipped"), std::string::npos) << run.out;
+}
+
+TEST(StoreRunner, ACommandLineOrAFolderItCannotUseEndsWithExitCodeTwoAndSaysWhy) {
+  TempFolder folder;
+  auto db = Store(Where::Embedded);
+  const std::string stores = WriteList(folder, {Listed("loja", *db)});
+  const std::string dir = folder.File("relatorio");
+  std::ofstream(folder.File("ruim.csv")) << "loja;banco\nA;/a\nA;/b\n";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{stores}, "falta --report"},
+      {{"--report", dir}, "lista de lojas"},
+      {{"--jobs", "0", "--report", dir, stores}, "--jobs"},
+      {{"--shard", "3/2", "--report", dir, stores}, "--shard"},
+      {{"--timeout", "x", "--report", dir, stores}, "--timeout"},
+      {{"--again", "--retry-failed", "--report", dir, stores}, "juntos"},
+      {{"--nada", "--report", dir, stores}, "opção desconhecida"},
+      {{"--report", dir, folder.File("ruim.csv")}, "linha 3: loja A repetida"},
+      {{"--report", dir, folder.File("nao-existe.csv")}, "nao-existe.csv"},
+  };
+  for (const auto& [arguments, says] : cases) {
+    const ProgramResult run = RunProgram(StoreRunnerPath(), arguments);
+    EXPECT_EQ(run.exitCode, 2) << says;
+    EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+  }
+  std::filesystem::create_directories(dir);
+  {
+    const FolderLock other(dir);  // another runner on the same folder
+    ASSERT_TRUE(other.Held());
+    const ProgramResult refused = RunProgram(StoreRunnerPath(), {"--report", dir, stores});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("outro obsmerge-lojas"), std::string::npos) << refused.err;
+    ExpectStore(*db, Outcome::Untouched, "loja");
+  }
+  std::ofstream(dir + "/report.json") << "{ não é um relatório";
+  const ProgramResult unreadable = RunProgram(StoreRunnerPath(), {"--report", dir, stores});
+  EXPECT_EQ(unreadable.exitCode, 2);
+  EXPECT_NE(unreadable.err.find("report.json"), std::string::npos) << unreadable.err;
 }
