@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "TextCell.h"
+
 namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
@@ -38,7 +40,7 @@ std::string TotalLine(const RunTotals& t) {
 std::string RunningLine(const RunningStore& r) {
   const std::string rows = r.rows ? std::to_string(*r.rows) + " linhas" : std::string("? linhas");
   char text[300];
-  std::snprintf(text, sizeof text, "  %-24s %-10s %6s  %s", ToSystem(r.store).c_str(), r.stage.c_str(),
+  std::snprintf(text, sizeof text, "  %s %-10s %6s  %s", TextCell(r.store, 24).c_str(), r.stage.c_str(),
                 ClockText(r.seconds).c_str(), rows.c_str());
   return text;
 }

@@ -160,6 +160,9 @@ void StoreJob::StageEnded(const ChildEnd& end) {
   if (stage != Stage::Merge) result = ReadingResult(end);
   if (stage == Stage::Merge) return MergeEnded(end);
   if (interrupted_) {
+    // Stopped while counting after a finished merge: the merge's outcome stands, only the count
+    // of the rows left is missing.
+    if (stage == Stage::CountAfter) return Finish();
     record_.status = StoreStatus::Failed;
     record_.error = "interrompida antes de terminar; roda de novo na próxima vez"_a;
     return Finish();

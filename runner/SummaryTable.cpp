@@ -3,24 +3,13 @@
 #include <cstdio>
 #include <map>
 
+#include "TextCell.h"
+
 namespace {
 
 template <typename T>
 std::string Number(const std::optional<T>& value) {
   return value ? std::to_string(*value) : std::string("-");
-}
-
-// The width of a UTF-8 text on a terminal: one column per character.
-std::size_t Columns(const std::string& text) {
-  std::size_t columns = 0;
-  for (unsigned char c : text) columns += (c & 0xC0) != 0x80;
-  return columns;
-}
-
-// Cut to `width` characters (with "..." when cut) and padded with blanks to it.
-std::string Cell(const AnsiString& text, std::size_t width) {
-  AnsiString cut = text.size() > width ? text.substr(0, width - 3) + "..." : text;
-  return ToSystem(cut) + std::string(width - std::min(width, Columns(ToSystem(cut))), ' ');
 }
 
 }  // namespace
@@ -31,14 +20,14 @@ std::string SummaryTable(const std::vector<StoreRecord>& records) {
   width = std::min<std::size_t>(width, 30);
   std::string table;
   char line[512];
-  std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9s  %s\n", Cell("loja", width).c_str(), "status", "antes",
+  std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9s  %s\n", TextCell("loja", width).c_str(), "status", "antes",
                 "depois", "segundos", "erro");
   table += line;
   std::map<StoreStatus, int> perStatus;
   for (const StoreRecord& r : records) {
-    std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9.1f  %s\n", Cell(r.store, width).c_str(),
+    std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9.1f  %s\n", TextCell(r.store, width).c_str(),
                   StatusName(r.status), Number(r.rowsBefore).c_str(), Number(r.rowsAfter).c_str(), r.seconds,
-                  TrimRight(Cell(r.error, 100)).c_str());
+                  TrimRight(TextCell(r.error, 100)).c_str());
     table += line;
     ++perStatus[r.status];
   }
