@@ -93,9 +93,14 @@ class Run {
     totals.waiting = Starting() ? static_cast<int>(jobs_.size() - next_) : 0;
     totals.seconds = std::chrono::duration<double>(Clock::now() - start_).count();
     const int finished = done_ + failed_;
-    if (finished > 0) {
-      const double perStore = finishedSeconds_ / finished;
-      totals.secondsLeft = perStore * (totals.waiting + totals.running) / std::max(1, options_.jobs);
+    const int left = totals.waiting + totals.running;
+    if (finished > 0 && left > 0) {
+      // The work left at the pace of the stores finished so far, spread over the stores at a time.
+      double work = finishedSeconds_ / finished * left;
+      for (std::size_t i : running_) work -= jobs_[i]->Elapsed(Clock::now());
+      totals.secondsLeft = std::max(0.0, work) / std::min(left, options_.jobs);
+    } else if (finished > 0) {
+      totals.secondsLeft = 0;
     }
     return totals;
   }

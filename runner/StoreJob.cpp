@@ -202,6 +202,9 @@ void StoreJob::MergeEnded(const ChildEnd& end) {
     record_.error = FirstErrorText(end);
   }
   if (interrupted_) return Finish();
+  // A store the count could not read and the merge could not change: a count after would only
+  // fail the same way (and wait as long, for a server that does not answer).
+  if (!record_.rowsBefore && record_.status != StoreStatus::Ok) return Finish();
   Launch(Stage::CountAfter);
 }
 

@@ -25,10 +25,10 @@ std::string SummaryTable(const std::vector<StoreRecord>& records) {
   table += line;
   std::map<StoreStatus, int> perStatus;
   for (const StoreRecord& r : records) {
-    std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9.1f  %s\n", TextCell(r.store, width).c_str(),
+    std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9.1f  %s", TextCell(r.store, width).c_str(),
                   StatusName(r.status), Number(r.rowsBefore).c_str(), Number(r.rowsAfter).c_str(), r.seconds,
-                  TrimRight(TextCell(r.error, 100)).c_str());
-    table += line;
+                  TextCell(r.error, 100).c_str());
+    table += TrimRight(line) + "\n";
     ++perStatus[r.status];
   }
   table += std::to_string(records.size()) + " lojas:";
