@@ -170,6 +170,9 @@ TEST(StoreRunner, ADozenStoresSomeFailingEachMergedWholeOrUntouchedAsTheReportSa
   ExpectRecord(report, "emb-sem-tabelas", {StoreStatus::Failed, std::nullopt, std::nullopt, 1, "FATOBSERVPEDIDO"});
   ExpectRecord(report, "emb-sem-arquivo", {StoreStatus::Failed, std::nullopt, std::nullopt, 1, "nao-existe.fdb"});
 
+  // Not on a terminal: a plain line when a store starts and when it ends.
+  EXPECT_NE(run.err.find("iniciada srv-1 ("), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("timeout srv-travada: tempo esgotado"), std::string::npos) << run.err;
   // The summary table on the standard output, the logs per store, the CSV twin of the report.
   EXPECT_NE(run.out.find("12 lojas: 6 ok 5 failed 1 timeout"), std::string::npos) << run.out;
   EXPECT_TRUE(std::filesystem::exists(folder.File("relatorio/logs/emb-1.log")));
@@ -327,4 +330,19 @@ TEST(StoreRunner, ACommandLineOrAFolderItCannotUseEndsWithExitCodeTwoAndSaysWhy)
   const ProgramResult unreadable = RunProgram(StoreRunnerPath(), {"--report", dir, stores});
   EXPECT_EQ(unreadable.exitCode, 2);
   EXPECT_NE(unreadable.err.find("report.json"), std::string::npos) << unreadable.err;
+}
+
+TEST(StoreRunner, OnATerminalTheProgressLinesAreRedrawnInPlaceAndErasedBeforeTheSummary) {
+  auto db = Store(Where::Embedded);
+  storedb::InsertBulk(*db, 3, 1, 15000, "W", "principal ", "temp ");  // a run that lasts a moment
+  TempFolder folder;
+  const std::string stores = WriteList(folder, {Listed("loja-lenta", *db)});
+  const TerminalRun run = RunOnTerminal(StoreRunnerPath(), {"--report", folder.File("relatorio"), stores}, "1 rodando");
+  EXPECT_EQ(run.exitCode, 0) << run.terminal;
+  EXPECT_NE(run.terminal.find("  loja-lenta "), std::string::npos) << run.terminal;
+  EXPECT_NE(run.terminal.find("0 prontas, 0 com falha, 0 esperando, 1 rodando, "), std::string::npos);
+  // Redrawn from the first of the two lines (store, total), and erased at the end.
+  EXPECT_NE(run.terminal.find("\033[2F\033[J"), std::string::npos) << run.terminal;
+  EXPECT_EQ(run.terminal.find("iniciada"), std::string::npos) << run.terminal;
+  EXPECT_NE(run.out.find("1 lojas: 1 ok"), std::string::npos) << run.out;
 }
