@@ -161,10 +161,10 @@ void StoreJob::StageEnded(const ChildEnd& end) {
   if (stage == Stage::Merge) return MergeEnded(end);
   if (interrupted_) {
     // Stopped while counting after a finished merge: the merge's outcome stands, only the count
-    // of the rows left is missing.
+    // of the rows left is missing. Stopped before the merge started: left out, to do next time.
     if (stage == Stage::CountAfter) return Finish();
-    record_.status = StoreStatus::Failed;
-    record_.error = "interrompida antes de terminar; roda de novo na próxima vez"_a;
+    record_.status = StoreStatus::Skipped;
+    record_.error = "não iniciada: execução interrompida"_a;
     return Finish();
   }
   if (stage == Stage::CountBefore) {
@@ -189,14 +189,15 @@ void StoreJob::StageEnded(const ChildEnd& end) {
 
 void StoreJob::MergeEnded(const ChildEnd& end) {
   if (end.exitCode >= 0) record_.exitCode = end.exitCode;
-  if (interrupted_) {
+  // A merge that ended with 0 committed, even when the stop or the time limit came just after.
+  if (end.exitCode == 0) {
+    record_.status = StoreStatus::Ok;
+  } else if (interrupted_) {
     record_.status = StoreStatus::Failed;
     record_.error = "interrompida: obsmerge parado, transação desfeita; roda de novo na próxima vez"_a;
   } else if (timedOut_) {
     record_.status = StoreStatus::Timeout;
     record_.error = FirstErrorText(end) + ", transação desfeita"_a;
-  } else if (end.exitCode == 0) {
-    record_.status = StoreStatus::Ok;
   } else {
     record_.status = StoreStatus::Failed;
     record_.error = FirstErrorText(end);
