@@ -148,7 +148,7 @@ TEST(StoreRunner, ADozenStoresSomeFailingEachMergedWholeOrUntouchedAsTheReportSa
   list.push_back({"emb-sem-arquivo", folder.File("nao-existe.fdb"), "SYSDBA"});
   ASSERT_EQ(list.size(), 12u);
 
-  const ProgramResult run = RunProgram(StoreRunnerPath(), {"--jobs", "4", "--timeout", "3", "--report",
+  const ProgramResult run = RunProgram(StoreRunnerPath(), {"--jobs", "4", "--timeout", "5", "--report",
                                                            folder.File("relatorio"), WriteList(folder, list)});
   EXPECT_EQ(run.exitCode, 1) << run.err;
   const auto report = ReportOf(folder.File("relatorio"));
