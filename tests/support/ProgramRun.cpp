@@ -140,31 +140,72 @@ int AnswerAndWait(pid_t pid, Terminal& terminal, const std::string& prompt, Term
   return status;
 }
 
+// Starts the program with no standard input and its output streams in the two files.
+pid_t SpawnWithFiles(const std::string& program, const std::vector<std::string>& arguments, const std::string& outPath,
+                     const std::string& errPath) {
+  SpawnActions actions;
+  posix_spawn_file_actions_addopen(actions.Get(), 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(actions.Get(), 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(actions.Get(), 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  return Spawn(program, arguments, actions);
+}
+
+ProgramResult ResultOf(int status, const std::string& outPath, const std::string& errPath) {
+  ProgramResult result;
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  result.out = ReadAll(outPath);
+  result.err = ReadAll(errPath);
+  return result;
+}
+
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          std::optional<StopSignal> stop) {
   TempFolder folder;
   const std::string outPath = folder.File("out"), errPath = folder.File("err");
-  ProgramResult result;
-  pid_t pid = 0;
-  {
-    SpawnActions actions;
-    posix_spawn_file_actions_addopen(actions.Get(), 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(actions.Get(), 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(actions.Get(), 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid = Spawn(program, arguments, actions);
-  }
+  const pid_t pid = SpawnWithFiles(program, arguments, outPath, errPath);
   if (pid == 0) {
+    ProgramResult result;
     result.err = "could not start " + program;
     return result;
   }
-  const int status = WaitFor(pid, stop);
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.out = ReadAll(outPath);
-  result.err = ReadAll(errPath);
-  return result;
+  return ResultOf(WaitFor(pid, stop), outPath, errPath);
+}
+
+BackgroundRun::BackgroundRun(const std::string& program, const std::vector<std::string>& arguments) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "morvanta-run-XXXXXX").string();
+  folder_ = mkdtemp(pattern.data());
+  pid_ = SpawnWithFiles(program, arguments, folder_ + "/out", folder_ + "/err");
+  if (pid_ == 0) ADD_FAILURE() << "could not start " << program;
+  ended_ = pid_ == 0;
+}
+
+BackgroundRun::~BackgroundRun() {
+  if (!ended_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+bool BackgroundRun::Running() {
+  if (!ended_) ended_ = waitpid(pid_, &status_, WNOHANG) == pid_;
+  return !ended_;
+}
+
+void BackgroundRun::Signal(int signalNumber) {
+  if (Running()) kill(pid_, signalNumber);
+}
+
+ProgramResult BackgroundRun::Wait(std::chrono::milliseconds limit) {
+  if (!ended_) {
+    status_ = WaitFor(pid_, StopSignal{limit, SIGKILL});
+    ended_ = true;
+  }
+  return ResultOf(status_, folder_ + "/out", folder_ + "/err");
 }
 
 TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::string>& arguments,
@@ -201,3 +242,5 @@ TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::str
 }
 
 std::string ObsmergePath() { return std::string(MORVANTA_BINARY_DIR) + "/bin/obsmerge"; }
+
+std::string StoreRunnerPath() { return std::string(MORVANTA_BINARY_DIR) + "/bin/obsmerge-lojas"; }

@@ -42,5 +42,28 @@ struct TerminalRun {
 TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::string>& arguments,
                           const std::string& prompt);
 
+// A run in the background, with no standard input and both output streams in files, for a test
+// that acts while it runs (signals it, looks at what it writes). Killed when the object goes
+// before it was waited for.
+class BackgroundRun {
+ public:
+  BackgroundRun(const std::string& program, const std::vector<std::string>& arguments);
+  ~BackgroundRun();
+  BackgroundRun(const BackgroundRun&) = delete;
+  BackgroundRun& operator=(const BackgroundRun&) = delete;
+  bool Running();
+  void Signal(int signalNumber);
+  // Waits (killed after `limit`) and collects the result.
+  ProgramResult Wait(std::chrono::milliseconds limit = std::chrono::seconds(60));
+
+ private:
+  std::string folder_;
+  pid_t pid_ = 0;
+  bool ended_ = false;
+  int status_ = 0;
+};
+
 // The obsmerge program of this build.
 std::string ObsmergePath();
+// The obsmerge-lojas program of this build.
+std::string StoreRunnerPath();
