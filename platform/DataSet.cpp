@@ -106,6 +106,8 @@ void TDataSet::Open() {
   bof_ = true;
   eof_ = empty;
   if (!empty) RecordBecameCurrent();
+  // Controls on the dataset learn that it is open, also when it has no rows.
+  DataEvent(deUpdateState, 0);
   DoAfterOpen();
 }
 
@@ -117,6 +119,7 @@ void TDataSet::Close() {
   InternalClose();
   DestroyFields();
   ClearPosition();
+  DataEvent(deUpdateState, 0);
   DoAfterClose();
 }
 

@@ -147,6 +147,7 @@ class TDataSet : public TComponent {
 
   TDataSetState State() const { return state_; }
   bool Active() const { return state_ != dsInactive; }
+  // Both tell the linked sources (deUpdateState) once the state changed.
   void Open();  // no effect when already active
   void Close();
   void SetActive(bool value) { value ? Open() : Close(); }
