@@ -141,6 +141,31 @@ TEST(DataSetNavigation, ControlUpdatesAreCounted) {
   EXPECT_EQ(told, (std::vector<TDataEvent>{deDataSetScroll}));
 }
 
+TEST(DataSetNavigation, ASourceTellsOnDataChangeThenItsListenersAlsoOfOpenAndClose) {
+  auto ds = MakeDataSet(2);
+  TDataSource source(nullptr);
+  source.SetDataSet(ds.get());
+  std::vector<std::string> told;
+  source.OnDataChange = [&told](TDataSource&, TDataEvent e, std::intptr_t) {
+    told.push_back("app:" + std::to_string(e));
+  };
+  int a = 0, b = 0;
+  source.AddDataListener(&a, [&](TDataSource&, TDataEvent e, std::intptr_t) {
+    told.push_back("a:" + std::to_string(e));
+    source.RemoveDataListener(&b);  // b is not told any more, from this event on
+  });
+  source.AddDataListener(&b,
+                         [&](TDataSource&, TDataEvent e, std::intptr_t) { told.push_back("b:" + std::to_string(e)); });
+  ds->Close();
+  const std::string state = std::to_string(deUpdateState);
+  EXPECT_EQ(told, (std::vector<std::string>{"app:" + state, "a:" + state}));
+  EXPECT_FALSE(source.HasDataListener(&b));
+  told.clear();
+  source.RemoveDataListener(&a);
+  ds->Open();  // empty, but open: the controls hear of it
+  EXPECT_EQ(told, (std::vector<std::string>{"app:" + state}));
+}
+
 TEST(DataSetNavigation, DataSourceLinkClearsWhenEitherSideGoes) {
   auto source = std::make_unique<TDataSource>(nullptr);
   auto ds = MakeDataSet(1);
