@@ -16,6 +16,7 @@
 #include "GraphicalDiagnostics.h"
 #include "Runtime.h"
 #include "FormWindows.h"
+#include "ReportPictures.h"
 #include "SampleWindows.h"
 #include "ufrmRecError.h"
 #include "uGenerator.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   try {
     GallerySamples samples;
     ok &= Save(samples.Report(), folder, "report.png");
+    ok &= SaveLongReportPictures(samples, folder);
     ok &= Save(samples.QueryList(), folder, "query-list.png");
     ok &= Save(samples.DataBrowser(), folder, "data-browser.png");
     auto& picker = static_cast<TFGenerator&>(samples.GeneratorPicker());
