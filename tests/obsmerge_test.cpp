@@ -467,3 +467,12 @@ TEST(ObsmergeServer, AWrongPasswordFailsAndChangesNothing) {
   EXPECT_NE(result.err.find("password"), std::string::npos) << result.err;
   ExpectSameStore(storedb::ReadSnapshot(*db), before);
 }
+
+TEST(ObsmergeProgram, ASelectThatCannotRunIsReportedOnceAndTheRunEndsWithExitCode1) {
+  auto db = TestDatabase::Embedded();  // no store tables
+  ProgramResult result = Merge(*db);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find(" No Dataset: ."), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("No fields defined"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("Exception "), std::string::npos) << result.err;
+}
