@@ -14,8 +14,8 @@ namespace {
 
 constexpr int kSignals[2] = {SIGINT, SIGTERM};
 
-// Shared with the handler, which may run on any thread at any moment: only atomic flags.
-volatile std::sig_atomic_t received = 0;
+// Tell: the first signal taken by the watcher thread, and the pipe it writes a byte to per signal.
+std::atomic<int> received{0};
 int pipeEnds[2] = {-1, -1};
 // The signals the StopSignals in force handles (not those it found ignored).
 bool handled[2] = {false, false};
@@ -61,7 +61,8 @@ void Watch() {
   while (watching) {
     const int signalNumber = sigtimedwait(&set, nullptr, &tick);
     if (signalNumber <= 0) continue;
-    if (received == 0) received = signalNumber;
+    int none = 0;
+    received.compare_exchange_strong(none, signalNumber);
     const char byte = static_cast<char>(signalNumber);
     if (write(pipeEnds[1], &byte, 1) < 0) {
       // The pipe is full: enough bytes are waiting to wake the program.
@@ -140,7 +141,7 @@ StopSignals::~StopSignals() {
   ClosePipe();
 }
 
-int StopSignals::Received() const { return mode_ == StopOnSignal::Tell ? static_cast<int>(received) : 0; }
+int StopSignals::Received() const { return mode_ == StopOnSignal::Tell ? received.load() : 0; }
 
 int StopSignals::Descriptor() const { return mode_ == StopOnSignal::Tell ? pipeEnds[0] : -1; }
 
@@ -152,4 +153,4 @@ void StopSignals::Acknowledge() {
   }
 }
 
-void StopSignals::EndAsReceived() const { EndBy(received != 0 ? static_cast<int>(received) : SIGTERM); }
+void StopSignals::EndAsReceived() const { EndBy(received != 0 ? received.load() : SIGTERM); }
