@@ -130,6 +130,8 @@ class TMorvantaDataset : public TClientDataSet {
   void SQLChanged(TStrings& changed);
   void ScanMacros();
   void ExpandMacros();
+  // The text upper-cased, unless ManterCase is true: how SQLInterno holds what it is given.
+  AnsiString CaseFolded(const AnsiString& text) const;
   AnsiString RemovePlanClause(const AnsiString& text);
   AnsiString StatementSource() const;
   void PrepareStatement(const AnsiString& text);
@@ -191,10 +193,17 @@ class TMorvantaDataset : public TClientDataSet {
   TMorvantaDataset* Master() const;
   AnsiString OwnerName() const;
   AnsiString QualifiedName() const { return OwnerName() + "." + Name(); }
+  // "Erro de ExecSQL em " + owner name + "." + dataset name: the start of the dataset's refusals
+  // and of the errors of its statements.
+  AnsiString ExecErrorPrefix() const { return "Erro de ExecSQL em " + QualifiedName(); }
+  // A failure of ExecSQL or of its held-back writes, raised as the caught error's own class:
+  // its message alone with IgnorarErro, else behind the prefix and one blank.
+  [[noreturn]] void RaiseExecError(const Exception& error) const;
   // The database kind of the connection; DatabaseKind::Other without one.
   DatabaseKind Kind() const;
   void LoadInternalQuery(const AnsiString& statement);
-  void ReportOpenError(const Exception& error);
+  // Reports a failed select as IgnorarErro and diagnostic mode say, and ends the open.
+  [[noreturn]] void ReportOpenError(const Exception& error);
   // Posting: the generator value of a new row, and the write of a posted row.
   void FetchGeneratorValue();
   void WritePostedRow();

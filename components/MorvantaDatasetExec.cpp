@@ -66,9 +66,8 @@ void TMorvantaDataset::ExecSQL() {
     PrepareStatement(StatementSource());
 
     const StatementKind kind = ClassifyStatement(sqlInterno_);
-    const AnsiString refusal = "Erro de ExecSQL em " + QualifiedName();
     if (!database_) throw Exception("Sem Database");
-    CheckWritePermission(*database_, kind, refusal);
+    CheckWritePermission(*database_, kind, ExecErrorPrefix());
 
     LoadInternalQuery(sqlInterno_);
     TParams& queryParams = InternalQuery->Params();
@@ -87,17 +86,20 @@ void TMorvantaDataset::ExecSQL() {
       LogStatementChange(*this, code, table, OwnerName(), Name());
     }
   } catch (const Exception& error) {
-    if (ignorarErro_) throw Exception(error.Message());
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+    RaiseExecError(error);
   }
+}
+
+void TMorvantaDataset::RaiseExecError(const Exception& error) const {
+  if (ignorarErro_) error.RaiseWithMessage(error.Message());
+  error.RaiseWithMessage(ExecErrorPrefix() + " " + error.Message());
 }
 
 void TMorvantaDataset::ApplyPendingWrites() {
   try {
     InternalQuery->ApplyWrites();
   } catch (const Exception& error) {
-    if (ignorarErro_) throw Exception(error.Message());
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+    RaiseExecError(error);
   }
 }
 
@@ -156,11 +158,11 @@ void TMorvantaDataset::DeleteRow() {
   } guard{Deleting};
 
   AnsiString text = updateObject_ ? ToAnsi(updateObject_->DeleteSQL().Text()) : deleteSQL_->Text();
-  if (!transaction_) throw Exception("Erro de ExecSQL em " + QualifiedName() + " Sem Transaction");
+  if (!transaction_) throw Exception(ExecErrorPrefix() + " Sem Transaction");
   if (!transaction_->InTransaction()) transaction_->Start();
   SetSQLInterno(text);
   if (database_ && !database_->PermiteExcluir())
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " Loja Sem Permissão para Excluir."_a);
+    throw Exception(ExecErrorPrefix() + " Loja Sem Permissão para Excluir."_a);
   SetSQLInterno(RemovePlanClause(sqlInterno_));
   LoadInternalQuery(sqlInterno_);
   TParams& queryParams = InternalQuery->Params();
@@ -185,7 +187,7 @@ void TMorvantaDataset::DeleteRow() {
     LogRowChange(*this, "E", table, OwnerName(), Name());
   } catch (const Exception& error) {
     if (ShowStatementError(*InternalQuery, error, OwnerName(), Name(), AnsiString())) Abort();
-    throw Exception(error.Message());
+    error.RaiseWithMessage(error.Message());
   }
   Delete();
   Deleting = false;

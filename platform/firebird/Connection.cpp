@@ -1,5 +1,7 @@
 #include "Connection.h"
 
+#include "StopSignals.h"
+
 namespace fb {
 
 namespace {
@@ -11,6 +13,11 @@ constexpr TransactionOptions kReading{Isolation::ReadCommitted, Access::ReadOnly
 }  // namespace
 
 Connection::Connection(ConnectionSettings settings) : settings_(std::move(settings)) {
+  // The client library installs handlers of Ctrl+C and SIGTERM of its own when it starts: the
+  // program's come first again once the attachment is made or has failed.
+  struct ReclaimStopSignals {
+    ~ReclaimStopSignals() { StopSignals::Reclaim(); }
+  } reclaim;
   Status status;
   provider_ = ProviderRef(Master()->getDispatcher());
   const std::vector<unsigned char> dpb = BuildDpb(settings_);

@@ -58,14 +58,15 @@ class SpawnActions {
 };
 
 // Starts `program` with `arguments`; 0 when it could not be started.
-pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, SpawnActions& actions) {
+pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, SpawnActions& actions,
+            const posix_spawnattr_t* attributes = nullptr) {
   std::vector<std::string> all{program};
   all.insert(all.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0) return 0;
+  if (posix_spawn(&pid, program.c_str(), actions.Get(), attributes, argv.data(), environ) != 0) return 0;
   return pid;
 }
 
@@ -239,6 +240,77 @@ TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::str
   run.terminal = std::move(terminal.Received);
   run.out = ReadFromStart(out.Get());
   return run;
+}
+
+TerminalSession::TerminalSession(const std::string& program, const std::vector<std::string>& arguments) {
+  master_ = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+    ADD_FAILURE() << "no pseudo-terminal";
+    return;
+  }
+  const std::string slave = ptsname(master_);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // before the file actions
+  SpawnActions actions;
+  // Opened by the leader of a session without a terminal, it becomes the controlling terminal.
+  posix_spawn_file_actions_addopen(actions.Get(), 0, slave.c_str(), O_RDWR, 0);
+  posix_spawn_file_actions_adddup2(actions.Get(), 0, 1);
+  posix_spawn_file_actions_adddup2(actions.Get(), 0, 2);
+  posix_spawn_file_actions_addclose(actions.Get(), master_);
+  pid_ = Spawn(program, arguments, actions, &attributes);
+  posix_spawnattr_destroy(&attributes);
+  if (pid_ == 0) ADD_FAILURE() << "could not start " << program;
+}
+
+TerminalSession::~TerminalSession() {
+  if (pid_ > 0 && !ended_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+  }
+  if (master_ >= 0) ::close(master_);
+}
+
+void TerminalSession::Read(std::chrono::milliseconds limit, const std::function<bool()>& more) {
+  const auto deadline = Clock::now() + limit;
+  while (more() && Clock::now() < deadline) {
+    if (!ended_ && waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    pollfd fd{master_, POLLIN, 0};
+    if (poll(&fd, 1, 20) <= 0) continue;
+    char buffer[4096];
+    const ssize_t got = read(master_, buffer, sizeof buffer);
+    if (got <= 0) {
+      if (ended_) break;  // every copy of the other end is closed
+      continue;
+    }
+    received_.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+bool TerminalSession::WaitForText(const std::string& text, std::chrono::milliseconds limit) {
+  Read(limit, [&] { return received_.find(text) == std::string::npos && !ended_; });
+  return received_.find(text) != std::string::npos;
+}
+
+void TerminalSession::Type(const std::string& keys) {
+  if (write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) ADD_FAILURE() << "typing failed";
+}
+
+void TerminalSession::Signal(int signalNumber) { kill(pid_, signalNumber); }
+
+ProgramResult TerminalSession::Wait(std::chrono::milliseconds limit) {
+  Read(limit, [&] { return !ended_; });
+  if (!ended_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+    ended_ = true;
+  }
+  Read(std::chrono::milliseconds(50), [] { return true; });  // what was still buffered
+  ProgramResult result;
+  if (WIFEXITED(status_)) result.exitCode = WEXITSTATUS(status_);
+  if (WIFSIGNALED(status_)) result.signal = WTERMSIG(status_);
+  result.out = received_;
+  return result;
 }
 
 std::string ObsmergePath() { return std::string(MORVANTA_BINARY_DIR) + "/bin/obsmerge"; }
