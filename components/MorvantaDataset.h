@@ -111,7 +111,8 @@ class TMorvantaDataset : public TClientDataSet {
   // diagnostic mode, where every statement is traced and reported as it runs.
   WriteBatching Batching() const { return batching_; }
   void SetBatching(WriteBatching value) { batching_ = value; }
-  // Runs the statements held back; raises like ExecSQL when one of them fails.
+  // Runs the statements held back; raises like ExecSQL when one of them fails. (THeldBackWrites,
+  // HeldBackWrites.h, holds a dataset's writes back for a scope.)
   void ApplyPendingWrites();
   // ShowBox by default; with IgnorarErro a failed field copy raises whatever this says.
   FieldCopyFailure OnFieldCopyFailure() const { return fieldCopyFailure_; }
@@ -194,6 +195,9 @@ class TMorvantaDataset : public TClientDataSet {
   // The database kind of the connection; DatabaseKind::Other without one.
   DatabaseKind Kind() const;
   void LoadInternalQuery(const AnsiString& statement);
+  fb::HeldWriteRaiser HeldBackRaiser() const;
+  void RunWritesHeldByOthers();
+  void RunWritesHeldBack(TMorvantaDatabase* connection);
   void ReportOpenError(const Exception& error);
   // Posting: the generator value of a new row, and the write of a posted row.
   void FetchGeneratorValue();

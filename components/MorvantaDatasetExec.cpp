@@ -48,6 +48,12 @@ void CheckWritePermission(TMorvantaDatabase& database, StatementKind kind, const
     throw Exception(refusal + " Loja Sem Permissão para Excluir."_a);
 }
 
+// How ExecSQL raises a failure of its statement.
+[[noreturn]] void RaiseExecSQLError(const Exception& error, bool ignorarErro, const AnsiString& qualifiedName) {
+  if (ignorarErro) throw Exception(error.Message());
+  throw Exception("Erro de ExecSQL em " + qualifiedName + " " + error.Message());
+}
+
 }  // namespace
 
 void TMorvantaDataset::LoadInternalQuery(const AnsiString& statement) {
@@ -60,6 +66,7 @@ void TMorvantaDataset::LoadInternalQuery(const AnsiString& statement) {
 }
 
 void TMorvantaDataset::ExecSQL() {
+  RunWritesHeldByOthers();
   try {
     if (!transaction_) throw Exception("Sem Transaction");
     if (!transaction_->InTransaction()) transaction_->Start();
@@ -79,6 +86,7 @@ void TMorvantaDataset::ExecSQL() {
     TraceStatement();
     const bool logged = !ignoreLog_ && kind != StatementKind::Other;
     InternalQuery->SetBatching(logged || DiagnosticModeActive() ? WriteBatching::Off : batching_);
+    if (InternalQuery->Batching() != WriteBatching::Off) InternalQuery->SetHeldBackRaiser(HeldBackRaiser());
     InternalQuery->ExecSQL(queryParams.Count() == 0);
 
     if (logged) {
@@ -87,8 +95,7 @@ void TMorvantaDataset::ExecSQL() {
       LogStatementChange(*this, code, table, OwnerName(), Name());
     }
   } catch (const Exception& error) {
-    if (ignorarErro_) throw Exception(error.Message());
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+    RaiseExecSQLError(error, ignorarErro_, QualifiedName());
   }
 }
 
@@ -96,9 +103,23 @@ void TMorvantaDataset::ApplyPendingWrites() {
   try {
     InternalQuery->ApplyWrites();
   } catch (const Exception& error) {
-    if (ignorarErro_) throw Exception(error.Message());
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+    RaiseExecSQLError(error, ignorarErro_, QualifiedName());
   }
+}
+
+// A held-back write that fails in someone else's call is raised as this dataset's ExecSQL raises
+// it, with the names it has now: the raiser may outlive the dataset.
+fb::HeldWriteRaiser TMorvantaDataset::HeldBackRaiser() const {
+  return std::make_shared<const std::function<void(const EFirebirdError&)>>(
+      [ignorarErro = ignorarErro_, name = QualifiedName()](const EFirebirdError& error) {
+        RaiseExecSQLError(error, ignorarErro, name);
+      });
+}
+
+// Writes that other queries of the connection hold back run before this dataset's own statement,
+// outside its error handling, so that their failure reaches the caller as theirs.
+void TMorvantaDataset::RunWritesHeldByOthers() {
+  if (database_) database_->ApplyHeldBackWrites(InternalQuery.get());
 }
 
 // Every dataset parameter onto the query's parameter of its name (the first entry of a repeated
@@ -163,6 +184,7 @@ void TMorvantaDataset::DeleteRow() {
     throw Exception("Erro de ExecSQL em " + QualifiedName() + " Loja Sem Permissão para Excluir."_a);
   SetSQLInterno(RemovePlanClause(sqlInterno_));
   LoadInternalQuery(sqlInterno_);
+  RunWritesHeldBack(database_);
   TParams& queryParams = InternalQuery->Params();
   for (int i = 0; i < queryParams.Count(); ++i) {
     TParam& param = queryParams[i];

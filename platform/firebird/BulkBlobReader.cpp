@@ -49,8 +49,8 @@ std::string BulkBlobReader::BlockText(unsigned count) {
   return text;
 }
 
-BulkBlobReader::BulkBlobReader(FbRef<Firebird::IAttachment> attachment, unsigned dialect)
-    : attachment_(std::move(attachment)), dialect_(dialect) {}
+BulkBlobReader::BulkBlobReader(FbRef<Firebird::IAttachment> attachment, unsigned dialect, DriverCounts& counts)
+    : attachment_(std::move(attachment)), dialect_(dialect), counts_(counts) {}
 
 BulkBlobReader::~BulkBlobReader() = default;
 
@@ -130,6 +130,8 @@ bool BulkBlobReader::ReadBatch(Firebird::ITransaction* transaction, const ISC_QU
       stream.find_first_not_of('0', at) != std::string::npos)
     return true;
   for (unsigned i = 0; i < count; ++i) out[i] = std::move(values[i]);
+  ++counts_.bulkReads;
+  counts_.bulkBlobs += count;
   return true;
 }
 

@@ -13,13 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "DriverCounts.h"
 #include "FbHandles.h"
 
 namespace fb {
 
 class BulkBlobReader {
  public:
-  BulkBlobReader(FbRef<Firebird::IAttachment> attachment, unsigned dialect);
+  // Counts its executions and the blobs they returned in `counts`.
+  BulkBlobReader(FbRef<Firebird::IAttachment> attachment, unsigned dialect, DriverCounts& counts);
   ~BulkBlobReader();
   BulkBlobReader(const BulkBlobReader&) = delete;
   BulkBlobReader& operator=(const BulkBlobReader&) = delete;
@@ -41,6 +43,7 @@ class BulkBlobReader {
 
   FbRef<Firebird::IAttachment> attachment_;
   unsigned dialect_;
+  DriverCounts& counts_;
   bool refused_ = false;  // the server would not prepare the block: always read one by one
   StatementHandle statement_;
   MetadataRef input_, output_;
