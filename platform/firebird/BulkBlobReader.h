@@ -27,7 +27,7 @@ class BulkBlobReader {
   BulkBlobReader& operator=(const BulkBlobReader&) = delete;
 
   // The blob ids one execution takes.
-  static constexpr unsigned kBatch = 128;
+  static constexpr unsigned kBatch = 1024;
 
   // Fills out[i] with the bytes of ids[i] for every id it could read; leaves the others empty.
   void Read(Firebird::ITransaction* transaction, const std::vector<ISC_QUAD>& ids,

@@ -130,7 +130,7 @@ bool FirebirdSession::QueueWrite(const void* owner, const fb::HeldWriteRaiser& r
   }
   fb::WritePipeline& pipeline = connection_->Pipeline();
   pipeline.Queue(owner, raise, text, input);
-  if (pipeline.Full()) connection_->FlushWrites(owner);
+  if (pipeline.Full()) pipeline.FlushFull(connection_->ExplicitTransaction()->Get(), owner);
   return true;
 }
 

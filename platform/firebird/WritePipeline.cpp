@@ -189,6 +189,13 @@ std::size_t WritePipeline::BatchEnd(std::size_t from) const {
 
 bool WritePipeline::Full() const { return BatchEnd(0) < entries_.size(); }
 
+void WritePipeline::FlushFull(Firebird::ITransaction* transaction, const void* caller) {
+  for (std::size_t end = BatchEnd(0); end < entries_.size(); end = BatchEnd(0)) {
+    RunBatch(transaction, 0, end, caller);
+    entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+}
+
 void WritePipeline::Flush(Firebird::ITransaction* transaction, const void* caller) {
   while (!entries_.empty()) {
     const std::size_t end = BatchEnd(0);

@@ -47,6 +47,8 @@ class WritePipeline {
   void Queue(const void* owner, HeldWriteRaiser raise, std::string text, InputMessage& input);
   // Enough is queued for a batch of its own.
   bool Full() const;
+  // Runs the batches that are full, keeping the rest held; raises like Flush.
+  void FlushFull(Firebird::ITransaction* transaction, const void* caller);
   bool Empty() const { return entries_.empty(); }
   // Whether anything held is not `owner`'s.
   bool HoldsOthersThan(const void* owner) const;
