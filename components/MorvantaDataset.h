@@ -103,11 +103,12 @@ class TMorvantaDataset : public TClientDataSet {
   bool IgnoreLog() const { return ignoreLog_; }
   void SetIgnoreLog(bool value) { ignoreLog_ = value; }
 
-  // Off by default. With InTransaction, the statements ExecSQL runs inside the dataset's
-  // transaction on a server connection may travel in batches: ExecSQL can return before its
-  // statement ran, and the error of a failing one is raised, with the message its own ExecSQL
-  // would give, by a later ExecSQL or by ApplyPendingWrites, before any later write of the
-  // dataset takes effect. Not used while the change log records the dataset's statements or in
+  // Off by default (THeldBackWrites, HeldBackWrites.h, sets it for a scope). With InTransaction,
+  // the statements ExecSQL runs inside the dataset's transaction on a server connection may travel
+  // in batches: ExecSQL can return before its statement ran, and the error of a failing one is
+  // raised, with the message its own ExecSQL would give, by a later ExecSQL, by
+  // ApplyPendingWrites, or by the next call of anyone on the connection, before that call runs
+  // anything of its own. Not used while the change log records the dataset's statements or in
   // diagnostic mode, where every statement is traced and reported as it runs.
   WriteBatching Batching() const { return batching_; }
   void SetBatching(WriteBatching value) { batching_ = value; }

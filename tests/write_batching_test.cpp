@@ -10,6 +10,7 @@
 #include "Exceptions.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
+#include "firebird/FirebirdSession.h"
 #include "support/DatasetFixture.h"
 #include "support/TestDatabase.h"
 
@@ -224,4 +225,38 @@ TEST_F(BatchedWrites, AFailingStatementAmongOnesDifferingInTheirLiteralsRaisesIt
   connection_->Commit(TTransactionDesc{});
   EXPECT_EQ(db_->QueryScalar("SELECT LIST(ID || ':' || N) FROM (SELECT ID, N FROM W ORDER BY ID)"),
             "1:2,2:4,3:6,4:8,5:10,6:12");
+}
+
+// The statement texts batches take are read by the shared lexical rules: a leading comment, a
+// line comment ended by a carriage return, a block comment with bytes from 0x80 up, a ';' and a
+// '?' inside comments (neither a statement end nor a marker). Each batch stores what its
+// statements store one by one, and none runs alone.
+TEST_F(BatchedWrites, StatementsWithCommentsTravelInBatches) {
+  const char* kTexts[] = {
+      "/* leading; */ INSERT INTO W (ID, TXT, N) VALUES (:ID, 'a', 1)",
+      "INSERT INTO W (ID, TXT, N) -- why?\r VALUES (:ID, 'b', 2)",
+      "INSERT INTO W (ID, TXT, N) VALUES (:ID, 'c\xe9', 3) /* \xe9t\xe9? */",
+  };
+  const fb::DriverCounts before = connection_->Session().Counts();
+  int id = 100;
+  for (const char* text : kTexts) {
+    auto statement = Query(text);
+    statement->SetBatching(WriteBatching::InTransaction);
+    for (int row = 0; row < 5; ++row) {
+      statement->Params()[0].SetAsInteger(id++);
+      statement->ExecSQL();
+    }
+    statement->ApplyWrites();
+  }
+  const fb::DriverCounts& after = connection_->Session().Counts();
+  EXPECT_EQ(after.batchedStatements - before.batchedStatements, 15);
+  EXPECT_EQ(after.WritesAlone() - before.WritesAlone(), 0);
+  connection_->Commit(TTransactionDesc{});
+  EXPECT_EQ(db_->QueryScalar("SELECT LIST(TXT || N) FROM (SELECT TXT, N FROM W ORDER BY ID)"),
+            "a1,a1,a1,a1,a1,b2,b2,b2,b2,b2,c\xe9"
+            "3,c\xe9"
+            "3,c\xe9"
+            "3,c\xe9"
+            "3,c\xe9"
+            "3");
 }
