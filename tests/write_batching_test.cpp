@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "Exceptions.h"
@@ -259,4 +260,39 @@ TEST_F(BatchedWrites, StatementsWithCommentsTravelInBatches) {
             "3,c\xe9"
             "3,c\xe9"
             "3");
+}
+
+namespace {
+
+// The error `action` raises as the driver gives it: message and codes.
+std::pair<AnsiString, std::vector<std::int64_t>> FirebirdErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EFirebirdError& error) {
+    return {error.Message(), error.ErrorCodes()};
+  }
+  ADD_FAILURE() << "a Firebird error was expected";
+  return {};
+}
+
+}  // namespace
+
+// A statement failing inside a batch raises the server's error with the message and the codes
+// it gives by itself: a trigger's exception (whose trace keeps the trigger's line) and a key
+// violation (no trace at all).
+TEST_F(BatchedWrites, AFailureInABatchCarriesTheCodesOfTheStatementAlone) {
+  for (const int failing : {7, 3}) {
+    SCOPED_TRACE(failing);
+    const AnsiString text = "INSERT INTO W (ID, TXT, N) VALUES (" + IntToStr(failing) + ", 'x', 1)";
+    if (failing == 3) db_->Execute("INSERT INTO W (ID, TXT, N) VALUES (3, 'x', 1)");
+    auto alone = Query(text.c_str());
+    const auto expected = FirebirdErrorOf([&] { alone->ExecSQL(); });
+    for (int id = 10; id <= 15; ++id) Insert(id);
+    Insert(failing);
+    const auto batched = FirebirdErrorOf([&] { insert_->ApplyWrites(); });
+    EXPECT_EQ(batched.first, expected.first);
+    EXPECT_EQ(batched.second, expected.second);
+    connection_->Rollback(TTransactionDesc{});
+    connection_->StartTransaction(TTransactionDesc{});
+  }
 }
