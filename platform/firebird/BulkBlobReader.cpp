@@ -6,8 +6,9 @@ namespace fb {
 
 namespace {
 
-// The longest piece of a blob one output row carries; two of them still fit a string.
-constexpr unsigned kPiece = 16000;
+// The longest piece of a blob one output row carries (a string of the block holds up to 32765
+// bytes; longer rows mean fewer fetches for long blobs).
+constexpr unsigned kPiece = 32000;
 // Each blob in the stream: its length + 1 (0 for null) in this many digits, then its bytes.
 constexpr unsigned kHeader = 11;
 
