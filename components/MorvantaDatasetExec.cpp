@@ -60,6 +60,7 @@ void TMorvantaDataset::LoadInternalQuery(const AnsiString& statement) {
 }
 
 void TMorvantaDataset::ExecSQL() {
+  RunWritesHeldByOthers();
   try {
     if (!transaction_) throw Exception("Sem Transaction");
     if (!transaction_->InTransaction()) transaction_->Start();
@@ -78,6 +79,7 @@ void TMorvantaDataset::ExecSQL() {
     TraceStatement();
     const bool logged = !ignoreLog_ && kind != StatementKind::Other;
     InternalQuery->SetBatching(logged || DiagnosticModeActive() ? WriteBatching::Off : batching_);
+    if (InternalQuery->Batching() != WriteBatching::Off) InternalQuery->SetHeldBackRaiser(HeldBackRaiser());
     InternalQuery->ExecSQL(queryParams.Count() == 0);
 
     if (logged) {
@@ -90,9 +92,9 @@ void TMorvantaDataset::ExecSQL() {
   }
 }
 
-void TMorvantaDataset::RaiseExecError(const Exception& error) const {
-  if (ignorarErro_) error.RaiseWithMessage(error.Message());
-  error.RaiseWithMessage(ExecErrorPrefix() + " " + error.Message());
+void TMorvantaDataset::RaiseExecError(const Exception& error, bool ignorarErro, const AnsiString& qualifiedName) {
+  if (ignorarErro) error.RaiseWithMessage(error.Message());
+  error.RaiseWithMessage(ExecErrorPrefix(qualifiedName) + " " + error.Message());
 }
 
 void TMorvantaDataset::ApplyPendingWrites() {
@@ -101,6 +103,21 @@ void TMorvantaDataset::ApplyPendingWrites() {
   } catch (const Exception& error) {
     RaiseExecError(error);
   }
+}
+
+// A held-back write that fails in someone else's call is raised as this dataset's ExecSQL raises
+// it, with the names it has now: the raiser may outlive the dataset.
+fb::HeldWriteRaiser TMorvantaDataset::HeldBackRaiser() const {
+  return std::make_shared<const std::function<void(const EFirebirdError&)>>(
+      [ignorarErro = ignorarErro_, name = QualifiedName()](const EFirebirdError& error) {
+        RaiseExecError(error, ignorarErro, name);
+      });
+}
+
+// Writes that other queries of the connection hold back run before this dataset's own statement,
+// outside its error handling, so that their failure reaches the caller as theirs.
+void TMorvantaDataset::RunWritesHeldByOthers() {
+  if (database_) database_->ApplyHeldBackWrites(InternalQuery.get());
 }
 
 // Every dataset parameter onto the query's parameter of its name (the first entry of a repeated
@@ -165,6 +182,7 @@ void TMorvantaDataset::DeleteRow() {
     throw Exception(ExecErrorPrefix() + " Loja Sem Permissão para Excluir."_a);
   SetSQLInterno(RemovePlanClause(sqlInterno_));
   LoadInternalQuery(sqlInterno_);
+  RunWritesHeldBack(database_);
   TParams& queryParams = InternalQuery->Params();
   for (int i = 0; i < queryParams.Count(); ++i) {
     TParam& param = queryParams[i];

@@ -57,6 +57,7 @@ void TMorvantaDataset::OpenQuery() {
 }
 
 void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString& statement) {
+  RunWritesHeldBack(connection);
   try {
     if (!connection) throw Exception("Erro: " + QualifiedName() + " Sem Database");
     if (Trim(statement).empty()) throw Exception("Erro: " + QualifiedName() + " Sem SQL");
@@ -115,6 +116,12 @@ void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString&
   } catch (const Exception& error) {
     ReportOpenError(error);
   }
+}
+
+// What others hold back runs before the select, outside its error report: a failure there is
+// theirs, raised to the caller as they raise it.
+void TMorvantaDataset::RunWritesHeldBack(TMorvantaDatabase* connection) {
+  if (connection) connection->ApplyHeldBackWrites();
 }
 
 void TMorvantaDataset::ReportOpenError(const Exception& error) {

@@ -186,6 +186,7 @@ void TMorvantaDataset::BindQueryParamsFromFields() {
 }
 
 void TMorvantaDataset::RunPostStatement(const char* operation) {
+  RunWritesHeldBack(database_);
   try {
     TraceStatement();
     InternalQuery->ExecSQL(InternalQuery->Params().Count() == 0);

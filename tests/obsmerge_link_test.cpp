@@ -105,7 +105,8 @@ TEST(ObsmergeLink, ALinkThatDropsAtAnyMomentEndsTheRunAsAFailureThatChangesNothi
   // Early cuts fall on the connection, the select and the first rows and blobs being fetched;
   // later ones on the batches of updates and the next packet.
   std::vector<std::int64_t> cuts;
-  for (std::int64_t n = 4; n <= 40; n += 6) cuts.push_back(n);
+  // (The run is short: early cuts stay in its first half, so that none falls after its commit.)
+  for (std::int64_t n = 4; n <= 40 && n < turns / 2; n += 6) cuts.push_back(n);
   for (int part = 1; part <= 3; ++part) cuts.push_back(turns * part / 4);
   for (std::int64_t cut : cuts) {
     SCOPED_TRACE("cut after " + std::to_string(cut) + " of " + std::to_string(turns) + " turns");

@@ -23,16 +23,16 @@ Connection::Connection(ConnectionSettings settings) : settings_(std::move(settin
   const std::vector<unsigned char> dpb = BuildDpb(settings_);
   attachment_ = fb::Attachment(
       provider_->attachDatabase(&status, settings_.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
-  pipeline_ = std::make_unique<WritePipeline>(attachment_.Get(), settings_.dialect);
+  pipeline_ = std::make_unique<WritePipeline>(attachment_.Get(), settings_.dialect, *counts_);
 }
 
-void Connection::FlushWrites() {
+void Connection::FlushWrites(const void* caller) {
   if (pipeline_->Empty()) return;
   if (!explicit_) {
     pipeline_->Discard();  // nothing is queued outside the transaction; kept for safety
     return;
   }
-  pipeline_->Flush(explicit_->Get());
+  pipeline_->Flush(explicit_->Get(), caller);
 }
 
 Connection::~Connection() {
