@@ -103,15 +103,17 @@ class TMorvantaDataset : public TClientDataSet {
   bool IgnoreLog() const { return ignoreLog_; }
   void SetIgnoreLog(bool value) { ignoreLog_ = value; }
 
-  // Off by default. With InTransaction, the statements ExecSQL runs inside the dataset's
-  // transaction on a server connection may travel in batches: ExecSQL can return before its
-  // statement ran, and the error of a failing one is raised, with the message its own ExecSQL
-  // would give, by a later ExecSQL or by ApplyPendingWrites, before any later write of the
-  // dataset takes effect. Not used while the change log records the dataset's statements or in
+  // Off by default (THeldBackWrites, HeldBackWrites.h, sets it for a scope). With InTransaction,
+  // the statements ExecSQL runs inside the dataset's transaction on a server connection may travel
+  // in batches: ExecSQL can return before its statement ran, and the error of a failing one is
+  // raised, with the message its own ExecSQL would give, by a later ExecSQL, by
+  // ApplyPendingWrites, or by the next call of anyone on the connection, before that call runs
+  // anything of its own. Not used while the change log records the dataset's statements or in
   // diagnostic mode, where every statement is traced and reported as it runs.
   WriteBatching Batching() const { return batching_; }
   void SetBatching(WriteBatching value) { batching_ = value; }
-  // Runs the statements held back; raises like ExecSQL when one of them fails.
+  // Runs the statements held back; raises like ExecSQL when one of them fails. (THeldBackWrites,
+  // HeldBackWrites.h, holds a dataset's writes back for a scope.)
   void ApplyPendingWrites();
   // ShowBox by default; with IgnorarErro a failed field copy raises whatever this says.
   FieldCopyFailure OnFieldCopyFailure() const { return fieldCopyFailure_; }
@@ -130,6 +132,8 @@ class TMorvantaDataset : public TClientDataSet {
   void SQLChanged(TStrings& changed);
   void ScanMacros();
   void ExpandMacros();
+  // The text upper-cased, unless ManterCase is true: how SQLInterno holds what it is given.
+  AnsiString CaseFolded(const AnsiString& text) const;
   AnsiString RemovePlanClause(const AnsiString& text);
   AnsiString StatementSource() const;
   void PrepareStatement(const AnsiString& text);
@@ -191,10 +195,25 @@ class TMorvantaDataset : public TClientDataSet {
   TMorvantaDataset* Master() const;
   AnsiString OwnerName() const;
   AnsiString QualifiedName() const { return OwnerName() + "." + Name(); }
+  // "Erro de ExecSQL em " + owner name + "." + dataset name: the start of the dataset's refusals
+  // and of the errors of its statements.
+  static AnsiString ExecErrorPrefix(const AnsiString& qualifiedName) { return "Erro de ExecSQL em " + qualifiedName; }
+  AnsiString ExecErrorPrefix() const { return ExecErrorPrefix(QualifiedName()); }
+  // A failure of ExecSQL or of its held-back writes, raised as the caught error's own class:
+  // its message alone with IgnorarErro, else behind the prefix and one blank. The static form
+  // serves a held-back write that fails after its dataset is gone.
+  [[noreturn]] static void RaiseExecError(const Exception& error, bool ignorarErro, const AnsiString& qualifiedName);
+  [[noreturn]] void RaiseExecError(const Exception& error) const {
+    RaiseExecError(error, ignorarErro_, QualifiedName());
+  }
   // The database kind of the connection; DatabaseKind::Other without one.
   DatabaseKind Kind() const;
   void LoadInternalQuery(const AnsiString& statement);
-  void ReportOpenError(const Exception& error);
+  fb::HeldWriteRaiser HeldBackRaiser() const;
+  void RunWritesHeldByOthers();
+  void RunWritesHeldBack(TMorvantaDatabase* connection);
+  // Reports a failed select as IgnorarErro and diagnostic mode say, and ends the open.
+  [[noreturn]] void ReportOpenError(const Exception& error);
   // Posting: the generator value of a new row, and the write of a posted row.
   void FetchGeneratorValue();
   void WritePostedRow();

@@ -60,15 +60,15 @@ void TMorvantaDataset::LoadInternalQuery(const AnsiString& statement) {
 }
 
 void TMorvantaDataset::ExecSQL() {
+  RunWritesHeldByOthers();
   try {
     if (!transaction_) throw Exception("Sem Transaction");
     if (!transaction_->InTransaction()) transaction_->Start();
     PrepareStatement(StatementSource());
 
     const StatementKind kind = ClassifyStatement(sqlInterno_);
-    const AnsiString refusal = "Erro de ExecSQL em " + QualifiedName();
     if (!database_) throw Exception("Sem Database");
-    CheckWritePermission(*database_, kind, refusal);
+    CheckWritePermission(*database_, kind, ExecErrorPrefix());
 
     LoadInternalQuery(sqlInterno_);
     TParams& queryParams = InternalQuery->Params();
@@ -79,6 +79,7 @@ void TMorvantaDataset::ExecSQL() {
     TraceStatement();
     const bool logged = !ignoreLog_ && kind != StatementKind::Other;
     InternalQuery->SetBatching(logged || DiagnosticModeActive() ? WriteBatching::Off : batching_);
+    if (InternalQuery->Batching() != WriteBatching::Off) InternalQuery->SetHeldBackRaiser(HeldBackRaiser());
     InternalQuery->ExecSQL(queryParams.Count() == 0);
 
     if (logged) {
@@ -87,18 +88,36 @@ void TMorvantaDataset::ExecSQL() {
       LogStatementChange(*this, code, table, OwnerName(), Name());
     }
   } catch (const Exception& error) {
-    if (ignorarErro_) throw Exception(error.Message());
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+    RaiseExecError(error);
   }
+}
+
+void TMorvantaDataset::RaiseExecError(const Exception& error, bool ignorarErro, const AnsiString& qualifiedName) {
+  if (ignorarErro) error.RaiseWithMessage(error.Message());
+  error.RaiseWithMessage(ExecErrorPrefix(qualifiedName) + " " + error.Message());
 }
 
 void TMorvantaDataset::ApplyPendingWrites() {
   try {
     InternalQuery->ApplyWrites();
   } catch (const Exception& error) {
-    if (ignorarErro_) throw Exception(error.Message());
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " " + error.Message());
+    RaiseExecError(error);
   }
+}
+
+// A held-back write that fails in someone else's call is raised as this dataset's ExecSQL raises
+// it, with the names it has now: the raiser may outlive the dataset.
+fb::HeldWriteRaiser TMorvantaDataset::HeldBackRaiser() const {
+  return std::make_shared<const std::function<void(const EFirebirdError&)>>(
+      [ignorarErro = ignorarErro_, name = QualifiedName()](const EFirebirdError& error) {
+        RaiseExecError(error, ignorarErro, name);
+      });
+}
+
+// Writes that other queries of the connection hold back run before this dataset's own statement,
+// outside its error handling, so that their failure reaches the caller as theirs.
+void TMorvantaDataset::RunWritesHeldByOthers() {
+  if (database_) database_->ApplyHeldBackWrites(InternalQuery.get());
 }
 
 // Every dataset parameter onto the query's parameter of its name (the first entry of a repeated
@@ -156,13 +175,14 @@ void TMorvantaDataset::DeleteRow() {
   } guard{Deleting};
 
   AnsiString text = updateObject_ ? ToAnsi(updateObject_->DeleteSQL().Text()) : deleteSQL_->Text();
-  if (!transaction_) throw Exception("Erro de ExecSQL em " + QualifiedName() + " Sem Transaction");
+  if (!transaction_) throw Exception(ExecErrorPrefix() + " Sem Transaction");
   if (!transaction_->InTransaction()) transaction_->Start();
   SetSQLInterno(text);
   if (database_ && !database_->PermiteExcluir())
-    throw Exception("Erro de ExecSQL em " + QualifiedName() + " Loja Sem Permissão para Excluir."_a);
+    throw Exception(ExecErrorPrefix() + " Loja Sem Permissão para Excluir."_a);
   SetSQLInterno(RemovePlanClause(sqlInterno_));
   LoadInternalQuery(sqlInterno_);
+  RunWritesHeldBack(database_);
   TParams& queryParams = InternalQuery->Params();
   for (int i = 0; i < queryParams.Count(); ++i) {
     TParam& param = queryParams[i];
@@ -185,7 +205,7 @@ void TMorvantaDataset::DeleteRow() {
     LogRowChange(*this, "E", table, OwnerName(), Name());
   } catch (const Exception& error) {
     if (ShowStatementError(*InternalQuery, error, OwnerName(), Name(), AnsiString())) Abort();
-    throw Exception(error.Message());
+    error.RaiseWithMessage(error.Message());
   }
   Delete();
   Deleting = false;

@@ -35,22 +35,18 @@ void TMorvantaDataset::OpenQuery() {
     RunQuery(database_, text);
   } else {
     if (database_ && !database_->PermiteConsultar())
-      throw Exception("Erro de ExecSQL em " + QualifiedName() + " Loja Sem Permissão para Consultar."_a);
+      throw Exception(ExecErrorPrefix() + " Loja Sem Permissão para Consultar."_a);
     AnsiString text = StatementSource();
     SetSQLInterno(text);
     DoBeforeOpen();
     RunQuery(database_, text);
     if (FieldCount() == 0) {
       FieldDefs().Clear();
-      // After a reported failure the query is closed and gives no columns, so the create below
-      // fails and the caller sees an error instead of an open dataset without rows.
-      if (queryHoldsSelect_)
-        for (int i = 0; i < InternalQuery->FieldCount(); ++i) {
-          TSQLField& column = InternalQuery->Fields(i);
-          AddFieldDefinition(*this, column.DataType(), column.Size(), column.FieldName());
-        }
+      for (int i = 0; i < InternalQuery->FieldCount(); ++i) {
+        TSQLField& column = InternalQuery->Fields(i);
+        AddFieldDefinition(*this, column.DataType(), column.Size(), column.FieldName());
+      }
     }
-    if (!queryHoldsSelect_) FieldDefs().Clear();
     CreateDataSet();
     for (int i = 0; i < FieldCount(); ++i) Fields(i).SetRequired(false);
   }
@@ -61,6 +57,7 @@ void TMorvantaDataset::OpenQuery() {
 }
 
 void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString& statement) {
+  RunWritesHeldBack(connection);
   try {
     if (!connection) throw Exception("Erro: " + QualifiedName() + " Sem Database");
     if (Trim(statement).empty()) throw Exception("Erro: " + QualifiedName() + " Sem SQL");
@@ -121,6 +118,12 @@ void TMorvantaDataset::RunQuery(TMorvantaDatabase* connection, const AnsiString&
   }
 }
 
+// What others hold back runs before the select, outside its error report: a failure there is
+// theirs, raised to the caller as they raise it.
+void TMorvantaDataset::RunWritesHeldBack(TMorvantaDatabase* connection) {
+  if (connection) connection->ApplyHeldBackWrites();
+}
+
 void TMorvantaDataset::ReportOpenError(const Exception& error) {
   AnsiString ownerName, unitName;
   if (Owner()) {
@@ -128,8 +131,11 @@ void TMorvantaDataset::ReportOpenError(const Exception& error) {
     unitName = GetUnitName(Owner());
   }
   if (ShowStatementError(*InternalQuery, error, ownerName, Name(), unitName)) Abort();
-  if (ignorarErro_) throw Exception(error.Message());
+  if (ignorarErro_) error.RaiseWithMessage(error.Message());
   ShowMessage("Erro: " + error.Message() + " No Dataset: " + ownerName + "." + Name());
+  // The box said it all: the open ends here, silently, rather than going on to fail a second
+  // time for want of columns.
+  Abort();
 }
 
 // Column targets and defaults are the same for every row of a packet, so they are worked out once.
@@ -202,7 +208,7 @@ void TMorvantaDataset::AppendPacket(const FetchPlan& plan) {
     try {
       InternalQuery->Next();
     } catch (const Exception& error) {
-      throw Exception(error.Message() + " Em: " + plan.owner);
+      error.RaiseWithMessage(error.Message() + " Em: " + plan.owner);
     }
   }
 }
@@ -230,8 +236,8 @@ void TMorvantaDataset::CopyColumn(TField& target, TSQLField& column, const Fetch
         target.SetAsFloat(plan.floatDefault);
     }
   } catch (const Exception& error) {
-    if (ignorarErro_) throw Exception(error.Message());
-    if (fieldCopyFailure_ == FieldCopyFailure::Raise) throw Exception(error.Message() + " Em: " + plan.owner);
+    if (ignorarErro_) error.RaiseWithMessage(error.Message());
+    if (fieldCopyFailure_ == FieldCopyFailure::Raise) error.RaiseWithMessage(error.Message() + " Em: " + plan.owner);
     ShowMessage("Erro: " + error.Message() + " No Campo:" + ToAnsi(column.FieldName()) + " Em: " + plan.owner);
   }
 }

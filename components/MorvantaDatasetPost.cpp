@@ -98,7 +98,7 @@ void TMorvantaDataset::WritePostedRow() {
   InsertPending = false;
 
   CheckPostPermissions(newRow);
-  if (!transaction_) throw Exception("Erro de ExecSQL em " + QualifiedName() + " Sem Transaction");
+  if (!transaction_) throw Exception(ExecErrorPrefix() + " Sem Transaction");
   if (!transaction_->InTransaction()) transaction_->Start();
   SetSQLInterno(text);
   LoadInternalQuery(sqlInterno_);
@@ -122,7 +122,7 @@ void TMorvantaDataset::RefreshParamsFromRow() {
 }
 
 void TMorvantaDataset::CheckPostPermissions(bool newRow) const {
-  const AnsiString refusal = "Erro de ExecSQL em " + QualifiedName();
+  const AnsiString refusal = ExecErrorPrefix();
   if (newRow) {
     if (!database_->PermiteMovimentar()) throw Exception(refusal + " Loja Sem Permissão para Movimentar."_a);
     if (!database_->PermiteInserir()) throw Exception(refusal + " Loja Sem Permissão para Inserir."_a);
@@ -186,6 +186,7 @@ void TMorvantaDataset::BindQueryParamsFromFields() {
 }
 
 void TMorvantaDataset::RunPostStatement(const char* operation) {
+  RunWritesHeldBack(database_);
   try {
     TraceStatement();
     InternalQuery->ExecSQL(InternalQuery->Params().Count() == 0);
@@ -196,7 +197,7 @@ void TMorvantaDataset::RunPostStatement(const char* operation) {
     throw;
   } catch (const Exception& error) {
     if (ShowStatementError(*InternalQuery, error, OwnerName(), Name(), AnsiString())) Abort();
-    if (ignorarErro_) throw Exception(error.Message());
+    if (ignorarErro_) error.RaiseWithMessage(error.Message());
     ShowMessage("Erro ao Inserir: " + error.Message() + " Em: " + QualifiedName());
     Abort();
   }

@@ -13,8 +13,12 @@ void TMorvantaDataset::SQLChanged(TStrings& changed) {
   DataEvent(dePropertyChange, 0);
 }
 
+AnsiString TMorvantaDataset::CaseFolded(const AnsiString& text) const {
+  return manterCase_ ? text : AnsiUpperCase(text);
+}
+
 void TMorvantaDataset::SetSQLInterno(const AnsiString& text) {
-  sqlInterno_ = manterCase_ ? text : AnsiUpperCase(text);
+  sqlInterno_ = CaseFolded(text);
   ScanMacros();
 }
 
@@ -23,7 +27,7 @@ void TMorvantaDataset::ScanMacros() { ::ScanMacros(sqlInterno_, macroChar_, *mac
 void TMorvantaDataset::ExpandMacros() { SetSQLInterno(ExpandMacroReferences(sqlInterno_, macroChar_, *macros_)); }
 
 AnsiString TMorvantaDataset::RemovePlanClause(const AnsiString& text) {
-  AnsiString folded = manterCase_ ? text : AnsiUpperCase(text);
+  AnsiString folded = CaseFolded(text);
   if (Designing() || Kind() == DatabaseKind::Interbase) return folded;
   return CutPlanClauses(std::move(folded));
 }

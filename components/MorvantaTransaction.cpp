@@ -98,6 +98,8 @@ void TMorvantaTransaction::Start() {
 }
 
 void TMorvantaTransaction::Commit() {
+  // Writes held back run first: their failure is theirs, not the commit's.
+  if (database_) database_->ApplyHeldBackWrites();
   Reporting([&] {
     if (!InTransaction()) Start();
     database_->Commit(desc_);

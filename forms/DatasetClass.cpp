@@ -7,6 +7,7 @@
 #include "MorvantaTransaction.h"
 #include "MorvantaUpDateObject.h"
 #include "PropertyBuilders.h"
+#include "SqlTextPreparation.h"
 
 using namespace published;
 
@@ -28,12 +29,26 @@ void AddStatementProperties(std::vector<PublishedProperty>& p) {
   p.push_back(Boolean<C>("ManterCase", &C::ManterCase, &C::SetManterCase, false));
   p.push_back(Parameters<C>("Params", &C::Params, &C::SetParams));
   p.push_back(Parameters<C>("Macros", &C::Macros, &C::SetMacros));
+  // Loading sets Macros before SQLInterno exists, so the entries a loaded form has are those the
+  // scan of its SQLInterno makes, without values: that is what is stored.
+  p.back().stored = [](TComponent& c) {
+    auto& dataset = static_cast<C&>(c);
+    TParams scanned;
+    ScanMacros(dataset.CaseFolded(dataset.SQLInterno()), dataset.MacroChar(), scanned);
+    return PropertyValue(ToStoredParams(scanned));
+  };
   p.push_back(Character<C>("MacroChar", &C::MacroChar, &C::SetMacroChar));
 }
 
 // From the prepared text to the float precision.
 void AddSettingProperties(std::vector<PublishedProperty>& p) {
   p.push_back(Text<C>("SQLInterno", &C::SQLInterno, &C::SetSQLInterno));
+  // Stored case-folded, as loading folds it: a text set through SQL or SelectSQL is taken over
+  // unfolded.
+  p.back().stored = [](TComponent& c) {
+    auto& dataset = static_cast<C&>(c);
+    return PropertyValue(dataset.CaseFolded(dataset.SQLInterno()));
+  };
   p.push_back(Text<C>("GeneratorField", &C::GeneratorField, &C::SetGeneratorField));
   p.push_back(Boolean<C>("GeneratorField_Edit", &C::GeneratorField_Edit, &C::SetGeneratorField_Edit));
   p.push_back(Boolean<C>("CachedUpdates", &C::CachedUpdates, &C::SetCachedUpdates));

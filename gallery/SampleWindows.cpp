@@ -49,6 +49,8 @@ GallerySamples::GallerySamples() : Db(testdb::TestDatabase::Embedded()) {
   Db->Execute("INSERT INTO PEDIDO VALUES (10, 1, '2024-03-01', 'W')");
   Db->Execute("INSERT INTO PEDIDO VALUES (11, 2, '2024-03-02', 'F')");
   Db->Execute("INSERT INTO PEDIDO VALUES (12, 1, '2024-03-05', 'W')");
+  Db->Execute("CREATE TABLE OBSERVACAO (PED_CODIGO INTEGER NOT NULL PRIMARY KEY, OBS BLOB SUB_TYPE TEXT)");
+  Db->Execute("INSERT INTO OBSERVACAO VALUES (10, 'Entregar pela manhã')");
   Db->Execute("CREATE GENERATOR GEN_CLIENTE");
   Db->Execute("CREATE GENERATOR GEN_PEDIDO");
   Db->Execute("CREATE GENERATOR GEN$INTERNO");
@@ -78,6 +80,27 @@ TForm& GallerySamples::Report() {
     query.ExecSQL();  // the order exists already: a key violation
   } catch (const Exception& error) {
     report->FillReport(query, error, LastSQLText(), "frmPedidos", "qryPedido", "uPedidos");
+  }
+  return *report;
+}
+
+TForm& GallerySamples::LongReport() {
+  const AnsiString form = "frmCadastroDePedidosDeCompraDosFornecedoresDaMatriz";
+  const AnsiString unit = "uCadastroDePedidosDeCompraDosFornecedores";
+  TSQLQuery query(nullptr);
+  query.SetSQLConnection(Connection.get());
+  query.SQL().SetText(u"INSERT INTO OBSERVACAO (PED_CODIGO, OBS)\r\nVALUES (:PED_CODIGO, :OBS)");
+  query.Params().ParamByName("PED_CODIGO").SetAsString("10");
+  query.Params().ParamByName("OBS").SetAsString(FromSystem(
+      "Entregar pela manhã, antes das dez horas, na doca 3 do depósito central. O cliente pede que a nota "
+      "fiscal venha impressa em duas vias e que as caixas de vidro sigam por cima das demais, com a etiqueta "
+      "de frágil à vista. Em caso de atraso, avisar o comprador pelo telefone do pedido."));
+  WriteSQLTrace(query, "qryObservacao", "dbLoja", "Interbase", form);
+  auto* report = new TfrmRecError(&Application());
+  try {
+    query.ExecSQL();  // the observation exists already: a key violation
+  } catch (const Exception& error) {
+    report->FillReport(query, error, LastSQLText(), form, "qryObservacao", unit);
   }
   return *report;
 }

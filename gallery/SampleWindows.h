@@ -17,6 +17,9 @@ struct GallerySamples {
 
   // The error report of a failed insert with three parameters.
   TForm& Report();
+  // The error report of a failed insert on a form and unit with long names, whose blob
+  // parameter holds a long text.
+  TForm& LongReport();
   // The query list of a form with three datasets, the second picked.
   TForm& QueryList();
   // The data browser over the 1,000 rows.

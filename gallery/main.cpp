@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
+#include <QStringList>
 #include <QPixmap>
 
 #include <cstdio>
@@ -16,7 +18,9 @@
 #include "GraphicalDiagnostics.h"
 #include "Runtime.h"
 #include "FormWindows.h"
+#include "ReportPictures.h"
 #include "SampleWindows.h"
+#include "StopSignals.h"
 #include "ufrmRecError.h"
 #include "uGenerator.h"
 
@@ -36,26 +40,41 @@ bool Save(TForm& form, const QString& folder, const char* file) {
   return saved;
 }
 
+// Makes the output folder and the missing folders above it, and says which it made.
+bool MakeFolder(const QString& folder) {
+  QStringList missing;
+  for (QDir dir(QDir::cleanPath(QDir(folder).absolutePath())); !dir.exists(); dir.setPath(QFileInfo(dir.path()).path()))
+    missing.prepend(dir.path());
+  if (!QDir().mkpath(folder)) {
+    std::fprintf(stderr, "morvanta-gallery: the folder %s cannot be made\n", folder.toLocal8Bit().constData());
+    return false;
+  }
+  for (const QString& made : missing) std::printf("created folder %s\n", made.toLocal8Bit().constData());
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const StopSignals stop;  // Ctrl+C or SIGTERM ends it at once; its sample databases are scratch
   if (argc != 2) {
     std::fprintf(stderr, "usage: morvanta-gallery OUTDIR\n");
     return 2;
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   const QString folder = QString::fromLocal8Bit(argv[1]);
+  if (!MakeFolder(folder)) return 1;
   int qtArgc = 1;
   Application().Initialize(qtArgc, argv);
   const GraphicalDiagnostics diagnostics;
   // Diagnostic mode: the datasets trace their statements, which the windows show.
   SetCommandLine(std::vector<AnsiString>{"morvanta-gallery", "-Q"});
-  QDir().mkpath(folder);
   SetSQLTraceFileName(FromSystem(QDir(folder).filePath(QStringLiteral("qry.sql")).toStdString()));
   bool ok = true;
   try {
     GallerySamples samples;
     ok &= Save(samples.Report(), folder, "report.png");
+    ok &= SaveLongReportPictures(samples, folder);
     ok &= Save(samples.QueryList(), folder, "query-list.png");
     ok &= Save(samples.DataBrowser(), folder, "data-browser.png");
     auto& picker = static_cast<TFGenerator&>(samples.GeneratorPicker());

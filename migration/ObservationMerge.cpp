@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Exceptions.h"
+#include "HeldBackWrites.h"
 #include "MorvantaDatabase.h"
 #include "MorvantaDataset.h"
 #include "MorvantaTransaction.h"
@@ -79,8 +80,6 @@ int RunObservationMerge() {
   update.SQL().Clear();
   update.SQL().Add(ObservationUpdateStatement());
   update.ParamByName("obs_observ").SetDataType(ftBlob);
-  // Over a network link the updates travel in batches: a few round trips per thousand rows.
-  update.SetBatching(WriteBatching::InTransaction);
 
   TMorvantaDataset& select = *run.select;
   select.SetDatabase(run.connection.get());
@@ -97,6 +96,8 @@ int RunObservationMerge() {
   select.OpenQuery();
   select.First();
   try {
+    // Over a network link the updates travel in batches: a few round trips per thousand rows.
+    THeldBackWrites heldBack(update);
     TField& observation = select.FieldByName("obs_observ");
     TField& temporary = select.FieldByName("obs_temp");
     TField& store = select.FieldByName("lja_codigo");
@@ -113,7 +114,7 @@ int RunObservationMerge() {
       select.NextRecord();
     }
     // The last batch runs here, so that its error is the update's own and ends in the rollback.
-    update.ApplyPendingWrites();
+    heldBack.Finish();
   } catch (const Exception&) {
     run.transaction->Rollback();
     throw;

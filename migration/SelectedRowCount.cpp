@@ -3,16 +3,20 @@
 #include "Exceptions.h"
 #include "SQLQuery.h"
 
+std::uint64_t CountSelectedRowsOrRaise(TSQLConnection& connection, const AnsiString& select) {
+  TSQLQuery query(nullptr);
+  query.SetSQLConnection(&connection);
+  query.SQL().Add(ToWide("select count(*) from (" + select + ")"));
+  query.Open();
+  const std::int64_t count = query.Eof() ? 0 : query.Fields(0).AsInteger();
+  query.Close();
+  if (count < 0) throw Exception("count(*) negativo: " + IntToStr(count));
+  return static_cast<std::uint64_t>(count);
+}
+
 std::optional<std::uint64_t> CountSelectedRows(TSQLConnection& connection, const AnsiString& select) {
   try {
-    TSQLQuery query(nullptr);
-    query.SetSQLConnection(&connection);
-    query.SQL().Add(ToWide("select count(*) from (" + select + ")"));
-    query.Open();
-    const std::int64_t count = query.Eof() ? 0 : query.Fields(0).AsInteger();
-    query.Close();
-    if (count < 0) return std::nullopt;
-    return static_cast<std::uint64_t>(count);
+    return CountSelectedRowsOrRaise(connection, select);
   } catch (const Exception&) {
     return std::nullopt;
   }

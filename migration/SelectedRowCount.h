@@ -13,3 +13,7 @@ class TSQLConnection;
 // one round trip, and for the server one pass over the rows without reading their blobs. Nothing
 // when the count fails: the total only adorns the progress line.
 std::optional<std::uint64_t> CountSelectedRows(TSQLConnection& connection, const AnsiString& select);
+
+// The same count for a caller that needs the reason of a failure: the error of the database
+// travels on.
+std::uint64_t CountSelectedRowsOrRaise(TSQLConnection& connection, const AnsiString& select);

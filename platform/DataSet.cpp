@@ -35,8 +35,7 @@ TDataSet::~TDataSet() {
     RemoveFreeNotification(source);
   }
   // Controls on the sources let go of the dataset.
-  for (TDataSource* source : sources)
-    if (source->OnDataChange) source->OnDataChange(*source, deLayoutChange, 0);
+  for (TDataSource* source : sources) source->DataChanged(deLayoutChange, 0);
 }
 
 // ---- Fields ----
@@ -107,6 +106,8 @@ void TDataSet::Open() {
   bof_ = true;
   eof_ = empty;
   if (!empty) RecordBecameCurrent();
+  // Controls on the dataset learn that it is open, also when it has no rows.
+  DataEvent(deUpdateState, 0);
   DoAfterOpen();
 }
 
@@ -118,6 +119,7 @@ void TDataSet::Close() {
   InternalClose();
   DestroyFields();
   ClearPosition();
+  DataEvent(deUpdateState, 0);
   DoAfterClose();
 }
 
@@ -328,8 +330,7 @@ void TDataSet::EnableControls() {
   if (--disableCount_ > 0 || !eventsHeld_) return;
   eventsHeld_ = false;
   for (std::size_t i = 0; i < dataSources_.size(); ++i) {
-    TDataSource* source = dataSources_[i];
-    if (source->OnDataChange) source->OnDataChange(*source, deDataSetChange, 0);
+    dataSources_[i]->DataChanged(deDataSetChange, 0);
   }
 }
 
@@ -341,8 +342,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
   }
   // By index: a handler may unlink its source while the list is walked.
   for (std::size_t i = 0; i < dataSources_.size(); ++i) {
-    TDataSource* source = dataSources_[i];
-    if (source->OnDataChange) source->OnDataChange(*source, event, info);
+    dataSources_[i]->DataChanged(event, info);
   }
 }
 

@@ -147,6 +147,7 @@ class TDataSet : public TComponent {
 
   TDataSetState State() const { return state_; }
   bool Active() const { return state_ != dsInactive; }
+  // Both tell the linked sources (deUpdateState) once the state changed.
   void Open();  // no effect when already active
   void Close();
   void SetActive(bool value) { value ? Open() : Close(); }
@@ -333,14 +334,31 @@ class TDataSource : public TComponent {
   TDataSet* DataSet() const { return dataSet_; }
   void SetDataSet(TDataSet* dataSet);  // the link clears itself when the dataset is destroyed
 
-  // Raised with the dataset's data events while its controls are enabled.
-  std::function<void(TDataSource&, TDataEvent, std::intptr_t)> OnDataChange;
+  using DataChangeHandler = std::function<void(TDataSource&, TDataEvent, std::intptr_t)>;
+  // Raised with the dataset's data events while its controls are enabled: the application's
+  // handler, raised first.
+  DataChangeHandler OnDataChange;
+
+  // Further listeners (the controls on the source), told after OnDataChange in the order they
+  // were added. `key` identifies the listener for RemoveDataListener; adding a key again replaces
+  // its handler. A listener may remove itself or another while it is told.
+  void AddDataListener(const void* key, DataChangeHandler handler);
+  void RemoveDataListener(const void* key);
+  bool HasDataListener(const void* key) const;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
   friend class TDataSet;
+  // Tells OnDataChange and every listener of the event.
+  void DataChanged(TDataEvent event, std::intptr_t info);
+
+  struct Listener {
+    const void* key;
+    std::shared_ptr<DataChangeHandler> handler;
+  };
+  std::vector<Listener> listeners_;
   TDataSet* dataSet_ = nullptr;
   TComponent* linked_ = nullptr;  // the dataset as a component, compared when it is destroyed
 };

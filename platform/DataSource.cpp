@@ -1,4 +1,5 @@
-// TDataSource: presents a dataset to others and passes its data events on.
+// TDataSource: presents a dataset to others and passes its data events on, to the application's
+// OnDataChange and to every control listening on the source.
 
 #include <algorithm>
 
@@ -7,7 +8,9 @@
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
-  OnDataChange = nullptr;  // a source that goes tells nobody
+  // A source that goes tells nobody.
+  OnDataChange = nullptr;
+  listeners_.clear();
   SetDataSet(nullptr);
 }
 
@@ -25,7 +28,36 @@ void TDataSource::SetDataSet(TDataSet* dataSet) {
     FreeNotification(dataSet_);
   }
   // Controls on the source show another dataset now.
-  if (OnDataChange) OnDataChange(*this, deLayoutChange, 0);
+  DataChanged(deLayoutChange, 0);
+}
+
+void TDataSource::AddDataListener(const void* key, DataChangeHandler handler) {
+  auto handle = std::make_shared<DataChangeHandler>(std::move(handler));
+  for (Listener& listener : listeners_)
+    if (listener.key == key) {
+      listener.handler = std::move(handle);
+      return;
+    }
+  listeners_.push_back({key, std::move(handle)});
+}
+
+void TDataSource::RemoveDataListener(const void* key) {
+  listeners_.erase(
+      std::remove_if(listeners_.begin(), listeners_.end(), [key](const Listener& l) { return l.key == key; }),
+      listeners_.end());
+}
+
+bool TDataSource::HasDataListener(const void* key) const {
+  return std::any_of(listeners_.begin(), listeners_.end(), [key](const Listener& l) { return l.key == key; });
+}
+
+void TDataSource::DataChanged(TDataEvent event, std::intptr_t info) {
+  if (OnDataChange) OnDataChange(*this, event, info);
+  // On a copy: a listener may remove itself or others while it is told; one removed before its
+  // turn is not told.
+  const std::vector<Listener> told = listeners_;
+  for (const Listener& listener : told)
+    if (HasDataListener(listener.key) && *listener.handler) (*listener.handler)(*this, event, info);
 }
 
 void TDataSource::Notification(TComponent* component, TOperation operation) {

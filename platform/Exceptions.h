@@ -17,6 +17,19 @@ class Exception : public std::exception {
   void SetMessage(AnsiString message) { message_ = std::move(message); }
   virtual const char* ClassName() const noexcept { return "Exception"; }
   const char* what() const noexcept override { return message_.c_str(); }
+  // Raises a copy of this error, of its own class and with all it carries (a server error's
+  // codes), under another message: how a component puts its context on an error it caught.
+  [[noreturn]] void RaiseWithMessage(AnsiString message) const {
+    ThrowCopy(std::move(message));
+    std::terminate();  // not reached: every class throws its copy
+  }
+
+ protected:
+  virtual void ThrowCopy(AnsiString message) const {
+    Exception copy(*this);
+    copy.SetMessage(std::move(message));
+    throw copy;
+  }
 
  private:
   AnsiString message_;
@@ -27,6 +40,13 @@ class Exception : public std::exception {
    public:                                                            \
     using Base::Base;                                                 \
     const char* ClassName() const noexcept override { return #Name; } \
+                                                                      \
+   protected:                                                         \
+    void ThrowCopy(AnsiString message) const override {               \
+      Name copy(*this);                                               \
+      copy.SetMessage(std::move(message));                            \
+      throw copy;                                                     \
+    }                                                                 \
   };
 
 // The silent abort: an error that no handler reports to the user.
@@ -57,6 +77,13 @@ class EFirebirdError : public EDatabaseError {
   }
   // The five characters of the SQLSTATE ("23000"); empty when the client gave none.
   const std::string& SqlState() const noexcept { return sqlState_; }
+
+ protected:
+  void ThrowCopy(AnsiString message) const override {
+    EFirebirdError copy(*this);
+    copy.SetMessage(std::move(message));
+    throw copy;
+  }
 
  private:
   std::vector<std::int64_t> errorCodes_;

@@ -77,6 +77,11 @@ FirebirdSession& TSQLConnection::Session() {
   return *session_;
 }
 
+void TSQLConnection::ApplyHeldBackWrites(const void* unlessOnlyOf) {
+  if (!session_ || (unlessOnlyOf && !session_->HoldsWritesOtherThan(unlessOnlyOf))) return;
+  session_->FlushWrites();
+}
+
 void TSQLConnection::RegisterClient(SQLConnectionClient* client) {
   if (client && std::find(clients_.begin(), clients_.end(), client) == clients_.end()) clients_.push_back(client);
 }

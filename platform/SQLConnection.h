@@ -88,6 +88,12 @@ class TSQLConnection : public TComponent {
   // The live driver session; raises when the connection is not open.
   FirebirdSession& Session();
 
+  // Runs the writes held back on the connection (TSQLQuery::SetBatching), so that a caller about
+  // to run something of its own meets their failure before, not inside, its own error handling;
+  // with `unlessOnlyOf`, only when writes of others than that query are held. A failure is raised
+  // as the query that held the write back raises it.
+  void ApplyHeldBackWrites(const void* unlessOnlyOf = nullptr);
+
   // Queries and stored procedures on this connection register, so that disconnecting closes them.
   void RegisterClient(SQLConnectionClient* client);
   void UnregisterClient(SQLConnectionClient* client);

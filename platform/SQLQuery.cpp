@@ -164,7 +164,7 @@ int TSQLQuery::ExecSQL(bool directExecute) {
   const bool cached = statement_ && &statement_->Session() == &session && statement_->Text() == text;
   countable_ = false;
   heldCount_.reset();
-  if (batching_ == WriteBatching::InTransaction && session.QueueWrite(this, text, params_)) {
+  if (batching_ == WriteBatching::InTransaction && session.QueueWrite(this, heldRaiser_, text, params_)) {
     onceText_.clear();
     return -1;
   }
@@ -180,12 +180,15 @@ int TSQLQuery::ExecSQL(bool directExecute) {
 }
 
 void TSQLQuery::ApplyWrites() {
-  if (connection_ && connection_->Connected()) connection_->Session().FlushWrites();
+  if (connection_ && connection_->Connected()) connection_->Session().FlushWrites(this);
 }
 
 int TSQLQuery::RowsAffected() {
-  if (connection_ && connection_->Connected())
-    if (auto count = connection_->Session().RunHeldBackAlone(this)) heldCount_ = static_cast<int>(*count);
+  if (connection_ && connection_->Connected()) {
+    FirebirdSession& session = connection_->Session();
+    if (auto count = session.RunHeldBackAlone(this)) heldCount_ = static_cast<int>(*count);
+    else session.FlushWrites(this);
+  }
   if (heldCount_) return *heldCount_;
   if (!countable_ || !statement_) return -1;
   return static_cast<int>(statement_->AffectedRecords());

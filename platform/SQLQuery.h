@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Component.h"
+#include "firebird/HeldWrites.h"
 #include "Params.h"
 #include "SQLConnection.h"
 #include "Strings.h"
@@ -76,15 +77,18 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   // affected rows costs a round trip of its own, RowsAffected asks for it.
   int ExecSQL(bool directExecute = false);
   // The rows the last prepared execution touched, as the server counts them; -1 when the last
-  // execution ran in one call without a prepared statement. An execution still held back runs
-  // now, by itself, prepared.
+  // execution ran in one call without a prepared statement. What is held back on the connection
+  // runs first; this query's last execution, when it was held back, by itself, prepared.
   int RowsAffected();
 
   // With batching on, ExecSQL of an INSERT, UPDATE or DELETE inside the explicit transaction of a
   // server connection may return before the statement has run; its error is then raised by a
-  // later call: ExecSQL, ApplyWrites, a commit, or any other statement of the connection.
+  // later call: ExecSQL, ApplyWrites or RowsAffected of this query raise it as the server's error;
+  // a call of anyone else on the connection (another statement, a commit) raises it through the
+  // raiser given here (none: as the server's error too).
   WriteBatching Batching() const { return batching_; }
   void SetBatching(WriteBatching value) { batching_ = value; }
+  void SetHeldBackRaiser(fb::HeldWriteRaiser raise) { heldRaiser_ = std::move(raise); }
   // Runs every statement held back on the connection; raises the error of one that fails.
   void ApplyWrites();
 
@@ -119,6 +123,7 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   bool movedPastFirst_ = false;
   unsigned readAhead_ = 1;
   WriteBatching batching_ = WriteBatching::Off;
+  fb::HeldWriteRaiser heldRaiser_;
   std::optional<int> heldCount_;  // the count of an execution that was held back
   bool countable_ = false;        // the last execution ran on statement_
   std::string onceText_;          // the text last run in one call: run again, it gets prepared

@@ -78,3 +78,26 @@ template SqlSpan SqlSpanAtOpening(std::string_view, std::size_t);
 template SqlSpan SqlSpanAtOpening(std::u16string_view, std::size_t);
 template AnsiString SqlUnquoted(std::string_view, const SqlSpan&);
 template WideString SqlUnquoted(std::u16string_view, const SqlSpan&);
+
+std::size_t SqlSkipBlanksAndComments(std::string_view text, std::size_t pos) {
+  while (pos < text.size()) {
+    const char c = text[pos];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+      ++pos;
+      continue;
+    }
+    const SqlSpan span = SqlSpanAt(text, pos);
+    if (span.kind != SqlSpanKind::LineComment && span.kind != SqlSpanKind::BlockComment) break;
+    pos = span.end;
+  }
+  return pos;
+}
+
+AnsiString SqlUpperWordAt(std::string_view text, std::size_t pos) {
+  AnsiString word;
+  for (; pos < text.size() && SqlIsWordChar(text[pos]); ++pos) {
+    const char c = text[pos];
+    word.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+  }
+  return word;
+}

@@ -52,3 +52,18 @@ std::basic_string<Char> SqlUnquoted(std::basic_string_view<Char> text, const Sql
 
 // `text` as an SQL string literal: in apostrophes, each apostrophe inside written twice.
 AnsiString SqlStringLiteral(std::string_view text);
+
+// Whether `c` belongs to a word of statement text (keywords, names): letters, digits, '_', '$',
+// and every byte from 0x80 up (letters of a name in the database's character set).
+inline bool SqlIsWordChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || c == '_' || c == '$' ||
+         u >= 0x80;
+}
+
+// The position of the first character from `pos` on that is neither blank, line break nor part of
+// a comment.
+std::size_t SqlSkipBlanksAndComments(std::string_view text, std::size_t pos);
+
+// The word that starts at `pos` (empty when none does), upper-cased.
+AnsiString SqlUpperWordAt(std::string_view text, std::size_t pos);

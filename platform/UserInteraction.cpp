@@ -69,6 +69,19 @@ void TConsoleInteraction::ShowReport(const TModalReport& report) {
   WaitForEnterOnTerminal();
 }
 
+bool TConsoleInteraction::Confirm(const AnsiString& question) {
+  std::fputs((ConsoleText(question) + " [s/n] ").c_str(), stderr);
+  std::fflush(stderr);
+  if (!isatty(STDIN_FILENO)) {
+    std::fputs("n\n", stderr);
+    return false;
+  }
+  std::string answer;
+  int c;
+  while ((c = std::getchar()) != EOF && c != '\n') answer.push_back(static_cast<char>(c));
+  return answer == "s" || answer == "S";
+}
+
 TUserInteraction& UserInteraction() {
   static TConsoleInteraction console;
   return gInteraction ? *gInteraction : console;
@@ -77,5 +90,7 @@ TUserInteraction& UserInteraction() {
 void SetUserInteraction(TUserInteraction* interaction) { gInteraction = interaction; }
 
 void ShowMessage(const AnsiString& text) { UserInteraction().ShowMessage(text); }
+
+bool Confirm(const AnsiString& question) { return UserInteraction().Confirm(question); }
 
 void ProcessMessages() { UserInteraction().ProcessMessages(); }

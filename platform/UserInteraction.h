@@ -22,6 +22,8 @@ class TUserInteraction {
   virtual ~TUserInteraction() = default;
   virtual void ShowMessage(const AnsiString& text) = 0;
   virtual void ShowReport(const TModalReport& report) = 0;
+  // A question answered yes or no; true for yes.
+  virtual bool Confirm(const AnsiString& question) = 0;
   virtual void ProcessMessages() {}
 };
 
@@ -30,6 +32,8 @@ class TConsoleInteraction : public TUserInteraction {
  public:
   void ShowMessage(const AnsiString& text) override;
   void ShowReport(const TModalReport& report) override;
+  // Reads "s" (yes) or anything else (no) from a terminal; without one the answer is no.
+  bool Confirm(const AnsiString& question) override;
 };
 
 TUserInteraction& UserInteraction();
@@ -38,4 +42,5 @@ void SetUserInteraction(TUserInteraction* interaction);
 
 // Shortcuts through the current service.
 void ShowMessage(const AnsiString& text);
+bool Confirm(const AnsiString& question);
 void ProcessMessages();

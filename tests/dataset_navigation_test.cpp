@@ -141,6 +141,19 @@ TEST(DataSetNavigation, ControlUpdatesAreCounted) {
   EXPECT_EQ(told, (std::vector<TDataEvent>{deDataSetScroll}));
 }
 
+TEST(DataSetNavigation, ASourceTellsOnDataChangeThenItsListenersAlsoOfOpenAndClose) {
+  auto ds = MakeDataSet(2);
+  TDataSource source(nullptr);
+  source.SetDataSet(ds.get());
+  std::vector<std::pair<char, TDataEvent>> told;
+  source.OnDataChange = [&told](TDataSource&, TDataEvent e, std::intptr_t) { told.emplace_back('o', e); };
+  source.AddDataListener(&told, [&told](TDataSource&, TDataEvent e, std::intptr_t) { told.emplace_back('l', e); });
+  ds->Close();
+  ds->Open();  // empty, but open: the controls hear of it
+  using Told = std::vector<std::pair<char, TDataEvent>>;
+  EXPECT_EQ(told, (Told{{'o', deUpdateState}, {'l', deUpdateState}, {'o', deUpdateState}, {'l', deUpdateState}}));
+}
+
 TEST(DataSetNavigation, DataSourceLinkClearsWhenEitherSideGoes) {
   auto source = std::make_unique<TDataSource>(nullptr);
   auto ds = MakeDataSet(1);

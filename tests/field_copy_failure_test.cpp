@@ -35,7 +35,7 @@ TEST(FieldCopyFailure, RaiseEndsTheFetchWithTheFieldsErrorAndLeavesTheOpenErrors
 
   // A select that cannot run is still reported by its box, as without the option.
   ds.SQL().SetText("SELECT ID FROM NAOEXISTE");
-  ds.OpenQuery();
+  EXPECT_THROW(ds.OpenQuery(), EAbort);
   ASSERT_EQ(ui.Messages.size(), 1u);
   EXPECT_TRUE(EndsWith(ui.Messages[0], " No Dataset: .qryT")) << ui.Messages[0];
 }

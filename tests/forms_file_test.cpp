@@ -106,9 +106,23 @@ TEST(FormFile, ParameterValuesOfEveryKindAndAccentedTextsComeBackAsSaved) {
   EXPECT_EQ(qry.ParamByName("f").ParamType(), ptOutput);
   EXPECT_EQ(qry.DefaultValue_String(), "sem observação"_a);
 
-  // The first save holds SQLInterno as SQL left it; loading it back folds its case (the setter's
-  // effect), and from then on the file stays as it is.
-  std::string saved = Load(form->SaveToText())->SaveToText();
+  // One save makes the file canonical: SQLInterno is stored case-folded, as loading folds it.
+  std::string saved = form->SaveToText();
   EXPECT_NE(saved.find("\"Ação €\""), std::string::npos) << "texts are stored as UTF-8";
   EXPECT_EQ(Load(saved)->SaveToText(), saved);
+}
+
+TEST(FormFile, AHandWrittenFormIsCanonicalAfterOneSaveInEitherState) {
+  for (const char* settings :
+       {R"("SQL": ["select * from t where a = :a"])", R"("SQL": ["select * from t where a = :a"], "ManterCase": true)",
+        R"("SQL": ["select %campos from t"])"}) {
+    for (FormState state : {FormState::Running, FormState::Designing}) {
+      auto form = Load(Form(Component("TMorvantaDataset", "qry", settings)));
+      form->SetFormState(state);
+      const std::string saved = form->SaveToText();
+      auto again = Load(saved);
+      again->SetFormState(state);
+      EXPECT_EQ(again->SaveToText(), saved) << settings;
+    }
+  }
 }

@@ -81,7 +81,7 @@ TEST(ObsmergeLink, AFailingRowInABatchGivesTheReportOfARunWithoutBatchesAndChang
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(Report(result.err), Report(unbatched.err));
-  EXPECT_NE(result.err.find("Exception Exception: Erro de ExecSQL em . "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("Exception EFirebirdError: Erro de ExecSQL em . "), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("Falha proposital na centésima linha"), std::string::npos) << result.err;
   EXPECT_EQ(storedb::ReadSnapshot(*db), before);
   // The batches did save round trips: fewer than one for each of the 300 rows (three each without them).
@@ -105,7 +105,8 @@ TEST(ObsmergeLink, ALinkThatDropsAtAnyMomentEndsTheRunAsAFailureThatChangesNothi
   // Early cuts fall on the connection, the select and the first rows and blobs being fetched;
   // later ones on the batches of updates and the next packet.
   std::vector<std::int64_t> cuts;
-  for (std::int64_t n = 4; n <= 40; n += 6) cuts.push_back(n);
+  // (The run is short: early cuts stay in its first half, so that none falls after its commit.)
+  for (std::int64_t n = 4; n <= 40 && n < turns / 2; n += 6) cuts.push_back(n);
   for (int part = 1; part <= 3; ++part) cuts.push_back(turns * part / 4);
   for (std::int64_t cut : cuts) {
     SCOPED_TRACE("cut after " + std::to_string(cut) + " of " + std::to_string(turns) + " turns");
@@ -114,7 +115,8 @@ TEST(ObsmergeLink, ALinkThatDropsAtAnyMomentEndsTheRunAsAFailureThatChangesNothi
     EXPECT_EQ(result.exitCode, 1) << result.err;
     EXPECT_EQ(result.signal, 0);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(Count(result.err, "Exception "), 1) << result.err;
+    // One report: the top-level one, or the select's box when the cut falls on the select.
+    EXPECT_EQ(Count(result.err, "Exception ") + Count(result.err, " No Dataset: "), 1) << result.err;
     EXPECT_EQ(result.err.find("No Campo"), std::string::npos) << result.err;
     EXPECT_EQ(storedb::ReadSnapshot(*db), before);
   }

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "Exceptions.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
+#include "firebird/FirebirdSession.h"
 #include "support/DatasetFixture.h"
 #include "support/TestDatabase.h"
 
@@ -98,8 +100,8 @@ TEST_F(BatchedWrites, AFailingStatementRaisesItsOwnErrorAndOnlyTheOnesBeforeItTa
   EXPECT_EQ(db_->QueryScalar("SELECT LIST(ID) FROM (SELECT ID FROM W ORDER BY ID)"), "1,2,3,4,5,6");
 }
 
-// Generator increments are not undone by a savepoint: the statements before the failing one run
-// once, and only the failing one runs a second time, by itself, to raise its error.
+// Generator increments are not undone by a savepoint: every statement, the failing one included,
+// runs once, as one at a time.
 TEST_F(BatchedWrites, AFailedBatchRunsTheStatementsBeforeTheFailingOneOnce) {
   connection_->Rollback(TTransactionDesc{});
   db_->Execute("CREATE SEQUENCE G_W");
@@ -112,7 +114,7 @@ TEST_F(BatchedWrites, AFailedBatchRunsTheStatementsBeforeTheFailingOneOnce) {
   EXPECT_NE(testdb::ErrorMessageOf([&] { insert_->ApplyWrites(); }).find("Sete"), AnsiString::npos);
   connection_->Commit(TTransactionDesc{});
   EXPECT_EQ(db_->QueryScalar("SELECT LIST(N) FROM (SELECT N FROM W ORDER BY ID)"), "1,2,3,4,5,6");
-  EXPECT_EQ(db_->QueryScalar("SELECT GEN_ID(G_W, 0) FROM RDB$DATABASE"), "8");  // 7 ran twice
+  EXPECT_EQ(db_->QueryScalar("SELECT GEN_ID(G_W, 0) FROM RDB$DATABASE"), "7");  // 7 ran once
 }
 
 TEST_F(BatchedWrites, AFullBatchRaisesTheErrorFromTheNextExecSQL) {
@@ -224,4 +226,73 @@ TEST_F(BatchedWrites, AFailingStatementAmongOnesDifferingInTheirLiteralsRaisesIt
   connection_->Commit(TTransactionDesc{});
   EXPECT_EQ(db_->QueryScalar("SELECT LIST(ID || ':' || N) FROM (SELECT ID, N FROM W ORDER BY ID)"),
             "1:2,2:4,3:6,4:8,5:10,6:12");
+}
+
+// The statement texts batches take are read by the shared lexical rules: a leading comment, a
+// line comment ended by a carriage return, a block comment with bytes from 0x80 up, a ';' and a
+// '?' inside comments (neither a statement end nor a marker). Each batch stores what its
+// statements store one by one, and none runs alone.
+TEST_F(BatchedWrites, StatementsWithCommentsTravelInBatches) {
+  const char* kTexts[] = {
+      "/* leading; */ INSERT INTO W (ID, TXT, N) VALUES (:ID, 'a', 1)",
+      "INSERT INTO W (ID, TXT, N) -- why?\r VALUES (:ID, 'b', 2)",
+      "INSERT INTO W (ID, TXT, N) VALUES (:ID, 'c\xe9', 3) /* \xe9t\xe9? */",
+  };
+  const fb::DriverCounts before = connection_->Session().Counts();
+  int id = 100;
+  for (const char* text : kTexts) {
+    auto statement = Query(text);
+    statement->SetBatching(WriteBatching::InTransaction);
+    for (int row = 0; row < 5; ++row) {
+      statement->Params()[0].SetAsInteger(id++);
+      statement->ExecSQL();
+    }
+    statement->ApplyWrites();
+  }
+  const fb::DriverCounts& after = connection_->Session().Counts();
+  EXPECT_EQ(after.batchedStatements - before.batchedStatements, 15);
+  EXPECT_EQ(after.WritesAlone() - before.WritesAlone(), 0);
+  connection_->Commit(TTransactionDesc{});
+  EXPECT_EQ(db_->QueryScalar("SELECT LIST(TXT || N) FROM (SELECT TXT, N FROM W ORDER BY ID)"),
+            "a1,a1,a1,a1,a1,b2,b2,b2,b2,b2,c\xe9"
+            "3,c\xe9"
+            "3,c\xe9"
+            "3,c\xe9"
+            "3,c\xe9"
+            "3");
+}
+
+namespace {
+
+// The error `action` raises as the driver gives it: message and codes.
+std::pair<AnsiString, std::vector<std::int64_t>> FirebirdErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EFirebirdError& error) {
+    return {error.Message(), error.ErrorCodes()};
+  }
+  ADD_FAILURE() << "a Firebird error was expected";
+  return {};
+}
+
+}  // namespace
+
+// A statement failing inside a batch raises the server's error with the message and the codes
+// it gives by itself: a trigger's exception (whose trace keeps the trigger's line) and a key
+// violation (no trace at all).
+TEST_F(BatchedWrites, AFailureInABatchCarriesTheCodesOfTheStatementAlone) {
+  for (const int failing : {7, 3}) {
+    SCOPED_TRACE(failing);
+    const AnsiString text = "INSERT INTO W (ID, TXT, N) VALUES (" + IntToStr(failing) + ", 'x', 1)";
+    if (failing == 3) db_->Execute("INSERT INTO W (ID, TXT, N) VALUES (3, 'x', 1)");
+    auto alone = Query(text.c_str());
+    const auto expected = FirebirdErrorOf([&] { alone->ExecSQL(); });
+    for (int id = 10; id <= 15; ++id) Insert(id);
+    Insert(failing);
+    const auto batched = FirebirdErrorOf([&] { insert_->ApplyWrites(); });
+    EXPECT_EQ(batched.first, expected.first);
+    EXPECT_EQ(batched.second, expected.second);
+    connection_->Rollback(TTransactionDesc{});
+    connection_->StartTransaction(TTransactionDesc{});
+  }
 }

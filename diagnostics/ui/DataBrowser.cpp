@@ -10,7 +10,7 @@
 #include "UiText.h"
 #include "ufrmRecError.h"
 
-TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset) {
+TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset), dataset_(dataset) {
   SetCaption("Dados");
   SetOuterSize(820, 640);
   SetPosition(TPosition::poScreenCenter);
@@ -21,9 +21,14 @@ TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset) {
   SetAlign(*Panel, TAlign::alBottom, 120);
   Grid = new TDBGrid(w, "Grid");
   SetAlign(*Grid, TAlign::alClient);
-  Memo = NewMemo(Panel, "Memo", TScrollBars::ssNone, false);
+  // A long statement wraps and scrolls.
+  Memo = NewMemo(Panel, "Memo", TScrollBars::ssVertical, false);
   SetAlign(*Memo, TAlign::alClient);
   Grid->SetDataSource(DataSource);
+  // The dataset keeps its closed browsers: a closed one lets go of the dataset's events, and
+  // takes them again when it is shown again.
+  OnShow = [this](TForm&) { DataSource->SetDataSet(&dataset_); };
+  QObject::connect(&Window(), &QDialog::finished, [this] { DataSource->SetDataSet(nullptr); });
 }
 
 void ShowDataBrowser(TMorvantaDataset& dataset) {

@@ -11,7 +11,8 @@ class TMorvantaDataset;
 
 class TDataBrowser : public TForm {
  public:
-  // Owned by the dataset it shows, so that it goes with it.
+  // Owned by the dataset it shows, so that it goes with it. Its data source presents the dataset
+  // while the window is shown (from its creation until it is first closed).
   explicit TDataBrowser(TMorvantaDataset& dataset);
   const char* ClassName() const override { return "TDataBrowser"; }
 
@@ -19,6 +20,9 @@ class TDataBrowser : public TForm {
   TDBGrid* Grid;
   QFrame* Panel;
   QPlainTextEdit* Memo;
+
+ private:
+  TMorvantaDataset& dataset_;
 };
 
 // Builds a new browser on the dataset, shows it modally with the last traced statement, and then

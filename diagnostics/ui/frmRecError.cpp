@@ -1,10 +1,14 @@
 #include "frmRecError.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 
 #include "Application.h"
@@ -36,6 +40,16 @@ QPixmap WarningIcon() {
   return icon;
 }
 
+// Shows as much of the text as fits in `width` pixels, the rest elided; the whole text is then the
+// label's tooltip.
+void SetFittedText(QLabel& label, const AnsiString& text, int width) {
+  const QString whole = ToQString(text);
+  const QString shown = label.fontMetrics().elidedText(whole, Qt::ElideRight, width);
+  label.setText(shown);
+  label.setToolTip(shown == whole ? QString() : whole);
+  label.adjustSize();
+}
+
 }  // namespace
 
 TfrmRecError::TfrmRecError(TComponent* owner) : TForm(owner) {
@@ -63,20 +77,24 @@ TfrmRecError::TfrmRecError(TComponent* owner) : TForm(owner) {
   GridParam->SetDefaultColWidth(128);
   GridParam->setGeometry(8, 313, 529, 196);
   btnOk = NewButton(w, "btnOk", "Fechar", QRect(462, 515, 75, 25));
+  btnOk->setDefault(true);
   QObject::connect(btnOk, &QPushButton::clicked, [this] { btnOkClick(); });
   QWidget::setTabOrder(mmoMsgError, mmoSqlError);
   QWidget::setTabOrder(mmoSqlError, GridParam);
   QWidget::setTabOrder(GridParam, btnOk);
+  // Ctrl+C copies what is selected in a text box, or else the whole report.
+  auto* copy = new QShortcut(QKeySequence::Copy, w);
+  QObject::connect(copy, &QShortcut::activated, [this] { CopyToClipboard(); });
 }
 
 void TfrmRecError::FillReport(TSQLQuery& query, const Exception& error, const AnsiString& sqlText,
                               const AnsiString& formName, const AnsiString& componentName, const AnsiString& unitName) {
-  lblForm->setText(ToQString(formName));
-  lblForm->adjustSize();
-  lblComp->setText(ToQString(componentName));
-  lblComp->adjustSize();
-  lblUnit->setText(ToQString(unitName));
-  lblUnit->adjustSize();
+  names_ = {formName, componentName, unitName};
+  // A name stops short of the next label, and of the icon.
+  const int gap = 6;
+  SetFittedText(*lblForm, formName, Label5->x() - lblForm->x() - gap);
+  SetFittedText(*lblComp, componentName, IconImage->x() - lblComp->x() - gap);
+  SetFittedText(*lblUnit, unitName, IconImage->x() - lblUnit->x() - gap);
   SetRichText(*mmoSqlError, sqlText);
   SetRichText(*mmoMsgError, error.Message());
   GridParam->SetCells(0, 0, "Parametro");
@@ -89,10 +107,33 @@ void TfrmRecError::AddParamRow(const AnsiString& name, const AnsiString& value) 
   const int last = GridParam->RowCount() - 1;
   GridParam->SetCells(0, last, name);
   GridParam->SetCells(1, last, value);
+  // The column shows the start of a long value (a blob text); its tooltip shows it whole.
+  GridParam->item(last, 1)->setToolTip(ToQStringLines(value));
   GridParam->SetRowCount(GridParam->RowCount() + 1);
 }
 
 void TfrmRecError::btnOkClick() { Close(); }
+
+QString TfrmRecError::ReportText() const {
+  QString text;
+  text += Label1->text() + ' ' + ToQString(names_.form) + '\n';
+  text += Label3->text() + ' ' + ToQString(names_.component) + '\n';
+  text += Label5->text() + ' ' + ToQString(names_.unit) + '\n';
+  text += Label2->text() + '\n' + mmoMsgError->toPlainText() + '\n';
+  text += Label4->text() + '\n' + mmoSqlError->toPlainText() + '\n';
+  text += lblParam->text() + '\n';
+  for (int row = 0; row < GridParam->RowCount(); ++row) {
+    const AnsiString name = GridParam->Cells(0, row), value = GridParam->Cells(1, row);
+    if (!name.empty() || !value.empty()) text += ToQString(name) + '\t' + ToQStringLines(value) + '\n';
+  }
+  return text;
+}
+
+void TfrmRecError::CopyToClipboard() const {
+  auto* box = qobject_cast<QTextEdit*>(QApplication::focusWidget());
+  const bool selection = box && box->window() == &Window() && box->textCursor().hasSelection();
+  QApplication::clipboard()->setText(selection ? box->textCursor().selection().toPlainText() : ReportText());
+}
 
 void ShowSQLErrorReportWindow(TSQLQuery& query, const Exception& error, const AnsiString& sqlText,
                               const AnsiString& formName, const AnsiString& componentName, const AnsiString& unitName) {

@@ -6,6 +6,8 @@
 #include "Form.h"
 #include "SQLQuery.h"
 
+#include <QString>
+
 class QLabel;
 class QPushButton;
 class QTextEdit;
@@ -22,11 +24,22 @@ class TfrmRecError : public TForm {
   // Appends one parameter line: the name and the value into the grid's last row, then a new row.
   void AddParamRow(const AnsiString& name, const AnsiString& value);
   void btnOkClick();
+  // The report as text: the three names, the message, the statement and the parameter rows (name
+  // and value separated by a tab).
+  QString ReportText() const;
+  // Ctrl+C: the selection of the focused text box, or else the whole report, to the clipboard.
+  void CopyToClipboard() const;
 
   QLabel *Label1, *lblForm, *Label5, *lblUnit, *IconImage, *Label3, *lblComp, *Label2, *Label4, *lblParam;
   QTextEdit *mmoMsgError, *mmoSqlError;
   TStringGrid* GridParam;
   QPushButton* btnOk;
+
+ private:
+  // The names as given; the labels may show them elided.
+  struct {
+    AnsiString form, component, unit;
+  } names_;
 };
 
 // The report view of a graphical program: a report window of its own, filled for the failed query

@@ -55,6 +55,7 @@ TFGenerator::TFGenerator(TComponent* owner) : TForm(owner) {
   cbGenerator = NewComboBox(w, "cbGenerator", QRect(63, 6, 167, 21));
   cbOnField = NewComboBox(w, "cbOnField", QRect(63, 30, 167, 21));
   btnOK = NewButton(w, "btnOK", "OK", QRect(41, 69, 75, 25));
+  btnOK->setDefault(true);
   btnCancel = NewButton(w, "btnCancel", "Cancelar", QRect(122, 69, 75, 25));
   QWidget::setTabOrder(cbGenerator, cbOnField);
   QWidget::setTabOrder(cbOnField, btnOK);

@@ -2,11 +2,12 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include <cstring>
 #include <memory>
+#include <typeinfo>
 
 #include "Application.h"
 #include "Controls.h"
@@ -37,10 +38,14 @@ TfrmListaQuery::TfrmListaQuery(TComponent*) : TForm(&Application()) {
   mmSql = NewMemo(Panel2, "mmSql", TScrollBars::ssBoth, true);
   SetAlign(*mmSql, TAlign::alClient);
   DBGrid1->SetDataSource(DataSource1);
-  QObject::connect(lstQry, &QListWidget::currentRowChanged, [this](int row) {
-    if (row >= 0) HandleEvent([this] { lstQryClick(); });
-  });
+  // A line is picked by a click on it or by Enter on the current line, not by the current line
+  // moving (which the list's taking the focus does too).
   QObject::connect(lstQry, &QListWidget::itemClicked, [this] { HandleEvent([this] { lstQryClick(); }); });
+  OnKeyPress(*lstQry, [this](const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return false;
+    HandleEvent([this] { lstQryClick(); });
+    return true;
+  });
 }
 
 void TfrmListaQuery::lstQryClick() {
@@ -59,8 +64,9 @@ void TfrmListaQuery::ListDatasets(TComponent& owner) {
   OwnerComponent = &owner;
   for (int i = 0; i < owner.ComponentCount(); ++i) {
     TComponent* component = owner.Components(i);
-    // Exactly the dataset class: subclasses are other kinds of data and are left out.
-    if (std::strcmp(component->ClassName(), "TMorvantaDataset") == 0) lstQry->addItem(ToQString(component->Name()));
+    // Exactly the dataset class, by its real type: subclasses are other kinds of data and are left
+    // out, whatever class name they report.
+    if (typeid(*component) == typeid(TMorvantaDataset)) lstQry->addItem(ToQString(component->Name()));
   }
 }
 

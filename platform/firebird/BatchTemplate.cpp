@@ -2,68 +2,160 @@
 
 #include <cstring>
 
-#include "Exceptions.h"
+#include "SqlScanner.h"
 
 namespace fb {
 
-BatchTemplate::BatchTemplate(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, unsigned dialect,
-                             std::string text, unsigned capacity, unsigned fields)
-    : text_(std::move(text)), capacity_(capacity), fields_(fields) {
-  try {
-    Status status;
-    statement_ = StatementHandle(
-        attachment->prepare(&status, transaction, static_cast<unsigned>(text_.size()), text_.data(), dialect, 0));
-  } catch (const Exception&) {
-    statement_ = StatementHandle();  // batches of this statement go as blocks of their own
+namespace {
+
+// `text` with its markers replaced by the block parameters :P`first`, :P`first + 1`, ...
+std::string Substituted(const std::string& text, std::size_t first) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  const std::string_view view(text);
+  for (std::size_t i = 0; i < view.size();) {
+    const SqlSpan span = SqlSpanAt(view, i);
+    if (span.kind == SqlSpanKind::Plain && view[i] == '?') out += ":P" + std::to_string(first++);
+    else out.append(view.substr(i, span.end - i));
+    i = span.end;
   }
+  return out;
 }
 
-// The message of a run: N, then the values of each execution, then the places no execution
-// fills, as nulls of the first execution's types (texts one byte long).
-MetadataRef BatchTemplate::Describe(std::size_t executions, const std::vector<Value>& values) const {
+std::size_t MarkerCount(const std::string& text) {
+  std::size_t count = 0;
+  const std::string_view view(text);
+  for (std::size_t i = 0; i < view.size();) {
+    const SqlSpan span = SqlSpanAt(view, i);
+    if (span.kind == SqlSpanKind::Plain && view[i] == '?') ++count;
+    i = span.end;
+  }
+  return count;
+}
+
+// The block returns F, the statements run so far, after each of them.
+MetadataRef ResultMetadata() {
   Status status;
-  MetadataBuilderRef builder(Master()->getMetadataBuilder(&status, 1 + capacity_ * fields_));
+  MetadataBuilderRef builder(Master()->getMetadataBuilder(&status, 1));
   builder->setType(&status, 0, SQL_LONG + 1);
   builder->setLength(&status, 0, sizeof(std::int32_t));
   builder->setScale(&status, 0, 0);
-  for (unsigned e = 0; e < capacity_; ++e)
-    for (unsigned i = 0; i < fields_; ++i) {
-      const bool filled = e < executions;
-      const Value& v = values[(filled ? e : 0) * fields_ + i];
-      const unsigned k = 1 + e * fields_ + i;
-      builder->setType(&status, k, v.type | 1u);
-      builder->setLength(&status, k, filled || v.type != SQL_VARYING ? v.length : 1);
-      builder->setScale(&status, k, v.scale);
-      builder->setSubType(&status, k, v.subType);
-      builder->setCharSet(&status, k, v.charSet);
-    }
   return MetadataRef(builder->getMetadata(&status));
 }
 
-std::int32_t BatchTemplate::Run(Firebird::ITransaction* transaction, std::size_t executions,
-                                const std::vector<Value>& values, Firebird::IMessageMetadata* result) {
-  if (!Usable() || executions == 0 || executions > capacity_ || values.size() != executions * fields_)
+bool IsBlockLocation(std::string_view line) {
+  if (!line.empty() && line.front() == '-') line.remove_prefix(1);
+  return line.rfind("At block line: ", 0) == 0;
+}
+
+}  // namespace
+
+std::string BatchTemplate::BlockText(const std::vector<std::string>& statements,
+                                     const std::vector<std::string>& declarations, bool counted) {
+  std::string head = counted ? "N INTEGER = ?" : "", body;
+  for (std::size_t k = 0; k < declarations.size(); ++k)
+    head += (head.empty() ? "P" : ", P") + std::to_string(k) + " " + declarations[k] + " = ?";
+  std::size_t marker = 0;
+  for (std::size_t e = 0; e < statements.size(); ++e) {
+    body += "  " + Substituted(statements[e], marker) + ";\n  F = " + std::to_string(e + 1) + ";\n  SUSPEND;\n";
+    marker += MarkerCount(statements[e]);
+    if (counted && e + 1 < statements.size()) body += "  IF (N = " + std::to_string(e + 1) + ") THEN EXIT;\n";
+  }
+  return "EXECUTE BLOCK" + (head.empty() ? std::string() : " (" + head + ")") + "\nRETURNS (F INTEGER)\nAS\nBEGIN\n" +
+         body + "END";
+}
+
+BatchTemplate::BatchTemplate(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, unsigned dialect,
+                             std::string text, unsigned capacity, unsigned fields, bool counted)
+    : text_(std::move(text)), capacity_(capacity), fields_(fields), counted_(counted), result_(ResultMetadata()) {
+  Status status;
+  statement_ = StatementHandle(
+      attachment->prepare(&status, transaction, static_cast<unsigned>(text_.size()), text_.data(), dialect, 0));
+}
+
+// The message of a run: N when counted, then the values of each execution, then the places no
+// execution fills, as nulls of the first execution's types (texts one byte long).
+MetadataRef BatchTemplate::Describe(std::size_t filled, const std::vector<Value>& values) const {
+  Status status;
+  const unsigned first = counted_ ? 1 : 0;
+  const std::size_t places = counted_ ? std::size_t{capacity_} * fields_ : values.size();
+  MetadataBuilderRef builder(Master()->getMetadataBuilder(&status, static_cast<unsigned>(first + places)));
+  if (counted_) {
+    builder->setType(&status, 0, SQL_LONG + 1);
+    builder->setLength(&status, 0, sizeof(std::int32_t));
+    builder->setScale(&status, 0, 0);
+  }
+  for (std::size_t p = 0; p < places; ++p) {
+    const bool isFilled = p < filled;
+    const Value& v = values[isFilled ? p : p % fields_];
+    const auto k = static_cast<unsigned>(first + p);
+    builder->setType(&status, k, v.type | 1u);
+    builder->setLength(&status, k, isFilled || v.type != SQL_VARYING ? v.length : 1);
+    builder->setScale(&status, k, v.scale);
+    builder->setSubType(&status, k, v.subType);
+    builder->setCharSet(&status, k, v.charSet);
+  }
+  return MetadataRef(builder->getMetadata(&status));
+}
+
+BatchTemplate::Outcome BatchTemplate::Run(Firebird::ITransaction* transaction, std::size_t executions,
+                                          const std::vector<Value>& values) {
+  if (executions == 0 || executions > capacity_ || (!counted_ && executions != capacity_) ||
+      (counted_ && values.size() != executions * fields_))
     throw EDatabaseError("A batch does not fit its prepared block");
   Status status;
-  const MetadataRef message = Describe(executions, values);
+  const MetadataRef message = Describe(values.size(), values);
   std::vector<unsigned char> buffer(message->getMessageLength(&status), 0);
-  const auto count = static_cast<std::int32_t>(executions);
-  std::memcpy(buffer.data() + message->getOffset(&status, 0), &count, sizeof count);
-  for (unsigned k = 1; k <= capacity_ * fields_; ++k) {
-    const std::size_t index = k - 1;
+  const unsigned first = counted_ ? 1 : 0;
+  if (counted_) {
+    const auto count = static_cast<std::int32_t>(executions);
+    std::memcpy(buffer.data() + message->getOffset(&status, 0), &count, sizeof count);
+  }
+  for (unsigned k = first; k < message->getCount(&status); ++k) {
+    const std::size_t index = k - first;
     const short null = index >= values.size() || values[index].null ? -1 : 0;
     std::memcpy(buffer.data() + message->getNullOffset(&status, k), &null, sizeof null);
     if (null) continue;
     const Value& v = values[index];
     std::memcpy(buffer.data() + message->getOffset(&status, k), v.bytes, v.length + (v.type == SQL_VARYING ? 2 : 0));
   }
-  std::vector<unsigned char> out(result->getMessageLength(&status), 0);
-  statement_->execute(&status, transaction, message.Get(), buffer.data(), result, out.data());
-  short failedNull = 0;
-  std::int32_t place = -1;
-  std::memcpy(&failedNull, out.data() + result->getNullOffset(&status, 0), sizeof failedNull);
-  std::memcpy(&place, out.data() + result->getOffset(&status, 0), sizeof place);
-  return failedNull ? -1 : place;
+  Outcome outcome;
+  std::vector<unsigned char> row(result_->getMessageLength(&status), 0);
+  try {
+    ResultSetHandle rows(statement_->openCursor(&status, transaction, message.Get(), buffer.data(), result_.Get(), 0));
+    while (rows->fetchNext(&status, row.data()) == Firebird::IStatus::RESULT_OK) ++outcome.ran;
+    rows.Close();
+  } catch (const EFirebirdError& error) {
+    outcome.error = WithoutBlockLocation(error);
+  }
+  return outcome;
+}
+
+EFirebirdError WithoutBlockLocation(const EFirebirdError& error) {
+  const std::string& message = error.Message();
+  std::string kept;
+  bool traceGone = false;
+  for (std::size_t at = 0; at <= message.size();) {
+    std::size_t end = message.find('\n', at);
+    if (end == std::string::npos) end = message.size();
+    const std::string_view line(message.data() + at, end - at);
+    if (IsBlockLocation(line)) {
+      // The trace begins with a dash: a trace of block lines only goes with its code.
+      traceGone = traceGone || line.front() == '-';
+    } else {
+      if (!kept.empty()) kept += '\n';
+      kept.append(line);
+    }
+    at = end + 1;
+  }
+  std::vector<std::int64_t> codes = error.ErrorCodes();
+  if (traceGone)
+    for (auto c = codes.begin(); c != codes.end(); ++c)
+      if (*c == isc_stack_trace) {
+        codes.erase(c);
+        break;
+      }
+  return EFirebirdError(kept, std::move(codes), error.SqlState());
 }
 
 }  // namespace fb

@@ -1,14 +1,21 @@
 #pragma once
-// A batch block prepared once and run again for every batch of one statement: it holds
-// `capacity` copies of the statement, each in a block of its own with an error handler, runs the
-// first N of them and returns in F the place of the one that failed (-1: none). Its parameters are
-// declared without the lengths of the values, so one prepared block serves batches of any values
-// and the server compiles the copies of the statement once, not for every batch.
+// The block a batch of held-back writes runs in, prepared once and run again for every batch of
+// the same statements. It holds its statements one after the other, each followed by a SUSPEND
+// that hands one row to the client, and no error handler: the first statement that fails ends
+// the block with the server's own error, the statements before it stay applied (the work of a
+// selectable block is kept up to its last SUSPEND), and nothing after it runs. The rows that
+// arrived before the error tell how many statements ran.
+//
+// A block of copies of one statement takes N, the copies to run, as its first parameter, so that
+// one prepared block serves batches of any size up to its capacity; its parameters are declared
+// without the lengths of the values, so the server compiles the statement's copies once.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "Exceptions.h"
 #include "FbHandles.h"
 
 namespace fb {
@@ -27,29 +34,44 @@ class BatchTemplate {
     const unsigned char* bytes;  // length bytes (length + 2 for a VARYING)
   };
 
-  // Prepares `text`, whose parameters are N (the executions to run) and then the `fields`
-  // parameters of each of `capacity` executions. A text the server refuses leaves the template
-  // unusable instead of raising.
+  // How a run ended: the statements that ran and stayed applied, and the error of the one after
+  // them, as that statement alone raises it (the block's own location left out).
+  struct Outcome {
+    std::size_t ran = 0;
+    std::optional<EFirebirdError> error;
+  };
+
+  // The text of a block running `statements` in order (their markers written as '?'), whose
+  // markers are declared, one after the other, by `declarations`; with `counted`, N comes first
+  // and the block stops after the first N statements.
+  static std::string BlockText(const std::vector<std::string>& statements, const std::vector<std::string>& declarations,
+                               bool counted);
+
+  // Prepares `text` (BlockText) of `capacity` statements; when `counted`, copies of one statement
+  // taking `fields` parameters each, after N. Raises the server's refusal (a block too large).
   BatchTemplate(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, unsigned dialect,
-                std::string text, unsigned capacity, unsigned fields);
+                std::string text, unsigned capacity, unsigned fields, bool counted);
 
   const std::string& Text() const { return text_; }
-  bool Usable() const { return bool(statement_); }
   unsigned Capacity() const { return capacity_; }
 
-  // Runs `executions` executions (at most Capacity()), whose values stand in `values` one
-  // execution after the other; the place of the one that failed, or -1. Raises when the block as
-  // a whole fails (it then undid all of its work).
-  std::int32_t Run(Firebird::ITransaction* transaction, std::size_t executions, const std::vector<Value>& values,
-                   Firebird::IMessageMetadata* result);
+  // Runs the first `executions` statements (all of them unless counted), whose values stand in
+  // `values` one execution after the other.
+  Outcome Run(Firebird::ITransaction* transaction, std::size_t executions, const std::vector<Value>& values);
 
  private:
-  MetadataRef Describe(std::size_t executions, const std::vector<Value>& values) const;
+  MetadataRef Describe(std::size_t filled, const std::vector<Value>& values) const;
 
   std::string text_;
   unsigned capacity_;
   unsigned fields_;
+  bool counted_;
   StatementHandle statement_;
+  MetadataRef result_;
 };
+
+// `error` raised inside a batch block as the statement raises it by itself: without the lines that
+// place it in the block (and without the stack-trace code when nothing else was in the trace).
+EFirebirdError WithoutBlockLocation(const EFirebirdError& error);
 
 }  // namespace fb

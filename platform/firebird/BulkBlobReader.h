@@ -13,19 +13,21 @@
 #include <string>
 #include <vector>
 
+#include "DriverCounts.h"
 #include "FbHandles.h"
 
 namespace fb {
 
 class BulkBlobReader {
  public:
-  BulkBlobReader(FbRef<Firebird::IAttachment> attachment, unsigned dialect);
+  // Counts its executions and the blobs they returned in `counts`.
+  BulkBlobReader(FbRef<Firebird::IAttachment> attachment, unsigned dialect, DriverCounts& counts);
   ~BulkBlobReader();
   BulkBlobReader(const BulkBlobReader&) = delete;
   BulkBlobReader& operator=(const BulkBlobReader&) = delete;
 
   // The blob ids one execution takes.
-  static constexpr unsigned kBatch = 128;
+  static constexpr unsigned kBatch = 1024;
 
   // Fills out[i] with the bytes of ids[i] for every id it could read; leaves the others empty.
   void Read(Firebird::ITransaction* transaction, const std::vector<ISC_QUAD>& ids,
@@ -41,6 +43,7 @@ class BulkBlobReader {
 
   FbRef<Firebird::IAttachment> attachment_;
   unsigned dialect_;
+  DriverCounts& counts_;
   bool refused_ = false;  // the server would not prepare the block: always read one by one
   StatementHandle statement_;
   MetadataRef input_, output_;

@@ -1,5 +1,7 @@
 #include "Connection.h"
 
+#include "StopSignals.h"
+
 namespace fb {
 
 namespace {
@@ -11,21 +13,26 @@ constexpr TransactionOptions kReading{Isolation::ReadCommitted, Access::ReadOnly
 }  // namespace
 
 Connection::Connection(ConnectionSettings settings) : settings_(std::move(settings)) {
+  // The client library installs handlers of Ctrl+C and SIGTERM of its own when it starts: the
+  // program's come first again once the attachment is made or has failed.
+  struct ReclaimStopSignals {
+    ~ReclaimStopSignals() { StopSignals::Reclaim(); }
+  } reclaim;
   Status status;
   provider_ = ProviderRef(Master()->getDispatcher());
   const std::vector<unsigned char> dpb = BuildDpb(settings_);
   attachment_ = fb::Attachment(
       provider_->attachDatabase(&status, settings_.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
-  pipeline_ = std::make_unique<WritePipeline>(attachment_.Get(), settings_.dialect);
+  pipeline_ = std::make_unique<WritePipeline>(attachment_.Get(), settings_.dialect, *counts_);
 }
 
-void Connection::FlushWrites() {
+void Connection::FlushWrites(const void* caller) {
   if (pipeline_->Empty()) return;
   if (!explicit_) {
     pipeline_->Discard();  // nothing is queued outside the transaction; kept for safety
     return;
   }
-  pipeline_->Flush(explicit_->Get());
+  pipeline_->Flush(explicit_->Get(), caller);
 }
 
 Connection::~Connection() {

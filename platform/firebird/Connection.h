@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ConnectionSettings.h"
+#include "DriverCounts.h"
 #include "FieldTypes.h"
 #include "InputMessage.h"
 #include "SharedStatements.h"
@@ -58,8 +59,13 @@ class Connection {
   // transaction, on a server connection without a character set, where batches save round trips.
   bool CanPipeline() const { return explicit_ && settings_.OnServer() && settings_.charSet.empty(); }
   WritePipeline& Pipeline() { return *pipeline_; }
-  // Runs what is held back; raises the error of a statement that fails.
-  void FlushWrites();
+  // Runs what is held back; raises the error of a statement that fails, by its owner's raiser
+  // unless the owner is `caller` (WritePipeline::Flush).
+  void FlushWrites(const void* caller = nullptr);
+
+  // What the driver did on this connection; shared with the cursors, which count their blobs.
+  DriverCounts& Counts() { return *counts_; }
+  const std::shared_ptr<DriverCounts>& SharedCounts() const { return counts_; }
 
   // Prepared writing statements shared by the texts that differ only in their literals.
   fb::SharedStatements& SharedStatements() { return sharedStatements_; }
@@ -84,6 +90,7 @@ class Connection {
   std::unique_ptr<SharedTransaction> metadata_;    // read-only, for snapshot connections
   fb::SharedStatements sharedStatements_;
   InputMessage oneCallInput_;
+  std::shared_ptr<DriverCounts> counts_ = std::make_shared<DriverCounts>();
   std::unique_ptr<WritePipeline> pipeline_;
 };
 

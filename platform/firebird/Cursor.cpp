@@ -34,7 +34,8 @@ Cursor::Cursor(Connection& connection, Statement& statement, TransactionPtr tran
            [this](ISC_QUAD id, std::string& out) { ReadBlob(id, out); }),
       onServer_(connection.Settings().OnServer()),
       dialect_(connection.Settings().dialect),
-      messageLength_(MessageLength(statement.OutputMetadata())) {
+      messageLength_(MessageLength(statement.OutputMetadata())),
+      counts_(connection.SharedCounts()) {
   if (connection.Settings().blobSizeKb > 0)
     blobLimit_ = static_cast<std::size_t>(connection.Settings().blobSizeKb) * 1024;
   for (int i = 0; i < row_.Count(); ++i)
@@ -115,7 +116,7 @@ void Cursor::ReadWindowBlobs() {
       ids.push_back(id);
     }
   if (ids.empty()) return;
-  if (!bulk_) bulk_ = std::make_unique<BulkBlobReader>(attachment_, dialect_);
+  if (!bulk_) bulk_ = std::make_unique<BulkBlobReader>(attachment_, dialect_, *counts_);
   std::vector<std::optional<std::string>> values;
   bulk_->Read(transaction_->Get(), ids, values);
   for (std::size_t i = 0; i < ids.size(); ++i)
@@ -141,6 +142,7 @@ void Cursor::ReadBlob(ISC_QUAD id, std::string& out) {
     return;
   }
   if (!transaction_ || !transaction_->Active()) throw EDatabaseError("The transaction of this cursor has ended");
+  ++(ReadsAhead() ? counts_->blobsAloneMissed : counts_->blobsAloneNoReadAhead);
   fb::ReadBlob(attachment_.Get(), transaction_->Get(), id, out, blobLimit_);
 }
 

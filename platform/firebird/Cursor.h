@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "DriverCounts.h"
 #include "FbHandles.h"
 #include "RowValues.h"
 #include "SharedTransaction.h"
@@ -64,6 +65,7 @@ class Cursor {
   std::exception_ptr fetchError_;                               // raised once the window is empty
   std::unordered_map<std::uint64_t, std::string> windowBlobs_;  // contents by blob id
   std::unique_ptr<BulkBlobReader> bulk_;
+  std::shared_ptr<DriverCounts> counts_;
 };
 
 }  // namespace fb

@@ -115,21 +115,34 @@ void FirebirdSession::ExecuteText(std::unique_ptr<FirebirdStatement>& cached, co
   });
 }
 
-bool FirebirdSession::QueueWrite(const void* owner, const std::string& text, const TParams& params) {
-  if (!connection_->CanPipeline()) return false;
+bool FirebirdSession::QueueWrite(const void* owner, const fb::HeldWriteRaiser& raise, const std::string& text,
+                                 const TParams& params) {
+  fb::DriverCounts& counts = connection_->Counts();
+  if (!connection_->CanPipeline()) {
+    ++counts.writesAloneNoPipeline;
+    return false;
+  }
   fb::InputMessage& input = connection_->OneCallInput();
   connection_->BuildInput(input, fb::ValuesOf(params), connection_->ExplicitTransaction()->Get());
-  if (!fb::WritePipeline::Batchable(text, input)) return false;
+  if (!fb::WritePipeline::Batchable(text, input)) {
+    ++counts.writesAloneNotBatchable;
+    return false;
+  }
   fb::WritePipeline& pipeline = connection_->Pipeline();
-  pipeline.Queue(owner, text, input);
-  if (pipeline.Full()) connection_->FlushWrites();
+  pipeline.Queue(owner, raise, text, input);
+  if (pipeline.Full()) pipeline.FlushFull(connection_->ExplicitTransaction()->Get(), owner);
   return true;
 }
 
-void FirebirdSession::FlushWrites() { connection_->FlushWrites(); }
+void FirebirdSession::FlushWrites(const void* caller) { connection_->FlushWrites(caller); }
+
+bool FirebirdSession::HoldsWritesOtherThan(const void* owner) const {
+  return connection_->Pipeline().HoldsOthersThan(owner);
+}
 
 std::optional<std::int64_t> FirebirdSession::RunHeldBackAlone(const void* owner) {
-  fb::WritePipeline& pipeline = connection_->Pipeline();
-  if (!pipeline.LastIs(owner) || !connection_->ExplicitTransaction()) return std::nullopt;
-  return pipeline.RunLastAlone(connection_->ExplicitTransaction()->Get());
+  if (!connection_->ExplicitTransaction()) return std::nullopt;
+  return connection_->Pipeline().RunLastAlone(connection_->ExplicitTransaction()->Get(), owner);
 }
+
+const fb::DriverCounts& FirebirdSession::Counts() const { return connection_->Counts(); }

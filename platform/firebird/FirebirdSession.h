@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "ConnectionSettings.h"
+#include "DriverCounts.h"
 #include "FieldTypes.h"
 #include "FirebirdCursor.h"
 #include "FirebirdStatement.h"
+#include "HeldWrites.h"
 #include "Params.h"
 
 namespace fb {
@@ -62,13 +64,21 @@ class FirebirdSession {
   // Writes held back to travel in batches (WritePipeline.h): only INSERT, UPDATE or DELETE
   // statements of the explicit transaction, on a server connection without a character set.
   // Queues `text` with `params` for `owner` and returns true, or returns false when the statement
-  // cannot be held back (it is then to be run as usual). A full batch runs at once.
-  bool QueueWrite(const void* owner, const std::string& text, const TParams& params);
-  // Runs every write held back; raises the error of the one that fails.
-  void FlushWrites();
-  // When the last write held back is `owner`'s: runs the others, then that one by itself on a
-  // prepared statement, and returns the rows it touched.
+  // cannot be held back (it is then to be run as usual). A full batch runs at once. A failure of
+  // the write found later, by a call of someone else, is raised by `raise` (none: the server's
+  // error as it is); a failure found by a call of `owner` is raised as the server's error.
+  bool QueueWrite(const void* owner, const fb::HeldWriteRaiser& raise, const std::string& text, const TParams& params);
+  // Runs every write held back; raises the error of the one that fails (see QueueWrite: `caller`
+  // is who asks).
+  void FlushWrites(const void* caller = nullptr);
+  // Whether writes of anyone but `owner` are held back.
+  bool HoldsWritesOtherThan(const void* owner) const;
+  // When writes of `owner` are held back: runs what is held before its last one, then that one by
+  // itself on a prepared statement, and returns the rows it touched.
   std::optional<std::int64_t> RunHeldBackAlone(const void* owner);
+
+  // What the driver did on this connection so far.
+  const fb::DriverCounts& Counts() const;
 
   // The names of a stored procedure's input parameters, in order, as the catalogue lists them;
   // `storedName` as the catalogue stores it.

@@ -8,10 +8,7 @@ namespace fb {
 
 namespace {
 
-bool IsWordChar(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return std::isalnum(u) || c == '_' || c == '$' || u >= 0x80;
-}
+bool IsWordChar(char c) { return SqlIsWordChar(c); }
 
 std::string UpperWord(std::string_view text) {
   std::string word;
@@ -28,26 +25,9 @@ std::string WordBefore(std::string_view text, std::size_t end) {
   return UpperWord(text.substr(b, e - b));
 }
 
-// Skips blanks and comments from `i`; returns the position of the next significant character.
-std::size_t SkipSpaceAndComments(std::string_view text, std::size_t i) {
-  while (i < text.size()) {
-    if (std::isspace(static_cast<unsigned char>(text[i]))) {
-      ++i;
-      continue;
-    }
-    const SqlSpan span = SqlSpanAt(text, i);
-    if (span.kind != SqlSpanKind::LineComment && span.kind != SqlSpanKind::BlockComment) break;
-    i = span.end;
-  }
-  return i;
-}
-
 // Only INSERT, UPDATE and DELETE statements are shared.
 bool IsWritingStatement(std::string_view positional) {
-  const std::size_t first = SkipSpaceAndComments(positional, 0);
-  std::size_t wordEnd = first;
-  while (wordEnd < positional.size() && IsWordChar(positional[wordEnd])) ++wordEnd;
-  const std::string keyword = UpperWord(positional.substr(first, wordEnd - first));
+  const std::string keyword = SqlUpperWordAt(positional, SqlSkipBlanksAndComments(positional, 0));
   return keyword == "UPDATE" || keyword == "INSERT" || keyword == "DELETE";
 }
 

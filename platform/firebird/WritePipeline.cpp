@@ -1,62 +1,76 @@
 #include "WritePipeline.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "InputMessage.h"
+#include "SqlScanner.h"
 #include "StatementLiterals.h"
 
 namespace fb {
 
 namespace {
 
-// The places of the '?' markers of a statement, outside quoted texts and comments; nothing when
-// the statement has a ';' of its own or a RETURNING clause (it could not stand in a block).
+// What one block may hold, with a margin below what Firebird 3 accepts: 256 contexts and 32767
+// parameters per request; texts of a few megabytes and messages of several were taken in trials.
+constexpr std::size_t kMaxContexts = 240;
+constexpr std::size_t kMaxParameters = 30000;
+constexpr std::size_t kMaxText = 1024 * 1024;
+constexpr std::size_t kMaxMessage = 4 * 1024 * 1024;
+// What each statement and each parameter add to the block's text beyond the statement itself.
+constexpr std::size_t kTextPerStatement = 64;
+constexpr std::size_t kTextPerParameter = 48;
+
+// The places of the '?' markers of a statement, outside quoted texts and comments; not usable when
+// the statement has a ';' of its own, a RETURNING clause or an unclosed quote or comment (it
+// could not stand in a block).
 struct Markers {
   bool usable = true;
   std::vector<std::size_t> at;
 };
 
-bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$'; }
-
 Markers FindMarkers(const std::string& text) {
   Markers markers;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\'' || c == '"') {
-      const std::size_t end = text.find(c, i + 1);
-      if (end == std::string::npos) return {false, {}};
-      i = end;  // a doubled quote reopens at once: the scan goes on inside
-    } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
-      i = text.find('\n', i);
-      if (i == std::string::npos) break;
-    } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
-      i = text.find("*/", i + 2);
-      if (i == std::string::npos) return {false, {}};
-      ++i;
-    } else if (c == '?') {
-      markers.at.push_back(i);
-    } else if (c == ';') {
-      return {false, {}};
-    } else if (IsWordChar(c)) {
-      std::size_t end = i;
-      while (end < text.size() && IsWordChar(text[end])) ++end;
-      std::string word = text.substr(i, end - i);
-      for (char& w : word) w = static_cast<char>(std::toupper(static_cast<unsigned char>(w)));
-      if (word == "RETURNING") return {false, {}};
-      i = end - 1;
+  const std::string_view view(text);
+  for (std::size_t i = 0; i < view.size();) {
+    const SqlSpan span = SqlSpanAt(view, i);
+    if (!span.closed) return {false, {}};
+    if (span.kind == SqlSpanKind::Plain) {
+      const char c = view[i];
+      if (c == '?') markers.at.push_back(i);
+      if (c == ';') return {false, {}};
+      if (SqlIsWordChar(c)) {
+        const AnsiString word = SqlUpperWordAt(view, i);
+        if (word == "RETURNING") return {false, {}};
+        i += word.size();
+        continue;
+      }
     }
+    i = span.end;
   }
   return markers;
 }
 
-std::string FirstWord(const std::string& text) {
-  std::size_t i = text.find_first_not_of(" \t\r\n");
-  std::string word;
-  while (i < text.size() && IsWordChar(text[i]))
-    word += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i++])));
-  return word;
+// The contexts a statement takes in a request: an UPDATE two, an INSERT or a DELETE one, and one
+// more for every table it reads (each FROM and JOIN but a DELETE's own).
+std::size_t ContextsOf(const std::string& text) {
+  const std::string_view view(text);
+  AnsiString first;
+  std::size_t reads = 0;
+  for (std::size_t i = 0; i < view.size();) {
+    const SqlSpan span = SqlSpanAt(view, i);
+    if (span.kind == SqlSpanKind::Plain && SqlIsWordChar(view[i])) {
+      const AnsiString word = SqlUpperWordAt(view, i);
+      if (first.empty()) first = word;
+      else if (word == "FROM" || word == "JOIN") ++reads;
+      i += word.size();
+      continue;
+    }
+    i = span.end;
+  }
+  if (first == "UPDATE") return 2 + reads;
+  if (first == "DELETE" && reads > 0) --reads;
+  return 1 + reads;
 }
 
 // The declaration of a block parameter that takes field `i` of the message unchanged; empty for
@@ -82,18 +96,6 @@ std::string Declaration(Firebird::IMessageMetadata* metadata, unsigned i) {
   }
 }
 
-// `text` with its markers replaced by the block parameters :P`first`, :P`first + 1`, ...
-std::string Substituted(const std::string& text, unsigned first) {
-  const Markers markers = FindMarkers(text);
-  std::string out;
-  std::size_t at = 0;
-  for (unsigned i = 0; i < markers.at.size(); ++i) {
-    out += text.substr(at, markers.at[i] - at) + ":P" + std::to_string(first + i);
-    at = markers.at[i] + 1;
-  }
-  return out + text.substr(at);
-}
-
 // The statement with its string literals as markers; a statement with none to take out (or whose
 // literals must stay in it) as it is, each marker one of its own parameters.
 LiteralParameters SharedText(const std::string& text) {
@@ -110,15 +112,24 @@ unsigned FieldCount(const MetadataRef& metadata) {
   return metadata->getCount(&status);
 }
 
+BatchTemplate::Value ValueOf(Firebird::IMessageMetadata* m, unsigned i, const unsigned char* buffer) {
+  Status status;
+  short null;
+  std::memcpy(&null, buffer + m->getNullOffset(&status, i), sizeof null);
+  return {m->getType(&status, i) & ~1u,     m->getLength(&status, i),  m->getScale(&status, i),
+          m->getSubType(&status, i),        m->getCharSet(&status, i), null != 0,
+          buffer + m->getOffset(&status, i)};
+}
+
 }  // namespace
 
-WritePipeline::WritePipeline(Firebird::IAttachment* attachment, unsigned dialect)
-    : attachment_(attachment), dialect_(dialect) {}
+WritePipeline::WritePipeline(Firebird::IAttachment* attachment, unsigned dialect, DriverCounts& counts)
+    : attachment_(attachment), dialect_(dialect), counts_(counts) {}
 
 WritePipeline::~WritePipeline() = default;
 
 bool WritePipeline::Batchable(const std::string& text, const InputMessage& input) {
-  const std::string word = FirstWord(text);
+  const AnsiString word = SqlUpperWordAt(text, SqlSkipBlanksAndComments(text, 0));
   if (word != "INSERT" && word != "UPDATE" && word != "DELETE") return false;
   const Markers markers = FindMarkers(text);
   Firebird::IMessageMetadata* metadata = input.Metadata();
@@ -130,51 +141,85 @@ bool WritePipeline::Batchable(const std::string& text, const InputMessage& input
   return true;
 }
 
-void WritePipeline::Queue(const void* owner, std::string text, InputMessage& input) {
-  Entry entry{owner, std::move(text), {}, {}};
+void WritePipeline::Queue(const void* owner, HeldWriteRaiser raise, std::string text, InputMessage& input) {
+  Entry entry{owner, std::move(raise), std::move(text), {}, {}, {}};
   if (Firebird::IMessageMetadata* metadata = input.Metadata()) {
     metadata->addRef();
     entry.metadata = MetadataRef(metadata);
     Status status;
     entry.buffer.assign(input.Buffer(), input.Buffer() + metadata->getMessageLength(&status));
   }
+  entry.cost = CostOf(entry);
   entries_.push_back(std::move(entry));
 }
 
-std::size_t WritePipeline::BatchEnd() const {
-  std::size_t text = 0, message = 0, end = 0;
-  for (; end < entries_.size() && end < kMaxBatchStatements; ++end) {
-    const Entry& e = entries_[end];
-    // Each parameter adds its declaration to the block's text too, each statement its handler.
-    const std::size_t addText = e.text.size() + 64 * FieldCount(e.metadata) + 64;
-    if (end > 0 && (text + addText > kMaxBatchText || message + e.buffer.size() > kMaxBatchMessage)) break;
-    text += addText;
-    message += e.buffer.size();
+bool WritePipeline::HoldsOthersThan(const void* owner) const {
+  return std::any_of(entries_.begin(), entries_.end(), [owner](const Entry& e) { return e.owner != owner; });
+}
+
+WritePipeline::Cost WritePipeline::CostOf(const std::string& text, std::size_t parameters, std::size_t messageBytes) {
+  return {ContextsOf(text), parameters, text.size() + kTextPerStatement + kTextPerParameter * parameters,
+          messageBytes + 8 * parameters};
+}
+
+// An entry's literals become parameters of the block: they count as parameters, and their bytes
+// travel in the message.
+WritePipeline::Cost WritePipeline::CostOf(const Entry& entry) {
+  const LiteralParameters shared = SharedText(entry.text);
+  std::size_t literalBytes = 0;
+  for (const std::string& literal : shared.literals) literalBytes += literal.size() + 2;
+  return CostOf(shared.text, shared.markers.size(), entry.buffer.size() + literalBytes);
+}
+
+// The end of the batch that starts at `from`: as many entries as the limits of one block take.
+std::size_t WritePipeline::BatchEnd(std::size_t from) const {
+  Cost total;
+  std::size_t end = from;
+  for (; end < entries_.size(); ++end) {
+    const Cost& c = entries_[end].cost;
+    const bool fits = total.contexts + c.contexts <= kMaxContexts &&
+                      total.parameters + c.parameters <= kMaxParameters && total.text + c.text <= kMaxText &&
+                      total.message + c.message <= kMaxMessage;
+    if (end > from && !fits) break;
+    total = {total.contexts + c.contexts, total.parameters + c.parameters, total.text + c.text,
+             total.message + c.message};
   }
   return end;
 }
 
-bool WritePipeline::Full() const { return BatchEnd() < entries_.size() || entries_.size() >= kMaxBatchStatements; }
+bool WritePipeline::Full() const { return BatchEnd(0) < entries_.size(); }
 
-void WritePipeline::Flush(Firebird::ITransaction* transaction) {
-  while (!entries_.empty()) {
-    const std::size_t count = BatchEnd();
-    RunBatch(transaction, 0, count);
-    entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(count));
+void WritePipeline::FlushFull(Firebird::ITransaction* transaction, const void* caller) {
+  for (std::size_t end = BatchEnd(0); end < entries_.size(); end = BatchEnd(0)) {
+    RunBatch(transaction, 0, end, caller);
+    entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(end));
   }
 }
 
-std::int64_t WritePipeline::RunLastAlone(Firebird::ITransaction* transaction) {
-  Entry last = std::move(entries_.back());
-  entries_.pop_back();
-  Flush(transaction);
+void WritePipeline::Flush(Firebird::ITransaction* transaction, const void* caller) {
+  while (!entries_.empty()) {
+    const std::size_t end = BatchEnd(0);
+    RunBatch(transaction, 0, end, caller);
+    entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+}
+
+std::optional<std::int64_t> WritePipeline::RunLastAlone(Firebird::ITransaction* transaction, const void* owner) {
+  auto last = std::find_if(entries_.rbegin(), entries_.rend(), [owner](const Entry& e) { return e.owner == owner; });
+  if (last == entries_.rend()) return std::nullopt;
+  const auto at = static_cast<std::ptrdiff_t>(entries_.size()) - 1 - (last - entries_.rbegin());
+  std::vector<Entry> after(std::make_move_iterator(entries_.begin() + at + 1), std::make_move_iterator(entries_.end()));
+  Entry alone = std::move(entries_[static_cast<std::size_t>(at)]);
+  entries_.resize(static_cast<std::size_t>(at));
+  Flush(transaction, owner);  // a failure drops `after` with everything else
   Status status;
-  StatementHandle statement(attachment_->prepare(&status, transaction, static_cast<unsigned>(last.text.size()),
-                                                 last.text.data(), dialect_, 0));
-  statement->execute(&status, transaction, last.metadata.Get(), last.buffer.empty() ? nullptr : last.buffer.data(),
+  StatementHandle statement(attachment_->prepare(&status, transaction, static_cast<unsigned>(alone.text.size()),
+                                                 alone.text.data(), dialect_, 0));
+  statement->execute(&status, transaction, alone.metadata.Get(), alone.buffer.empty() ? nullptr : alone.buffer.data(),
                      nullptr, nullptr);
   const auto count = static_cast<std::int64_t>(statement->getAffectedRecords(&status));
-  statement.Free();
+  ++counts_.writesAloneCounted;
+  entries_ = std::move(after);
   return count;
 }
 
@@ -185,130 +230,79 @@ void WritePipeline::RunOne(Firebird::ITransaction* transaction, const Entry& ent
       entry.buffer.empty() ? nullptr : const_cast<unsigned char*>(entry.buffer.data()), nullptr, nullptr);
 }
 
-void WritePipeline::Replay(Firebird::ITransaction* transaction, std::size_t from, std::size_t count) {
-  for (std::size_t i = from; i < count; ++i) {
+void WritePipeline::Fail(std::size_t at, const EFirebirdError& error, const void* caller) {
+  const void* owner = entries_[at].owner;
+  const HeldWriteRaiser raise = entries_[at].raise;
+  entries_.clear();
+  if (raise && owner != caller) (*raise)(error);
+  throw error;
+}
+
+void WritePipeline::RunBatch(Firebird::ITransaction* transaction, std::size_t from, std::size_t end,
+                             const void* caller) {
+  if (end - from == 1) {
+    ++counts_.writesAloneSingle;
     try {
-      RunOne(transaction, entries_[i]);
-    } catch (...) {
-      entries_.clear();
-      throw;
+      RunOne(transaction, entries_[from]);
+    } catch (const EFirebirdError& error) {
+      Fail(from, error, caller);
     }
+    return;
   }
+  const std::optional<BatchTemplate::Outcome> outcome = RunBlock(transaction, from, end);
+  if (!outcome) {
+    // Nothing ran: the halves go as blocks of their own.
+    const std::size_t middle = from + (end - from) / 2;
+    RunBatch(transaction, from, middle, caller);
+    RunBatch(transaction, middle, end, caller);
+    return;
+  }
+  ++counts_.writeBatches;
+  counts_.batchedStatements += static_cast<std::int64_t>(outcome->ran);
+  if (outcome->error) Fail(from + outcome->ran, *outcome->error, caller);
+  if (outcome->ran != end - from)
+    Fail(from + outcome->ran, EFirebirdError("A batch of writes ended before its last statement"), caller);
 }
 
-// The block of entries [from, count): each statement in a block of its own whose handler returns
-// the statement's place in F and leaves, so that the statements before it stay applied and its
-// own savepoint undoes the failing one. F is -1 when every statement ran. A block with outputs is
-// a select for the server: it returns its one row to an execution as a singleton select does.
-WritePipeline::Block WritePipeline::DescribeBlock(std::size_t from, std::size_t count) const {
-  Block block;
-  std::string head, body;
-  unsigned total = 0;
-  for (std::size_t e = from; e < count; ++e) total += FieldCount(entries_[e].metadata);
-  Status status;
-  MetadataBuilderRef builder;
-  if (total > 0) builder = MetadataBuilderRef(Master()->getMetadataBuilder(&status, total));
-  unsigned k = 0;
-  for (std::size_t e = from; e < count; ++e) {
-    const Entry& entry = entries_[e];
-    Firebird::IMessageMetadata* m = entry.metadata.Get();
-    body += "  BEGIN\n    " + Substituted(entry.text, k) + ";\n    WHEN ANY DO BEGIN F = " + std::to_string(e - from) +
-            "; SUSPEND; EXIT; END\n  END\n";
-    for (unsigned i = 0; i < FieldCount(entry.metadata); ++i, ++k) {
-      head += (k ? ", P" : "P") + std::to_string(k) + " " + Declaration(m, i) + " = ?";
-      builder->setType(&status, k, m->getType(&status, i));
-      builder->setLength(&status, k, m->getLength(&status, i));
-      builder->setScale(&status, k, m->getScale(&status, i));
-      builder->setSubType(&status, k, m->getSubType(&status, i));
-      builder->setCharSet(&status, k, m->getCharSet(&status, i));
-    }
-  }
-  block.text = (total > 0 ? "EXECUTE BLOCK (" + head + ")\n" : std::string("EXECUTE BLOCK\n")) +
-               "RETURNS (F INTEGER)\nAS\nBEGIN\n  F = -1;\n" + body + "  SUSPEND;\nEND";
-  if (total > 0) {
-    block.metadata = MetadataRef(builder->getMetadata(&status));
-    FillBlockMessage(block, from, count);
-  }
-  return block;
-}
-
-void WritePipeline::FillBlockMessage(Block& block, std::size_t from, std::size_t count) const {
-  Status status;
-  Firebird::IMessageMetadata* target = block.metadata.Get();
-  block.buffer.assign(target->getMessageLength(&status), 0);
-  unsigned k = 0;
-  for (std::size_t e = from; e < count; ++e) {
-    Firebird::IMessageMetadata* m = entries_[e].metadata.Get();
-    const unsigned char* source = entries_[e].buffer.data();
-    for (unsigned i = 0; i < FieldCount(entries_[e].metadata); ++i, ++k) {
-      std::memcpy(block.buffer.data() + target->getNullOffset(&status, k), source + m->getNullOffset(&status, i),
-                  sizeof(short));
-      std::memcpy(block.buffer.data() + target->getOffset(&status, k), source + m->getOffset(&status, i),
-                  m->getLength(&status, i) + ((m->getType(&status, i) & ~1u) == SQL_VARYING ? 2 : 0));
-    }
-  }
-}
-
-// The one INTEGER the block returns: the place of the statement that failed, or -1.
-const MetadataRef& WritePipeline::ResultMetadata() {
-  if (!result_) {
-    Status status;
-    MetadataBuilderRef builder(Master()->getMetadataBuilder(&status, 1));
-    builder->setType(&status, 0, SQL_LONG + 1);
-    builder->setLength(&status, 0, sizeof(std::int32_t));
-    builder->setScale(&status, 0, 0);
-    result_ = MetadataRef(builder->getMetadata(&status));
-  }
-  return result_;
-}
-
-void WritePipeline::RunBatch(Firebird::ITransaction* transaction, std::size_t from, std::size_t count) {
-  if (from >= count) return;
-  if (count - from == 1) return Replay(transaction, from, count);
-  std::int64_t failed = -1;
-  try {
-    failed = RunTemplate(transaction, from, count);
-  } catch (const Exception&) {
-    // The block itself failed (it would not compile, the link dropped) and undid all of its work.
-    return Replay(transaction, from, count);
-  }
-  if (failed < 0 || static_cast<std::size_t>(failed) >= count - from) return;
-  // The statements before the failing one took effect; the failing one runs again by itself to
-  // raise its own error. Should it pass this time, the rest of the batch follows.
-  const std::size_t at = from + static_cast<std::size_t>(failed);
-  Replay(transaction, at, at + 1);
-  RunBatch(transaction, at + 1, count);
-}
-
-// Runs entries [from, count) in the prepared block of their statement when they are one, in a
-// block of their own otherwise; the place of the one that failed, or -1.
-std::int32_t WritePipeline::RunTemplate(Firebird::ITransaction* transaction, std::size_t from, std::size_t count) {
+std::optional<BatchTemplate::Outcome> WritePipeline::RunBlock(Firebird::ITransaction* transaction, std::size_t from,
+                                                              std::size_t end) {
+  const std::size_t count = end - from;
   Shape shape;
-  if (!OneShape(transaction, from, count, shape)) return RunBlock(transaction, from, count);
-  BatchTemplate& prepared = TemplateFor(transaction, shape);
-  if (!prepared.Usable() || count - from > prepared.Capacity()) return RunBlock(transaction, from, count);
-  return prepared.Run(transaction, count - from, shape.values, ResultMetadata().Get());
+  if (OneShape(transaction, from, end, shape)) {
+    BatchTemplate* prepared = TemplateFor(transaction, shape, count);
+    if (!prepared) return std::nullopt;
+    return prepared->Run(transaction, count, shape.values);
+  }
+  std::vector<std::string> statements, declarations;
+  std::vector<BatchTemplate::Value> values;
+  for (std::size_t e = from; e < end; ++e) {
+    statements.push_back(entries_[e].text);
+    AddValues(entries_[e], declarations, values);
+  }
+  std::optional<BatchTemplate> block;
+  try {
+    block.emplace(attachment_, transaction, dialect_, BatchTemplate::BlockText(statements, declarations, false),
+                  static_cast<unsigned>(count), 0, false);
+  } catch (const EFirebirdError&) {
+    ++counts_.blockRefusals;
+    return std::nullopt;
+  }
+  return block->Run(transaction, count, values);
 }
 
-std::int32_t WritePipeline::RunBlock(Firebird::ITransaction* transaction, std::size_t from, std::size_t count) {
-  Block block = DescribeBlock(from, count);
-  Status status;
-  const MetadataRef& result = ResultMetadata();
-  std::vector<unsigned char> out(result->getMessageLength(&status), 0);
-  attachment_->execute(&status, transaction, static_cast<unsigned>(block.text.size()), block.text.data(), dialect_,
-                       block.metadata.Get(), block.buffer.empty() ? nullptr : block.buffer.data(), result.Get(),
-                       out.data());
-  short null = 0;
-  std::int32_t place = -1;
-  std::memcpy(&null, out.data() + result->getNullOffset(&status, 0), sizeof null);
-  std::memcpy(&place, out.data() + result->getOffset(&status, 0), sizeof place);
-  return null ? -1 : place;
+void WritePipeline::AddValues(const Entry& entry, std::vector<std::string>& declarations,
+                              std::vector<BatchTemplate::Value>& values) const {
+  Firebird::IMessageMetadata* m = entry.metadata.Get();
+  for (unsigned i = 0; i < FieldCount(entry.metadata); ++i) {
+    declarations.push_back(Declaration(m, i));
+    values.push_back(ValueOf(m, i, entry.buffer.data()));
+  }
 }
 
-bool WritePipeline::OneShape(Firebird::ITransaction* transaction, std::size_t from, std::size_t count, Shape& shape) {
+bool WritePipeline::OneShape(Firebird::ITransaction* transaction, std::size_t from, std::size_t end, Shape& shape) {
   shape.text = SharedText(entries_[from].text).text;
   const std::vector<bool>& blobPlaces = BlobPlaces(transaction, shape.text);
-  for (std::size_t e = from; e < count; ++e)
+  for (std::size_t e = from; e < end; ++e)
     if (!AddExecution(entries_[e], blobPlaces, shape)) return false;
   return true;
 }
@@ -340,24 +334,13 @@ bool WritePipeline::AddExecution(const Entry& entry, const std::vector<bool>& bl
     } else {
       if (!m || field >= m->getCount(&status)) return false;
       const unsigned i = field++;
-      const unsigned type = m->getType(&status, i) & ~1u;
-      short null;
-      std::memcpy(&null, entry.buffer.data() + m->getNullOffset(&status, i), sizeof null);
-      value = {type,
-               m->getLength(&status, i),
-               m->getScale(&status, i),
-               m->getSubType(&status, i),
-               m->getCharSet(&status, i),
-               null != 0,
-               entry.buffer.data() + m->getOffset(&status, i)};
-      const bool bytes = (type == SQL_VARYING && value.charSet == 0) || (type == SQL_BLOB && value.subType == 0);
+      value = ValueOf(m, i, entry.buffer.data());
+      const bool bytes =
+          (value.type == SQL_VARYING && value.charSet == 0) || (value.type == SQL_BLOB && value.subType == 0);
       declaration = !blobPlaces.empty() && blobPlaces[place] && bytes ? "BLOB SUB_TYPE BINARY" : Declaration(m, i);
     }
-    if (first) {
-      shape.declarations.push_back(declaration);
-      const bool blob = declaration.rfind("BLOB", 0) == 0;
-      shape.declaredBytes += (blob ? sizeof(ISC_QUAD) : value.length + (value.type == SQL_VARYING ? 2 : 0)) + 2;
-    } else if (shape.declarations[place] != declaration) return false;
+    if (first) shape.declarations.push_back(declaration);
+    else if (shape.declarations[place] != declaration) return false;
     shape.values.push_back(value);
   }
   return !m || field == m->getCount(&status);
@@ -382,31 +365,36 @@ const std::vector<bool>& WritePipeline::BlobPlaces(Firebird::ITransaction* trans
 }
 
 // The prepared block for batches of `shape`'s statement and declarations: as many copies of the
-// statement as fit the text of a batch, each but the last followed by a stop after N.
-BatchTemplate& WritePipeline::TemplateFor(Firebird::ITransaction* transaction, const Shape& shape) {
+// statement as one block takes (fewer once the server refused that many), or nullptr when the
+// server will not take `executions` of them.
+BatchTemplate* WritePipeline::TemplateFor(Firebird::ITransaction* transaction, const Shape& shape,
+                                          std::size_t executions) {
+  const Cost c = CostOf(shape.text, shape.declarations.size(), 0);
+  std::size_t capacity = std::min({kMaxContexts / std::max<std::size_t>(1, c.contexts),
+                                   kMaxParameters / std::max<std::size_t>(1, c.parameters), kMaxText / c.text});
+  if (auto refused = refusedCapacity_.find(shape.text); refused != refusedCapacity_.end())
+    capacity = std::min<std::size_t>(capacity, refused->second - 1);
+  if (executions > capacity) return nullptr;
   const auto fields = static_cast<unsigned>(shape.declarations.size());
-  // As many copies as fit the text of a batch, and whose declared parameters fit its message.
-  const std::size_t perStatement = shape.text.size() + 50 * fields + 115;
-  const auto capacity =
-      static_cast<unsigned>(std::min({kMaxBatchStatements, kMaxBatchText / perStatement,
-                                      kMaxBatchMessage / std::max<std::size_t>(1, shape.declaredBytes)}));
-  std::string head = "EXECUTE BLOCK (N INTEGER = ?", body;
-  for (unsigned e = 0; e < capacity; ++e) {
-    for (unsigned i = 0; i < fields; ++i)
-      head += ", P" + std::to_string(e * fields + i) + " " + shape.declarations[i] + " = ?";
-    body += "  BEGIN\n    " + Substituted(shape.text, e * fields) +
-            ";\n    WHEN ANY DO BEGIN F = " + std::to_string(e) + "; SUSPEND; EXIT; END\n  END\n";
-    if (e + 1 < capacity) body += "  IF (N = " + std::to_string(e + 1) + ") THEN BEGIN SUSPEND; EXIT; END\n";
-  }
-  const std::string text = head + ")\nRETURNS (F INTEGER)\nAS\nBEGIN\n  F = -1;\n" + body + "  SUSPEND;\nEND";
+  std::vector<std::string> declarations;
+  declarations.reserve(capacity * fields);
+  for (std::size_t e = 0; e < capacity; ++e)
+    declarations.insert(declarations.end(), shape.declarations.begin(), shape.declarations.end());
+  const std::string text = BatchTemplate::BlockText(std::vector<std::string>(capacity, shape.text), declarations, true);
   for (auto t = templates_.begin(); t != templates_.end(); ++t)
     if (t->Text() == text) {
       templates_.splice(templates_.begin(), templates_, t);
-      return templates_.front();
+      return &templates_.front();
     }
-  templates_.emplace_front(attachment_, transaction, dialect_, text, capacity, fields);
+  try {
+    templates_.emplace_front(attachment_, transaction, dialect_, text, static_cast<unsigned>(capacity), fields, true);
+  } catch (const EFirebirdError&) {
+    ++counts_.blockRefusals;
+    refusedCapacity_[shape.text] = static_cast<unsigned>(capacity);
+    return nullptr;
+  }
   if (templates_.size() > kTemplates) templates_.pop_back();
-  return templates_.front();
+  return &templates_.front();
 }
 
 }  // namespace fb

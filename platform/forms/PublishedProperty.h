@@ -54,6 +54,9 @@ struct PublishedProperty {
 
   std::function<PropertyValue(TComponent&)> get;
   std::function<void(TComponent&, const PropertyValue&)> set;
+  // For a property whose setter changes the value it is given: the value a stored form writes,
+  // which is what loading it gives back, so that one save makes a file canonical. Unset: `get`.
+  std::function<PropertyValue(TComponent&)> stored;
 
   // Whether a stored form writes this value: empty texts, lists and unset references are left
   // out, and so is a value equal to the declared default.

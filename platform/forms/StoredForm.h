@@ -49,6 +49,9 @@ class TStoredForm : public TComponent {
   // made at run time) are not stored; EWriteError when a reference names a component outside
   // the form.
   std::string SaveToText() const;
+  // Writes the text beside the file and moves it over the file, so that a failed save leaves the
+  // old file whole. A symbolic link is followed to the file it leads to; a folder, device, fifo
+  // or socket is refused with EWriteError and left as it is.
   void SaveToFile(const std::string& path) const;
 
   // Puts the form and everything it owns, at any depth, in design state or back to running.

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 
+#include <functional>
 #include <vector>
 
 #include "UiText.h"
@@ -85,6 +87,21 @@ class AlignLayout : public QLayout {
   std::vector<Entry> entries_;
 };
 
+// Passes the keys pressed in one control to a handler, which may take them.
+class KeyHandler : public QObject {
+ public:
+  KeyHandler(QWidget& control, std::function<bool(const QKeyEvent&)> handler)
+      : QObject(&control), handler_(std::move(handler)) {
+    control.installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    return event->type() == QEvent::KeyPress && handler_(*static_cast<QKeyEvent*>(event));
+  }
+
+ private:
+  std::function<bool(const QKeyEvent&)> handler_;
+};
+
 template <typename Control>
 Control* Named(Control* control, const char* name) {
   control->setObjectName(QString::fromLatin1(name));
@@ -153,7 +170,8 @@ QComboBox* NewComboBox(QWidget* parent, const char* name, QRect bounds) {
 
 QPushButton* NewButton(QWidget* parent, const char* name, const AnsiString& caption, QRect bounds) {
   auto* button = Named(new QPushButton(ToQString(caption), parent), name);
-  button->setAutoDefault(false);
+  // Enter on a focused button presses it; elsewhere it presses the window's default button.
+  button->setAutoDefault(true);
   button->setGeometry(bounds);
   return button;
 }
@@ -163,6 +181,10 @@ QFrame* NewPanel(QWidget* parent, const char* name) {
   panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
   panel->setLineWidth(1);
   return panel;
+}
+
+void OnKeyPress(QWidget& control, std::function<bool(const QKeyEvent&)> handler) {
+  new KeyHandler(control, std::move(handler));
 }
 
 void SetAlign(QWidget& control, TAlign align, int extent) {

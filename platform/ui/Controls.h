@@ -6,10 +6,13 @@
 
 #include <QRect>
 
+#include <functional>
+
 #include "Text.h"
 
 class QComboBox;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -37,6 +40,10 @@ QComboBox* NewComboBox(QWidget* parent, const char* name, QRect bounds);
 QPushButton* NewButton(QWidget* parent, const char* name, const AnsiString& caption, QRect bounds);
 // A panel with a raised bevel; its aligned children are laid out inside the bevel.
 QFrame* NewPanel(QWidget* parent, const char* name);
+
+// Shows the handler every key pressed while `control` has the focus, before the control sees it;
+// a key the handler takes (returns true for) goes no further.
+void OnKeyPress(QWidget& control, std::function<bool(const QKeyEvent&)> handler);
 
 // Places `control` in its parent by alignment: alTop and alBottom keep `extent` as height,
 // alLeft and alRight as width, alClient fills what the others leave. The parent must have been

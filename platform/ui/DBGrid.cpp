@@ -98,7 +98,7 @@ TDBGrid::~TDBGrid() { SetDataSource(nullptr); }
 
 void TDBGrid::SetDataSource(TDataSource* source) {
   if (dataSource_) {
-    dataSource_->OnDataChange = nullptr;
+    dataSource_->RemoveDataListener(this);
     watch_.reset();
   }
   dataSource_ = source;
@@ -108,18 +108,14 @@ void TDBGrid::SetDataSource(TDataSource* source) {
       model_->SetSource(nullptr);
     });
     watch_->FreeNotification(dataSource_);
-    dataSource_->OnDataChange = [this](TDataSource&, TDataEvent event, std::intptr_t) { SourceChanged(event); };
+    // One listener among others: the application's OnDataChange stays as it is.
+    dataSource_->AddDataListener(this, [this](TDataSource&, TDataEvent event, std::intptr_t) { SourceChanged(event); });
   }
   model_->SetSource(dataSource_);
   FollowDataSet();
 }
 
-void TDBGrid::SourceChanged(int event) {
-  if (event == deDataSetScroll) {
-    model_->Refresh();
-    FollowDataSet();
-    return;
-  }
+void TDBGrid::SourceChanged(int) {
   model_->Refresh();
   FollowDataSet();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -12,7 +13,30 @@ namespace {
 const char* const kFormProperty = "morvantaForm";
 }  // namespace
 
-TForm::TForm(TComponent* owner) : TComponent(owner), window_(std::make_unique<QDialog>()) {
+// The form's top-level window: every way of closing it (Escape, the frame's close button, Close)
+// goes through reject, which asks the form first; Escape only where the form lets it close.
+class TForm::FormWindow : public QDialog {
+ public:
+  explicit FormWindow(TForm& form) : form_(form) {}
+  void reject() override {
+    if (form_.CanClose()) QDialog::reject();
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        form_.escape_ == TEscapeKey::ekIgnored) {
+      event->accept();
+      return;
+    }
+    QDialog::keyPressEvent(event);
+  }
+
+ private:
+  TForm& form_;
+};
+
+TForm::TForm(TComponent* owner) : TComponent(owner), window_(std::make_unique<FormWindow>(*this)) {
   window_->setProperty(kFormProperty, QVariant::fromValue(static_cast<void*>(this)));
   window_->setFont(FormFont());
   window_->setSizeGripEnabled(false);
@@ -103,6 +127,12 @@ void TForm::Show() {
 }
 
 void TForm::Close() { window_->reject(); }
+
+bool TForm::CanClose() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(*this, canClose);
+  return canClose;
+}
 
 bool TForm::Visible() const { return window_->isVisible(); }
 

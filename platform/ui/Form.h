@@ -17,6 +17,8 @@ class QWidget;
 enum class TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
 enum class TBorderStyle { bsSizeable, bsDialog, bsToolWindow };
 enum class TModalResult { mrNone, mrOk, mrCancel };
+// Whether Escape closes the window (dialogs) or not (main windows).
+enum class TEscapeKey { ekCloses, ekIgnored };
 
 class TForm : public TComponent {
  public:
@@ -40,6 +42,7 @@ class TForm : public TComponent {
   void SetPosition(TPosition position) { position_ = position; }
   TPosition Position() const { return position_; }
   void SetBorderStyle(TBorderStyle style);
+  void SetEscapeKey(TEscapeKey escape) { escape_ = escape; }
 
   // Shows the window modally and returns when it was closed.
   TModalResult ShowModal();
@@ -53,14 +56,20 @@ class TForm : public TComponent {
   // Raised each time the window is about to be shown; an error raised here leaves the window
   // hidden and reaches the caller of ShowModal or Show.
   std::function<void(TForm&)> OnShow;
+  // Asked before the window closes (Close, Escape, the frame's close button); setting the flag
+  // to false keeps it open. Not asked when the form is destroyed.
+  std::function<void(TForm&, bool& canClose)> OnCloseQuery;
 
  private:
+  class FormWindow;
+  bool CanClose();
   void PlaceWindow();
   void WindowShown();
 
   std::unique_ptr<QDialog> window_;
   TPosition position_ = TPosition::poDesigned;
   TModalResult modalResult_ = TModalResult::mrNone;
+  TEscapeKey escape_ = TEscapeKey::ekCloses;
   int outerWidth_ = 0, outerHeight_ = 0;
   int left_ = 0, top_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "Application.h"
 #include "Form.h"
@@ -38,6 +39,19 @@ void TGraphicalInteraction::ShowReport(const TModalReport& report) {
     table += cells.join('\t') + '\n';
   }
   ShowBox(ToQString(report.Caption), text, table);
+}
+
+bool TGraphicalInteraction::Confirm(const AnsiString& question) {
+  QMessageBox box(QApplication::activeWindow());
+  box.setObjectName(QStringLiteral("QuestionBox"));
+  box.setFont(FormFont());
+  box.setWindowTitle(ToQString(Application().Title()));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(ToQStringLines(question));
+  QPushButton* yes = box.addButton(ToQString("Sim"), QMessageBox::YesRole);
+  box.setDefaultButton(box.addButton(ToQString("Não"_a), QMessageBox::NoRole));
+  box.exec();
+  return box.clickedButton() == yes;
 }
 
 void TGraphicalInteraction::ProcessMessages() { Application().ProcessMessages(); }

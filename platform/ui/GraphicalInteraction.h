@@ -8,6 +8,8 @@ class TGraphicalInteraction : public TUserInteraction {
  public:
   void ShowMessage(const AnsiString& text) override;
   void ShowReport(const TModalReport& report) override;
+  // A question box with "Sim" and "Não" (the default, also Escape and the frame's close button).
+  bool Confirm(const AnsiString& question) override;
   void ProcessMessages() override;
 };
 

@@ -57,6 +57,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 TfrmLojaPedidos::TfrmLojaPedidos(TComponent* owner, const std::string& formFile, const LojaConnection& connection)
     : TForm(owner), classes_(StandardClasses()) {
   SetName("frmLojaPedidos");
+  SetEscapeKey(TEscapeKey::ekIgnored);  // a main window
   stored_ = TStoredForm::LoadFromFile(formFile, classes_);
   pedidos_ = &Named<TMorvantaDataset>(*stored_, "qryPedidos");
   observacoes_ = &Named<TMorvantaDataset>(*stored_, "qryObserv");
@@ -70,6 +71,12 @@ TfrmLojaPedidos::~TfrmLojaPedidos() {
   // The grids live in the window, which the base class frees after the form's components.
   grdPedidos->SetDataSource(nullptr);
   grdObserv->SetDataSource(nullptr);
+  Named<TDataSource>(*stored_, "dsObserv").RemoveDataListener(this);
+}
+
+void TfrmLojaPedidos::ShowObservation() {
+  const bool has = observacoes_->Active() && !observacoes_->IsEmpty() && observacoes_->RecNo() > 0;
+  mmObserv->setPlainText(has ? ToQStringLines(observacoes_->FieldByName("OBS_OBSERV").AsString()) : QString());
 }
 
 void TfrmLojaPedidos::Connect(const LojaConnection& connection) {
@@ -107,7 +114,8 @@ void TfrmLojaPedidos::BuildControls() {
   grdPedidos->SetDataSource(&Named<TDataSource>(*stored_, "dsPedidos"));
   layout->addWidget(grdPedidos, 3);
   grdObserv = new TDBGrid(client, "grdObserv");
-  grdObserv->SetDataSource(&Named<TDataSource>(*stored_, "dsObserv"));
+  auto& observSource = Named<TDataSource>(*stored_, "dsObserv");
+  grdObserv->SetDataSource(&observSource);
   layout->addWidget(grdObserv, 1);
 
   auto* observBar = new QHBoxLayout;
@@ -122,6 +130,11 @@ void TfrmLojaPedidos::BuildControls() {
   observButtons->addWidget(btnExcluirObserv);
   observBar->addLayout(observButtons);
   layout->addLayout(observBar);
+  // The text box shows the current order's observation, and nothing for an order without one.
+  observSource.AddDataListener(this, [this](TDataSource&, TDataEvent event, std::intptr_t) {
+    if (event == deDataSetScroll || event == deDataSetChange || event == deUpdateState || event == deLayoutChange)
+      ShowObservation();
+  });
 
   QObject::connect(btnNovoPedido, &QPushButton::clicked, [this] { HandleEvent([this] { btnNovoPedidoClick(); }); });
   QObject::connect(btnExcluirPedido, &QPushButton::clicked,
@@ -176,6 +189,7 @@ void TfrmLojaPedidos::btnExcluirPedidoClick() {
 
 void TfrmLojaPedidos::btnGravarObservClick() {
   if (pedidos_->IsEmpty()) throw Exception("Não há pedido para a observação."_a);
+  const AnsiString text = FromQString(mmObserv->toPlainText());
   if (observacoes_->IsEmpty()) {
     observacoes_->Append();
     observacoes_->FieldByName("LJA_CODIGO").SetAsInteger(pedidos_->FieldByName("LJA_CODIGO").AsInteger());
@@ -183,7 +197,7 @@ void TfrmLojaPedidos::btnGravarObservClick() {
   } else {
     observacoes_->Edit();
   }
-  observacoes_->FieldByName("OBS_OBSERV").SetAsString(FromQString(mmObserv->toPlainText()));
+  observacoes_->FieldByName("OBS_OBSERV").SetAsString(text);
   Write([this] { observacoes_->Post(); });
 }
 

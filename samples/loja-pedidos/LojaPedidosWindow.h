@@ -56,6 +56,7 @@ class TfrmLojaPedidos : public TForm {
   void Connect(const LojaConnection& connection);
   void BuildControls();
   void ForwardQueryListShortCut();
+  void ShowObservation();
   void Write(const std::function<void()>& change);
 
   ClassRegistry classes_;

@@ -17,9 +17,13 @@
 #include "GraphicalDiagnostics.h"
 #include "LojaPedidosWindow.h"
 #include "Runtime.h"
+#include "StopSignals.h"
 #include "UserInteraction.h"
 
 int main(int argc, char** argv) {
+  // Ctrl+C or SIGTERM ends the program at once, as any window program without a handler ends:
+  // the window commits each change as it is made, and a change still open rolls back.
+  const StopSignals stop;
   SetCommandLine(argc, argv);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   if (!arguments.empty() && arguments.front() == "-Q") arguments.erase(arguments.begin());
@@ -42,6 +46,8 @@ int main(int argc, char** argv) {
     auto* window = new TfrmLojaPedidos(&Application(), formFile, connection);
     window->Show();
     result = QApplication::exec();
+  } catch (const EAbort&) {
+    result = 1;  // the window's open was ended after its own message
   } catch (const Exception& error) {
     ShowMessage(error.Message());
     result = 1;

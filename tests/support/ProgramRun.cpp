@@ -58,14 +58,15 @@ class SpawnActions {
 };
 
 // Starts `program` with `arguments`; 0 when it could not be started.
-pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, SpawnActions& actions) {
+pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments, SpawnActions& actions,
+            const posix_spawnattr_t* attributes = nullptr) {
   std::vector<std::string> all{program};
   all.insert(all.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0) return 0;
+  if (posix_spawn(&pid, program.c_str(), actions.Get(), attributes, argv.data(), environ) != 0) return 0;
   return pid;
 }
 
@@ -140,31 +141,72 @@ int AnswerAndWait(pid_t pid, Terminal& terminal, const std::string& prompt, Term
   return status;
 }
 
+// Starts the program with no standard input and its output streams in the two files.
+pid_t SpawnWithFiles(const std::string& program, const std::vector<std::string>& arguments, const std::string& outPath,
+                     const std::string& errPath) {
+  SpawnActions actions;
+  posix_spawn_file_actions_addopen(actions.Get(), 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(actions.Get(), 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(actions.Get(), 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  return Spawn(program, arguments, actions);
+}
+
+ProgramResult ResultOf(int status, const std::string& outPath, const std::string& errPath) {
+  ProgramResult result;
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  result.out = ReadAll(outPath);
+  result.err = ReadAll(errPath);
+  return result;
+}
+
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          std::optional<StopSignal> stop) {
   TempFolder folder;
   const std::string outPath = folder.File("out"), errPath = folder.File("err");
-  ProgramResult result;
-  pid_t pid = 0;
-  {
-    SpawnActions actions;
-    posix_spawn_file_actions_addopen(actions.Get(), 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(actions.Get(), 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(actions.Get(), 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid = Spawn(program, arguments, actions);
-  }
+  const pid_t pid = SpawnWithFiles(program, arguments, outPath, errPath);
   if (pid == 0) {
+    ProgramResult result;
     result.err = "could not start " + program;
     return result;
   }
-  const int status = WaitFor(pid, stop);
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.out = ReadAll(outPath);
-  result.err = ReadAll(errPath);
-  return result;
+  return ResultOf(WaitFor(pid, stop), outPath, errPath);
+}
+
+BackgroundRun::BackgroundRun(const std::string& program, const std::vector<std::string>& arguments) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "morvanta-run-XXXXXX").string();
+  folder_ = mkdtemp(pattern.data());
+  pid_ = SpawnWithFiles(program, arguments, folder_ + "/out", folder_ + "/err");
+  if (pid_ == 0) ADD_FAILURE() << "could not start " << program;
+  ended_ = pid_ == 0;
+}
+
+BackgroundRun::~BackgroundRun() {
+  if (!ended_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+bool BackgroundRun::Running() {
+  if (!ended_) ended_ = waitpid(pid_, &status_, WNOHANG) == pid_;
+  return !ended_;
+}
+
+void BackgroundRun::Signal(int signalNumber) {
+  if (Running()) kill(pid_, signalNumber);
+}
+
+ProgramResult BackgroundRun::Wait(std::chrono::milliseconds limit) {
+  if (!ended_) {
+    status_ = WaitFor(pid_, StopSignal{limit, SIGKILL});
+    ended_ = true;
+  }
+  return ResultOf(status_, folder_ + "/out", folder_ + "/err");
 }
 
 TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::string>& arguments,
@@ -200,4 +242,77 @@ TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::str
   return run;
 }
 
+TerminalSession::TerminalSession(const std::string& program, const std::vector<std::string>& arguments) {
+  master_ = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+    ADD_FAILURE() << "no pseudo-terminal";
+    return;
+  }
+  const std::string slave = ptsname(master_);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // before the file actions
+  SpawnActions actions;
+  // Opened by the leader of a session without a terminal, it becomes the controlling terminal.
+  posix_spawn_file_actions_addopen(actions.Get(), 0, slave.c_str(), O_RDWR, 0);
+  posix_spawn_file_actions_adddup2(actions.Get(), 0, 1);
+  posix_spawn_file_actions_adddup2(actions.Get(), 0, 2);
+  posix_spawn_file_actions_addclose(actions.Get(), master_);
+  pid_ = Spawn(program, arguments, actions, &attributes);
+  posix_spawnattr_destroy(&attributes);
+  if (pid_ == 0) ADD_FAILURE() << "could not start " << program;
+}
+
+TerminalSession::~TerminalSession() {
+  if (pid_ > 0 && !ended_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+  }
+  if (master_ >= 0) ::close(master_);
+}
+
+void TerminalSession::Read(std::chrono::milliseconds limit, const std::function<bool()>& more) {
+  const auto deadline = Clock::now() + limit;
+  while (more() && Clock::now() < deadline) {
+    if (!ended_ && waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    pollfd fd{master_, POLLIN, 0};
+    if (poll(&fd, 1, 20) <= 0) continue;
+    char buffer[4096];
+    const ssize_t got = read(master_, buffer, sizeof buffer);
+    if (got <= 0) {
+      if (ended_) break;  // every copy of the other end is closed
+      continue;
+    }
+    received_.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+bool TerminalSession::WaitForText(const std::string& text, std::chrono::milliseconds limit) {
+  Read(limit, [&] { return received_.find(text) == std::string::npos && !ended_; });
+  return received_.find(text) != std::string::npos;
+}
+
+void TerminalSession::Type(const std::string& keys) {
+  if (write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) ADD_FAILURE() << "typing failed";
+}
+
+void TerminalSession::Signal(int signalNumber) { kill(pid_, signalNumber); }
+
+ProgramResult TerminalSession::Wait(std::chrono::milliseconds limit) {
+  Read(limit, [&] { return !ended_; });
+  if (!ended_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+    ended_ = true;
+  }
+  Read(std::chrono::milliseconds(50), [] { return true; });  // what was still buffered
+  ProgramResult result;
+  if (WIFEXITED(status_)) result.exitCode = WEXITSTATUS(status_);
+  if (WIFSIGNALED(status_)) result.signal = WTERMSIG(status_);
+  result.out = received_;
+  return result;
+}
+
 std::string ObsmergePath() { return std::string(MORVANTA_BINARY_DIR) + "/bin/obsmerge"; }
+
+std::string StoreRunnerPath() { return std::string(MORVANTA_BINARY_DIR) + "/bin/obsmerge-lojas"; }

@@ -4,8 +4,10 @@
 // standard error stream on a pseudo-terminal of the test.
 
 #include <signal.h>
+#include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,5 +44,55 @@ struct TerminalRun {
 TerminalRun RunOnTerminal(const std::string& program, const std::vector<std::string>& arguments,
                           const std::string& prompt);
 
+// A run in the background, with no standard input and both output streams in files, for a test
+// that acts while it runs (signals it, looks at what it writes). Killed when the object goes
+// before it was waited for.
+class BackgroundRun {
+ public:
+  BackgroundRun(const std::string& program, const std::vector<std::string>& arguments);
+  ~BackgroundRun();
+  BackgroundRun(const BackgroundRun&) = delete;
+  BackgroundRun& operator=(const BackgroundRun&) = delete;
+  bool Running();
+  void Signal(int signalNumber);
+  // Waits (killed after `limit`) and collects the result.
+  ProgramResult Wait(std::chrono::milliseconds limit = std::chrono::seconds(60));
+
+ private:
+  std::string folder_;
+  pid_t pid_ = 0;
+  bool ended_ = false;
+  int status_ = 0;
+};
+
+// A program started in a session of its own with a pseudo-terminal of the test as its controlling
+// terminal, standard input, output and error stream: what the test types reaches it as from a
+// keyboard (Ctrl+C, "\x03", sends SIGINT to it). Killed when the object goes, if still running.
+class TerminalSession {
+ public:
+  TerminalSession(const std::string& program, const std::vector<std::string>& arguments);
+  ~TerminalSession();
+  TerminalSession(const TerminalSession&) = delete;
+  TerminalSession& operator=(const TerminalSession&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  // Reads what the program writes until `text` shows (true) or the time is up (false).
+  bool WaitForText(const std::string& text, std::chrono::milliseconds limit);
+  void Type(const std::string& keys);
+  void Signal(int signalNumber);
+  // Waits for the end (killed after `limit`); `out` holds everything the terminal got.
+  ProgramResult Wait(std::chrono::milliseconds limit);
+
+ private:
+  int master_ = -1;
+  pid_t pid_ = 0;
+  std::string received_;
+  bool ended_ = false;
+  int status_ = 0;
+  void Read(std::chrono::milliseconds limit, const std::function<bool()>& more);
+};
+
 // The obsmerge program of this build.
 std::string ObsmergePath();
+// The obsmerge-lojas program of this build.
+std::string StoreRunnerPath();

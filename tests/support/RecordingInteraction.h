@@ -1,5 +1,6 @@
 #pragma once
-// A user-interaction service for tests: records every box and report instead of showing it.
+// A user-interaction service for tests: records every box, report and question instead of showing
+// it, and answers the questions as told.
 
 #include <vector>
 
@@ -12,9 +13,15 @@ class RecordingInteraction : public TUserInteraction {
 
   void ShowMessage(const AnsiString& text) override { Messages.push_back(text); }
   void ShowReport(const TModalReport& report) override { Reports.push_back(report); }
+  bool Confirm(const AnsiString& question) override {
+    Questions.push_back(question);
+    return Answer;
+  }
   void ProcessMessages() override { ++ProcessedMessages; }
 
   std::vector<AnsiString> Messages;
   std::vector<TModalReport> Reports;
+  std::vector<AnsiString> Questions;
+  bool Answer = false;  // the answer to every question
   int ProcessedMessages = 0;
 };

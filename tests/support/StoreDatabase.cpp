@@ -229,13 +229,15 @@ void PrintText(const OptionalText& text, std::ostream* out) {
 
 }  // namespace
 
-void CreateStoreTables(const TestDatabase& db) {
+void CreateStoreTables(const TestDatabase& db, TempColumn temp) {
   db.Execute(
       "CREATE TABLE fatcppedido (lja_codigo INTEGER NOT NULL, cpe_codigo INTEGER NOT NULL, cpe_status CHAR(1), "
       "PRIMARY KEY (lja_codigo, cpe_codigo))");
   db.Execute(
       "CREATE TABLE fatobservpedido (lja_codigo INTEGER NOT NULL, cpe_codigo INTEGER NOT NULL, "
-      "obs_observ BLOB SUB_TYPE TEXT, obs_temp VARCHAR(4000), PRIMARY KEY (lja_codigo, cpe_codigo))");
+      "obs_observ BLOB SUB_TYPE TEXT, obs_temp " +
+      AnsiString(temp == TempColumn::TextBlob ? "BLOB SUB_TYPE TEXT" : "VARCHAR(4000)") +
+      ", PRIMARY KEY (lja_codigo, cpe_codigo))");
 }
 
 void InsertOrders(const TestDatabase& db, const std::vector<Order>& orders) {

@@ -44,8 +44,11 @@ struct Snapshot {
   bool operator==(const Snapshot&) const = default;
 };
 
+// How obs_temp is stored: VARCHAR(4000), as in the stores, or as a text blob.
+enum class TempColumn { Varchar, TextBlob };
+
 // Creates fatcppedido and fatobservpedido.
-void CreateStoreTables(const testdb::TestDatabase& db);
+void CreateStoreTables(const testdb::TestDatabase& db, TempColumn temp = TempColumn::Varchar);
 
 // Insert the rows in one transaction, values bound as parameters byte for byte.
 void InsertOrders(const testdb::TestDatabase& db, const std::vector<Order>& orders);

@@ -235,6 +235,34 @@ void TestDatabase::Execute(std::string_view sql) const {
   attachment.Detach();
 }
 
+namespace {
+
+class OpenChange : public PendingChange {
+ public:
+  OpenChange(fb::Attachment attachment, Firebird::ITransaction* transaction)
+      : attachment_(std::move(attachment)), transaction_(transaction, fb::SharedTransaction::EndAction::Rollback) {}
+  Firebird::ITransaction* Transaction() const { return transaction_.Get(); }
+  Firebird::IAttachment* Attachment() const { return attachment_.Get(); }
+  void Commit() override { transaction_.Commit(); }
+  void Rollback() override { transaction_.Rollback(); }
+
+ private:
+  fb::Attachment attachment_;
+  fb::SharedTransaction transaction_;
+};
+
+}  // namespace
+
+std::unique_ptr<PendingChange> TestDatabase::BeginChange(std::string_view sql) const {
+  fb::Attachment attachment = Attach(SettingsOf(*this));
+  fb::Status status;
+  Firebird::ITransaction* transaction = attachment->startTransaction(&status, 0, nullptr);
+  auto change = std::make_unique<OpenChange>(std::move(attachment), transaction);
+  change->Attachment()->execute(&status, change->Transaction(), static_cast<unsigned>(sql.size()), sql.data(), dialect_,
+                                nullptr, nullptr, nullptr, nullptr);
+  return change;
+}
+
 std::optional<AnsiString> TestDatabase::QueryValue(std::string_view sql) const {
   // Straight through the client library: the value checked must not come through the driver.
   return ReadFirstValue({ToSystem(database_), onServer_, ToSystem(userName_), ToSystem(password_), dialect_}, sql);

@@ -37,6 +37,17 @@ struct DatabaseOptions {
   AnsiString fileName = "test.fdb";  // code page 1252; accented letters are fine
 };
 
+// A change made by a connection of its own and left uncommitted, as another user of the database
+// makes it: its transaction holds the locks of the rows it wrote until Commit or Rollback (or the
+// object goes, which rolls back). Either may be called from another thread than the one that
+// made the change.
+class PendingChange {
+ public:
+  virtual ~PendingChange() = default;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+};
+
 class TestDatabase {
  public:
   // A database file opened by the embedded engine; user "SYSDBA" (not checked by the engine).
@@ -64,6 +75,8 @@ class TestDatabase {
 
   // Runs one statement (code page 1252 text) in a transaction of its own and commits it.
   void Execute(std::string_view sql) const;
+  // Runs one statement on a connection of its own and leaves its transaction open.
+  std::unique_ptr<PendingChange> BeginChange(std::string_view sql) const;
   // The first column of the first row as text; nullopt for null or no row. Read through the
   // client library alone (support/DirectRead.h), never through the driver under test.
   std::optional<AnsiString> QueryValue(std::string_view sql) const;

@@ -115,3 +115,49 @@ TEST(DataBrowser, AMillionCachedRowsAreReadOnlyWhereTheGridLooks) {
   rows.SetRecNo(500000);
   EXPECT_EQ(grid.currentIndex().row(), 499999);
 }
+
+TEST(DataBrowser, TheStatementScrollsAndAClosedBrowserStopsFollowingItsDatasetUntilShownAgain) {
+  DatasetWorld world;
+  world.CreateNumberedTable(5);
+  TMorvantaDataset& rows = world.Dataset("qryNumeros", "select * from t order by id");
+  rows.OpenQuery();
+  auto* browser = new TDataBrowser(rows);
+  EXPECT_EQ(browser->Memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  browser->Show();
+  rows.SetRecNo(3);
+  EXPECT_EQ(browser->Grid->currentIndex().row(), 2) << "shown, the grid follows";
+  browser->Close();
+
+  int refreshed = 0;
+  QObject::connect(browser->Grid->model(), &QAbstractItemModel::dataChanged, [&] { ++refreshed; });
+  QObject::connect(browser->Grid->model(), &QAbstractItemModel::modelReset, [&] { ++refreshed; });
+  rows.Next();
+  rows.Close();
+  rows.OpenQuery();
+  rows.SetRecNo(4);
+  EXPECT_EQ(refreshed, 0) << "closed, it hears nothing of the dataset";
+
+  browser->Show();
+  EXPECT_EQ(browser->Grid->model()->rowCount(), 5);
+  EXPECT_EQ(browser->Grid->currentIndex().row(), 3);
+  rows.First();
+  EXPECT_EQ(browser->Grid->currentIndex().row(), 0) << "shown again, it follows again";
+  browser->Close();
+}
+
+TEST(DataBrowser, AGridOnADataSourceLeavesTheApplicationsOnDataChangeInPlace) {
+  TClientDataSet rows(nullptr);
+  rows.FieldDefs().Add(u"ID", ftInteger);
+  rows.CreateDataSet();
+  TDataSource source(nullptr);
+  source.SetDataSet(&rows);
+  int told = 0;
+  source.OnDataChange = [&told](TDataSource&, TDataEvent, std::intptr_t) { ++told; };
+  TDBGrid grid(nullptr, "grid");
+  grid.SetDataSource(&source);
+  rows.Append();
+  rows.Fields(0).SetAsInteger(7);
+  rows.Post();
+  EXPECT_GT(told, 0) << "the application's handler still fires";
+  EXPECT_EQ(grid.model()->rowCount(), 1);
+}

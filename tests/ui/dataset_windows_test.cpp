@@ -67,6 +67,7 @@ TEST_F(DatasetWindows, InDiagnosticModeTheShortcutInTheOwnersWindowListsItsDatas
     auto* list = viewer.findChild<QListWidget*>(QStringLiteral("lstQry"));
     for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
     list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Return);  // picked by the keyboard
     statement = viewer.findChild<QPlainTextEdit*>(QStringLiteral("mmSql"))->toPlainText();
     rows = viewer.findChild<TDBGrid*>(QStringLiteral("DBGrid1"))->model()->rowCount();
     viewer.close();

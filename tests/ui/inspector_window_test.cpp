@@ -23,6 +23,7 @@
 #include "UiTestSupport.h"
 #include "UiText.h"
 #include "support/FormFiles.h"
+#include "support/RecordingInteraction.h"
 #include "support/TempFolder.h"
 #include "support/TestDatabase.h"
 
@@ -141,4 +142,36 @@ TEST_F(InspectorWindow, GeneratorFieldEditRunsThePickerAgainstTheFormsConnection
   EXPECT_EQ(offered, QStringList{"GEN_FATCPPEDIDO"});
   EXPECT_EQ(Value("GeneratorField"), "GEN_FATCPPEDIDO -> CPE_CODIGO");
   EXPECT_EQ(Value("GeneratorField_Edit"), "False") << "the switch goes back";
+}
+
+TEST_F(InspectorWindow, EscapeLeavesItOpenAndClosingAsksBeforeUnsavedEditsAreDropped) {
+  RecordingInteraction answers;
+  window_->Window().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window_->Window()));
+  window_->lstComponentes->setFocus();
+  QTest::keyClick(window_->lstComponentes, Qt::Key_Escape);
+  EXPECT_TRUE(window_->Visible()) << "a main window does not close on Escape";
+  window_->Close();
+  EXPECT_FALSE(window_->Visible()) << "nothing edited: closed without a question";
+  EXPECT_TRUE(answers.Questions.empty());
+
+  window_->Show();
+  Select("qryPedidos");
+  Type("PacoteRegistros", "250");
+  window_->Close();  // answered no
+  EXPECT_TRUE(window_->Visible());
+  ASSERT_EQ(answers.Questions.size(), 1u);
+  EXPECT_NE(answers.Questions[0].find("salvas"), std::string::npos) << answers.Questions[0];
+  answers.Answer = true;
+  window_->Window().close();  // by the frame: asked again
+  EXPECT_FALSE(window_->Visible());
+  EXPECT_EQ(answers.Questions.size(), 2u);
+
+  window_->Show();
+  Type("PacoteRegistros", "300");
+  QTest::mouseClick(window_->btnSalvar, Qt::LeftButton);
+  answers.Answer = false;
+  window_->Close();
+  EXPECT_FALSE(window_->Visible()) << "saved: nothing to lose";
+  EXPECT_EQ(answers.Questions.size(), 2u);
 }

@@ -20,6 +20,7 @@
 #include "LojaPedidosWindow.h"
 #include "MorvantaDataset.h"
 #include "UiTestSupport.h"
+#include "UiText.h"
 #include "ufrmRecError.h"
 #include "support/FormFiles.h"
 #include "support/TempFolder.h"
@@ -126,4 +127,37 @@ TEST_F(LojaPedidos, InDiagnosticModeTheShortcutListsTheFormsDatasets) {
   });
   QTest::keyClick(window.grdPedidos, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(listed, (QStringList{"qryPedidos", "qryObserv"}));
+}
+
+TEST_F(LojaPedidos, TheObservationGridAndTextFollowTheCurrentOrderAndEscapeLeavesTheWindowOpen) {
+  TfrmLojaPedidos& window = Open();
+  auto pick = [&](int row) {
+    TDBGrid& grid = *window.grdPedidos;
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid.visualRect(grid.model()->index(row, 0)).center());
+    return window.Pedidos().FieldByName("CPE_CODIGO").AsInteger();
+  };
+  struct Step {
+    int row, order, observations;
+    bool hasText;
+  };
+  window.edCliente->setText(QStringLiteral("Quitanda Boa Vista"));
+  QTest::mouseClick(window.btnNovoPedido, Qt::LeftButton);  // order 1001, without observation
+  for (const Step& s : {Step{1, 102, 1, true}, Step{2, 103, 0, false}, Step{0, 101, 1, true}, Step{3, 1001, 0, false},
+                        Step{1, 102, 1, true}}) {
+    SCOPED_TRACE(s.order);
+    ASSERT_EQ(pick(s.row), s.order);
+    EXPECT_EQ(window.Observacoes().RecordCount(), s.observations);
+    EXPECT_EQ(window.grdObserv->model()->rowCount(), s.observations);
+    const AnsiString stored =
+        s.hasText ? Query(("SELECT OBS_OBSERV FROM FATOBSERVPEDIDO WHERE CPE_CODIGO = " + IntToStr(s.order)).c_str())
+                  : AnsiString();
+    EXPECT_EQ(FromQString(window.mmObserv->toPlainText()), stored);
+  }
+
+  window.Window().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window.Window()));
+  window.grdPedidos->setFocus();
+  QTest::keyClick(window.grdPedidos, Qt::Key_Escape);
+  EXPECT_TRUE(window.Visible()) << "a main window does not close on Escape";
 }

@@ -1,5 +1,6 @@
-// The window tests run on the offscreen platform (also when started by hand) with one toolkit
-// application for the whole run.
+// The window tests run on the offscreen platform (also when started by hand), or on the one
+// QT_QPA_PLATFORM names (CI runs them on xcb under Xvfb as well), with one toolkit application for
+// the whole run.
 
 #include <QApplication>
 

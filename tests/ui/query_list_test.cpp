@@ -27,6 +27,12 @@ class TPedidoDataset : public TMorvantaDataset {
   const char* ClassName() const override { return "TPedidoDataset"; }
 };
 
+// A subclass that reports the base class's name: still another kind.
+class TUndeclaredDataset : public TMorvantaDataset {
+ public:
+  using TMorvantaDataset::TMorvantaDataset;
+};
+
 QStringList Lines(const QListWidget& list) {
   QStringList lines;
   for (int i = 0; i < list.count(); ++i) lines << list.item(i)->text();
@@ -82,6 +88,7 @@ TEST(QueryListViewer, ListsOnlyTheOwnersOwnDatasetsOfExactlyTheDatasetClass) {
   w.Dataset("qryA", "select * from t");
   new TPedidoDataset(&w.form);
   w.form.Components(w.form.ComponentCount() - 1)->SetName("qrySub");
+  (new TUndeclaredDataset(&w.form))->SetName("qryUndeclared");
   TComponent other(nullptr);
   w.world.Dataset("qryOther", "select * from t", &other);
   w.Dataset("qryB", "select id from t");
@@ -108,6 +115,32 @@ TEST(QueryListViewer, APickShowsTheLastTracedStatementOrElseTheSqlText) {
   EXPECT_EQ(viewer.mmSql->toPlainText(), QStringLiteral("SELECT * FROM T WHERE ID <= '3'"));
   Pick(viewer, 1);
   EXPECT_EQ(viewer.mmSql->toPlainText(), QStringLiteral("select nome\nfrom t\n"));
+  viewer.Close();
+}
+
+TEST(QueryListViewer, ADatasetIsShownOnceWhenPickedByClickOrEnterAndNotWhenTheListTakesTheFocus) {
+  PedidoWorld w;
+  w.Dataset("qryA", "select id from t");
+  w.Dataset("qryB", "select nome from t");
+  TfrmListaQuery viewer(&w.form);
+  viewer.ListDatasets(w.form);
+  QStringList shown;  // the statement box's text each time a dataset was shown
+  QObject::connect(viewer.mmSql, &QPlainTextEdit::textChanged, [&] {
+    if (!viewer.mmSql->toPlainText().isEmpty()) shown << viewer.mmSql->toPlainText().trimmed();
+  });
+  viewer.Show();
+  viewer.Window().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer.Window()));
+  viewer.lstQry->setFocus();
+  QTest::keyClick(viewer.lstQry, Qt::Key_Down);
+  QTest::keyClick(viewer.lstQry, Qt::Key_Down);
+  EXPECT_EQ(shown, QStringList()) << "focus and moving the current line pick nothing";
+  EXPECT_EQ(viewer.DataSource1->DataSet(), viewer.qry);
+
+  QTest::keyClick(viewer.lstQry, Qt::Key_Return);
+  EXPECT_EQ(shown, QStringList{"select nome from t"});
+  Pick(viewer, 0);
+  EXPECT_EQ(shown, (QStringList{"select nome from t", "select id from t"})) << "one click, one show";
   viewer.Close();
 }
 

@@ -1,6 +1,7 @@
 // The report window of a failed statement: its layout, its filling from a real failed query, and
 // how ShowSQLError shows it as a window in diagnostic mode only.
 
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -175,4 +176,58 @@ TEST(ReportWindow, ShownModallyOnlyInDiagnosticModeAndClosedByItsButton) {
   EXPECT_TRUE(ShowSQLError(failed.query, failed.error, "", "qryPedido", ""));
   EXPECT_EQ(Application().ComponentCount(), before + 2);
   Application().FreeForms();
+}
+
+TEST(ReportWindow, LongNamesStopShortOfTheNextLabelAndLongValuesShowWholeInTooltips) {
+  FailedInsert failed;
+  const AnsiString longValue(600, 'x');
+  failed.query.Params().ParamByName("OBS").SetAsString(longValue);
+  TfrmRecError form(&Application());
+  const AnsiString longForm = "frmPedidosDeCompraComUmNomeMuitoMaisLongoQueOEspacoDoRotulo";
+  const AnsiString longUnit = "uPedidosDeCompraComUmaUnitLonga";
+  form.FillReport(failed.query, failed.error, "", longForm, "qryPedido", longUnit);
+  form.Show();
+  struct Limit {
+    QLabel* label;
+    const QWidget* next;
+    AnsiString whole;
+  };
+  for (const Limit& l : {Limit{form.lblForm, form.Label5, longForm}, Limit{form.lblUnit, form.IconImage, longUnit}}) {
+    SCOPED_TRACE(l.label->objectName().toStdString());
+    EXPECT_LT(l.label->geometry().right(), l.next->x());
+    EXPECT_TRUE(l.label->text().endsWith(QChar(0x2026))) << "elided";
+    EXPECT_EQ(FromQString(l.label->toolTip()), l.whole);
+  }
+  EXPECT_EQ(form.lblComp->text(), QStringLiteral("qryPedido"));
+  EXPECT_EQ(form.lblComp->toolTip(), QString()) << "a name that fits has no tooltip";
+  EXPECT_EQ(FromQString(form.GridParam->item(3, 1)->toolTip()), longValue);
+  form.Close();
+}
+
+TEST(ReportWindow, CtrlCCopiesTheWholeReportOrTheSelectedText) {
+  FailedInsert failed;
+  TfrmRecError form(&Application());
+  form.FillReport(failed.query, failed.error, "INSERT INTO PEDIDO\rVALUES ('7')", "frmPedido", "qryPedido", "uPedido");
+  form.Show();
+  form.Window().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form.Window()));
+  form.btnOk->setFocus();
+  QApplication::clipboard()->clear();
+  QTest::keyClick(form.btnOk, Qt::Key_C, Qt::ControlModifier);
+  const QString expected = QString::fromUtf8("Formulário: frmPedido\nComponente: qryPedido\nUnit: uPedido\nErro:\n") +
+                           form.mmoMsgError->toPlainText() +
+                           QStringLiteral(
+                               "\nSQL\nINSERT INTO PEDIDO\nVALUES ('7')\nParametros\nParametro\tValor\n"
+                               "ID\t7\nCLIENTE\t\nOBS\t") +
+                           QString::fromUtf8("Observação\n");
+  EXPECT_EQ(QApplication::clipboard()->text(), expected);
+
+  form.mmoSqlError->setFocus();
+  QTextCursor cursor = form.mmoSqlError->textCursor();
+  cursor.setPosition(0);
+  cursor.setPosition(6, QTextCursor::KeepAnchor);
+  form.mmoSqlError->setTextCursor(cursor);
+  QTest::keyClick(form.mmoSqlError, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("INSERT"));
+  form.Close();
 }

@@ -4,12 +4,13 @@
 //   morvanta-inspector FORMFILE            opens the form in design state in the inspector window
 //   morvanta-inspector --resave IN OUT     loads IN and saves it as OUT, without a window
 //   morvanta-inspector --list FORMFILE     prints the components and their published properties
+//   morvanta-inspector --help              prints the usage
 
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class InspectorMode { Window, Resave, List };
+enum class InspectorMode { Window, Resave, List, Help };
 
 struct InspectorCommand {
   InspectorMode mode = InspectorMode::Window;

@@ -12,6 +12,7 @@
 #include "Exceptions.h"
 #include "InspectorValues.h"
 #include "PropertyText.h"
+#include "UserInteraction.h"
 #include "UiText.h"
 
 namespace {
@@ -31,6 +32,11 @@ TfrmInspector::TfrmInspector(TComponent* owner, TStoredForm& form, std::string f
   SetName("frmInspector");
   SetCaption(FromSystem("Inspetor - ") + form_.Name());
   SetClientSize(560, 520);
+  // A main window: Escape does not close it, and closing asks before unsaved edits are dropped.
+  SetEscapeKey(TEscapeKey::ekIgnored);
+  OnCloseQuery = [this](TForm&, bool& canClose) {
+    if (modified_) canClose = Confirm("As alterações não foram salvas. Fechar e descartá-las?"_a);
+  };
   BuildControls();
   for (int i = 0; i < form_.ComponentCount(); ++i) {
     TComponent& component = *form_.Components(i);
@@ -132,6 +138,7 @@ void TfrmInspector::SetPropertyText(int row, const AnsiString& text) {
     RefreshValues();  // the value as it stands
     throw;
   }
+  modified_ = true;
   // The setter may change this and other properties (a switch that goes back, a text re-read).
   RefreshValues();
 }
@@ -156,7 +163,11 @@ void TfrmInspector::btnAplicarListaClick() {
   for (const QString& line : mmLista->toPlainText().split(QLatin1Char('\n'))) lines.push_back(FromQString(line));
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
   property->set(*component, lines);
+  modified_ = true;
   RefreshValues();
 }
 
-void TfrmInspector::btnSalvarClick() { form_.SaveToFile(fileName_); }
+void TfrmInspector::btnSalvarClick() {
+  form_.SaveToFile(fileName_);
+  modified_ = false;
+}

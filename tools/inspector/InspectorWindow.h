@@ -32,6 +32,7 @@ class TfrmInspector : public TForm {
   void SetPropertyText(int row, const AnsiString& text);
   void btnAplicarListaClick();
   void btnSalvarClick();
+  bool Modified() const { return modified_; }
 
   QListWidget* lstComponentes;
   QTableWidget* grdPropriedades;
@@ -49,4 +50,5 @@ class TfrmInspector : public TForm {
   std::string fileName_;
   std::vector<const PublishedProperty*> shown_;  // the selected component's, in grid order
   bool filling_ = false;                         // the grid is being filled, not edited
+  bool modified_ = false;                        // edited since it was loaded or saved
 };

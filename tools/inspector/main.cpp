@@ -10,6 +10,7 @@
 #include "InspectorCommand.h"
 #include "PropertyText.h"
 #include "Runtime.h"
+#include "StopSignals.h"
 #include "StoredForm.h"
 
 #ifdef MORVANTA_INSPECTOR_WINDOW
@@ -73,6 +74,7 @@ int Run(const InspectorCommand& command, char** argv) {
       ListForm(*form);
       return 0;
     case InspectorMode::Window:
+    case InspectorMode::Help:
       break;
   }
   return RunWindow(*form, command.formFile, argv);
@@ -81,11 +83,18 @@ int Run(const InspectorCommand& command, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Ctrl+C or SIGTERM ends the inspector at once (a form may connect when it is loaded); an
+  // unsaved edit is lost as with any program ended so, and the file is replaced only whole.
+  const StopSignals stop;
   SetCommandLine(argc, argv);
   std::optional<InspectorCommand> command = ParseInspectorCommand(std::vector<std::string>(argv + 1, argv + argc));
   if (!command) {
     std::fputs(kInspectorUsage, stderr);
     return 2;
+  }
+  if (command->mode == InspectorMode::Help) {
+    std::fputs(kInspectorUsage, stdout);
+    return 0;
   }
   try {
     return Run(*command, argv);

@@ -1,0 +1,11 @@
+#include "HeldBackWrites.h"
+
+#include "MorvantaDataset.h"
+
+THeldBackWrites::THeldBackWrites(TMorvantaDataset& dataset) : dataset_(dataset) {
+  dataset_.SetBatching(WriteBatching::InTransaction);
+}
+
+THeldBackWrites::~THeldBackWrites() { dataset_.SetBatching(WriteBatching::Off); }
+
+void THeldBackWrites::Finish() { dataset_.ApplyPendingWrites(); }

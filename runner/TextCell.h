@@ -1,0 +1,9 @@
+#pragma once
+// A text in a column of a table on a terminal: converted to UTF-8, cut to a number of characters
+// (ending in "..." when cut) and padded with blanks to it.
+
+#include <string>
+
+#include "Text.h"
+
+std::string TextCell(const AnsiString& text, std::size_t width);
