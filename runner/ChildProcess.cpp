@@ -44,7 +44,12 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
   posix_spawnattr_setsigdefault(&attributes, &stopSignals);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+  // No signal blocked: the runner's threads block the stop signals (a thread of its own takes
+  // them), and the child would inherit that mask and never see the runner's stop or timeout.
+  sigset_t noneBlocked;
+  sigemptyset(&noneBlocked);
+  posix_spawnattr_setsigmask(&attributes, &noneBlocked);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   posix_spawnattr_setpgroup(&attributes, 0);
   const int failed = posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "StopRequest.h"
+#include "StopSignals.h"
 
 namespace {
 
@@ -13,15 +13,15 @@ constexpr int kPollMilliseconds = 50;
 
 class Run {
  public:
-  Run(std::vector<std::unique_ptr<StoreJob>>& jobs, const SchedulerOptions& options, ProgressDisplay& progress,
-      const std::function<void(const StoreRecord&)>& finished)
-      : jobs_(jobs), options_(options), progress_(progress), finished_(finished), start_(Clock::now()) {
+  Run(std::vector<std::unique_ptr<StoreJob>>& jobs, const SchedulerOptions& options, StopSignals& stop,
+      ProgressDisplay& progress, const std::function<void(const StoreRecord&)>& finished)
+      : jobs_(jobs), options_(options), stop_(stop), progress_(progress), finished_(finished), start_(Clock::now()) {
     result_.started.assign(jobs.size(), false);
   }
 
   ScheduledRun Go() {
     while (next_ < jobs_.size() || !running_.empty()) {
-      if (StopRequest::Requested() && result_.end != RunEnd::StoppedByRequest) StopAll();
+      if (StopAsked() && result_.end != RunEnd::StoppedByRequest) StopAll();
       StartWhatFits();
       if (running_.empty()) break;
       Wait();
@@ -34,6 +34,12 @@ class Run {
 
  private:
   bool Starting() const { return result_.end == RunEnd::Complete; }
+
+  // Whether a stop signal came during the run; kept once seen, since waking up forgets it.
+  bool StopAsked() {
+    if (stop_.Received() != 0) stopAsked_ = true;
+    return stopAsked_;
+  }
 
   void StopAll() {
     result_.end = RunEnd::StoppedByRequest;
@@ -51,8 +57,11 @@ class Run {
   }
 
   void Wait() {
-    pollfd wake{StopRequest::WakeUpDescriptor(), POLLIN, 0};
-    if (poll(&wake, wake.fd >= 0 ? 1 : 0, kPollMilliseconds) > 0) StopRequest::Drain();
+    pollfd wake{stop_.Descriptor(), POLLIN, 0};
+    if (poll(&wake, wake.fd >= 0 ? 1 : 0, kPollMilliseconds) > 0) {
+      StopAsked();
+      stop_.Acknowledge();  // the descriptor readable no more: the next waits sleep again
+    }
   }
 
   void PollRunning() {
@@ -107,6 +116,8 @@ class Run {
 
   std::vector<std::unique_ptr<StoreJob>>& jobs_;
   const SchedulerOptions& options_;
+  StopSignals& stop_;
+  bool stopAsked_ = false;
   ProgressDisplay& progress_;
   const std::function<void(const StoreRecord&)>& finished_;
   Clock::time_point start_;
@@ -119,7 +130,7 @@ class Run {
 
 }  // namespace
 
-ScheduledRun RunJobs(std::vector<std::unique_ptr<StoreJob>>& jobs, const SchedulerOptions& options,
+ScheduledRun RunJobs(std::vector<std::unique_ptr<StoreJob>>& jobs, const SchedulerOptions& options, StopSignals& stop,
                      ProgressDisplay& progress, const std::function<void(const StoreRecord&)>& finished) {
-  return Run(jobs, options, progress, finished).Go();
+  return Run(jobs, options, stop, progress, finished).Go();
 }

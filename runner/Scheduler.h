@@ -11,6 +11,8 @@
 #include "ProgressDisplay.h"
 #include "StoreJob.h"
 
+class StopSignals;
+
 enum class ErrorPolicy { GoOn, StopStarting };
 
 struct SchedulerOptions {
@@ -25,6 +27,7 @@ struct ScheduledRun {
   std::vector<bool> started;  // per job
 };
 
-// `finished` is called once per finished job, in the order they finish.
-ScheduledRun RunJobs(std::vector<std::unique_ptr<StoreJob>>& jobs, const SchedulerOptions& options,
+// `stop` (StopOnSignal::Tell) makes the stop request. `finished` is called once per finished job,
+// in the order they finish.
+ScheduledRun RunJobs(std::vector<std::unique_ptr<StoreJob>>& jobs, const SchedulerOptions& options, StopSignals& stop,
                      ProgressDisplay& progress, const std::function<void(const StoreRecord&)>& finished);

@@ -47,7 +47,8 @@ int ExitCodeOf(const std::vector<StoreRecord>& records, RunEnd end) {
   return 0;
 }
 
-int RunPlanned(const RunnerOptions& options, const ProgramPaths& programs, const std::vector<PlannedStore>& plan) {
+int RunPlanned(const RunnerOptions& options, const ProgramPaths& programs, const std::vector<PlannedStore>& plan,
+               StopSignals& stop) {
   JobSettings settings;
   settings.mode = options.mode;
   settings.timeout = options.timeout;
@@ -71,7 +72,7 @@ int RunPlanned(const RunnerOptions& options, const ProgramPaths& programs, const
     report.Update(recordOf[finishedJob], record);
     report.Write();
   };
-  const ScheduledRun run = RunJobs(jobs, options.scheduling, progress, finished);
+  const ScheduledRun run = RunJobs(jobs, options.scheduling, stop, progress, finished);
   for (std::size_t j = 0; j < jobs.size(); ++j)
     if (!run.started[j]) report.Update(recordOf[j], NotStarted(plan[recordOf[j]], NotStartedReason(run.end)));
   report.Write();
@@ -83,7 +84,7 @@ int RunPlanned(const RunnerOptions& options, const ProgramPaths& programs, const
 
 }  // namespace
 
-int RunStores(const RunnerOptions& options, const ProgramPaths& programs) {
+int RunStores(const RunnerOptions& options, const ProgramPaths& programs, StopSignals& stop) {
   std::vector<StoreEntry> stores;
   try {
     stores = ReadStoreList(options.storeList);
@@ -106,7 +107,7 @@ int RunStores(const RunnerOptions& options, const ProgramPaths& programs) {
   }
   const std::vector<PlannedStore> plan = PlanRun(stores, options.shard, options.selection, earlier);
   try {
-    return RunPlanned(options, programs, plan);
+    return RunPlanned(options, programs, plan, stop);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "obsmerge-lojas: %s\n", error.what());
     return 1;

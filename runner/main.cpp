@@ -9,7 +9,7 @@
 #include "CommandLine.h"
 #include "ReadingHelper.h"
 #include "Runtime.h"
-#include "StopRequest.h"
+#include "StopSignals.h"
 #include "StoreRunner.h"
 
 namespace {
@@ -31,11 +31,13 @@ ProgramPaths FindPrograms() {
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (IsReadingHelperCall(arguments)) {
-    EndAtOnceOnStopSignals();
+    // A reading child connects: the runner's stop and timeout end it at once.
+    const StopSignals stop;
     SetCommandLine(argc, argv);
     return RunReadingHelper(arguments);
   }
-  StopRequest::Install();  // before anything connects
+  // The runner stops its children itself and writes the report: a signal only tells it.
+  StopSignals stop(StopOnSignal::Tell);
   RunnerOptions options;
   try {
     options = ParseCommandLine(arguments);
@@ -52,5 +54,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "obsmerge-lojas: o programa obsmerge não foi encontrado em %s\n", programs.obsmerge.c_str());
     return 2;
   }
-  return RunStores(options, programs);
+  return RunStores(options, programs, stop);
 }
