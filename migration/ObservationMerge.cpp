@@ -47,8 +47,7 @@ void ConnectToStore(TMorvantaDatabase& connection, const AnsiString& database, c
   // A store's server on another machine is reached over the store's link, where the bytes decide
   // the time: compressed, a merged row moves a fifth of them. On this machine compressing only
   // costs processor time (see bench/README.md).
-  if (PlaceOf(database) == DatabasePlace::OtherMachine)
-    connection.SetWireCompression(fb::WireCompression::Requested);
+  if (PlaceOf(database) == DatabasePlace::OtherMachine) connection.SetWireCompression(fb::WireCompression::Requested);
   connection.SetConnected(true);
 }
 
