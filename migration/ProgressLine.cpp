@@ -10,15 +10,17 @@ namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(250);
 
-std::string Duration(double seconds) {
-  const auto whole = static_cast<unsigned long long>(std::ceil(std::max(seconds, 0.0)));
+}  // namespace
+
+std::string ClockText(double seconds, ClockRounding rounding) {
+  const double positive = std::max(seconds, 0.0);
+  const auto whole =
+      static_cast<unsigned long long>(rounding == ClockRounding::Up ? std::ceil(positive) : std::llround(positive));
   char text[48];
   if (whole >= 3600) std::snprintf(text, sizeof text, "%lluh%02llu", whole / 3600, whole % 3600 / 60);
   else std::snprintf(text, sizeof text, "%llu:%02llu", whole / 60, whole % 60);
   return text;
 }
-
-}  // namespace
 
 std::string ProgressText(std::uint64_t rows, std::optional<std::uint64_t> total, double seconds) {
   const double rate = seconds > 0 ? static_cast<double>(rows) / seconds : 0;
@@ -30,7 +32,8 @@ std::string ProgressText(std::uint64_t rows, std::optional<std::uint64_t> total,
   }
   // Rows changed since the count may make the run longer than the total said.
   const std::uint64_t all = std::max(*total, rows);
-  const std::string left = rate > 0 ? Duration(static_cast<double>(all - rows) / rate) : std::string("?");
+  const std::string left =
+      rate > 0 ? ClockText(static_cast<double>(all - rows) / rate, ClockRounding::Up) : std::string("?");
   std::snprintf(text, sizeof text, "%llu de %llu linhas mescladas, %.0f linhas/s, faltam %s",
                 static_cast<unsigned long long>(rows), static_cast<unsigned long long>(all), rate, left.c_str());
   return text;

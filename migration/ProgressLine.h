@@ -39,3 +39,9 @@ class ProgressLine {
 // The text of the line: "120 linhas mescladas, 850 linhas/s", or with a total
 // "120 de 1500 linhas mescladas, 850 linhas/s, faltam 0:02" (minutes and seconds, or hours).
 std::string ProgressText(std::uint64_t rows, std::optional<std::uint64_t> total, double seconds);
+
+// How a clock text treats a fraction of a second: a time left is rounded up (it never shows 0:00
+// while something is left), an elapsed time to the nearest second.
+enum class ClockRounding { Nearest, Up };
+// Minutes and seconds ("1:05"), or hours and minutes ("2h05").
+std::string ClockText(double seconds, ClockRounding rounding);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ProgressLine.h"
 #include "TextCell.h"
 
 namespace {
@@ -19,21 +20,15 @@ std::string Fitted(const std::string& line) {
   return line.size() < size.ws_col ? line : line.substr(0, size.ws_col - 1);
 }
 
-}  // namespace
+std::string Clock(double seconds) { return ClockText(seconds, ClockRounding::Nearest); }
 
-std::string ClockText(double seconds) {
-  const auto whole = static_cast<unsigned long long>(std::llround(std::max(seconds, 0.0)));
-  char text[48];
-  if (whole >= 3600) std::snprintf(text, sizeof text, "%lluh%02llu", whole / 3600, whole % 3600 / 60);
-  else std::snprintf(text, sizeof text, "%llu:%02llu", whole / 60, whole % 60);
-  return text;
-}
+}  // namespace
 
 std::string TotalLine(const RunTotals& t) {
   char text[200];
   std::snprintf(text, sizeof text, "%d prontas, %d com falha, %d esperando, %d rodando, %s passados, faltam %s", t.done,
-                t.failed, t.waiting, t.running, ClockText(t.seconds).c_str(),
-                t.secondsLeft ? ClockText(*t.secondsLeft).c_str() : "?");
+                t.failed, t.waiting, t.running, Clock(t.seconds).c_str(),
+                t.secondsLeft ? Clock(*t.secondsLeft).c_str() : "?");
   return text;
 }
 
@@ -41,7 +36,7 @@ std::string RunningLine(const RunningStore& r) {
   const std::string rows = r.rows ? std::to_string(*r.rows) + " linhas" : std::string("? linhas");
   char text[300];
   std::snprintf(text, sizeof text, "  %s %-10s %6s  %s", TextCell(r.store, 24).c_str(), r.stage.c_str(),
-                ClockText(r.seconds).c_str(), rows.c_str());
+                Clock(r.seconds).c_str(), rows.c_str());
   return text;
 }
 

@@ -54,5 +54,3 @@ class ProgressDisplay {
 std::string TotalLine(const RunTotals& totals);
 // "  loja-007   mesclando   0:03   1.234 linhas"
 std::string RunningLine(const RunningStore& running);
-// Minutes and seconds ("1:05"), or hours and minutes ("2h05").
-std::string ClockText(double seconds);
