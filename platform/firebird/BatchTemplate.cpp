@@ -1,6 +1,8 @@
 #include "BatchTemplate.h"
 
 #include <cstring>
+#include <map>
+#include <utility>
 
 #include "SqlScanner.h"
 
@@ -8,14 +10,14 @@ namespace fb {
 
 namespace {
 
-// `text` with its markers replaced by the block parameters :P`first`, :P`first + 1`, ...
-std::string Substituted(const std::string& text, std::size_t first) {
+// `text` with its markers replaced by the parameters :`prefix``first`, :`prefix``first + 1`, ...
+std::string Substituted(const std::string& text, const char* prefix, std::size_t first) {
   std::string out;
   out.reserve(text.size() + 16);
   const std::string_view view(text);
   for (std::size_t i = 0; i < view.size();) {
     const SqlSpan span = SqlSpanAt(view, i);
-    if (span.kind == SqlSpanKind::Plain && view[i] == '?') out += ":P" + std::to_string(first++);
+    if (span.kind == SqlSpanKind::Plain && view[i] == '?') out += std::string(":") + prefix + std::to_string(first++);
     else out.append(view.substr(i, span.end - i));
     i = span.end;
   }
@@ -43,26 +45,64 @@ MetadataRef ResultMetadata() {
   return MetadataRef(builder->getMetadata(&status));
 }
 
+// The block runs each of its statements in a sub-procedure of its own, named after this prefix:
+// every statement is compiled once and by itself, so that a block takes as many statements as its
+// parameters and its text allow, whatever contexts each of them takes.
+constexpr std::string_view kRoutinePrefix = "MORVANTA$WRITE";
+
+std::string RoutineName(std::size_t index) { return std::string(kRoutinePrefix) + std::to_string(index); }
+
 bool IsBlockLocation(std::string_view line) {
   if (!line.empty() && line.front() == '-') line.remove_prefix(1);
-  return line.rfind("At block line: ", 0) == 0;
+  if (line.rfind("At block line: ", 0) == 0) return true;
+  constexpr std::string_view routine = "At sub procedure '";
+  return line.rfind(routine, 0) == 0 && line.substr(routine.size()).rfind(kRoutinePrefix, 0) == 0;
+}
+
+// The sub-procedure that runs `statement`, whose markers `declarations` declare.
+std::string RoutineText(const std::string& name, const std::string& statement,
+                        const std::vector<std::string>& declarations) {
+  std::string head;
+  for (std::size_t k = 0; k < declarations.size(); ++k)
+    head += (k == 0 ? "Q" : ", Q") + std::to_string(k) + " " + declarations[k];
+  return "DECLARE PROCEDURE " + name + (head.empty() ? std::string() : " (" + head + ")") + "\nAS\nBEGIN\n  " +
+         Substituted(statement, "Q", 0) + ";\nEND\n";
+}
+
+// The call of routine `name` with the block parameters :P`first` ... for its `count` markers.
+std::string CallText(const std::string& name, std::size_t first, std::size_t count) {
+  std::string call = "EXECUTE PROCEDURE " + name;
+  for (std::size_t k = 0; k < count; ++k) call += (k == 0 ? "(:P" : ", :P") + std::to_string(first + k);
+  return call + (count > 0 ? ")" : "");
 }
 
 }  // namespace
 
 std::string BatchTemplate::BlockText(const std::vector<std::string>& statements,
                                      const std::vector<std::string>& declarations, bool counted) {
-  std::string head = counted ? "N INTEGER = ?" : "", body;
+  std::string head = counted ? "N INTEGER = ?" : "", routines, body;
   for (std::size_t k = 0; k < declarations.size(); ++k)
     head += (head.empty() ? "P" : ", P") + std::to_string(k) + " " + declarations[k] + " = ?";
+  // One routine for each statement text with its declarations, however often it runs.
+  std::map<std::pair<std::string, std::vector<std::string>>, std::string> names;
   std::size_t marker = 0;
   for (std::size_t e = 0; e < statements.size(); ++e) {
-    body += "  " + Substituted(statements[e], marker) + ";\n  F = " + std::to_string(e + 1) + ";\n  SUSPEND;\n";
-    marker += MarkerCount(statements[e]);
+    const std::size_t count = MarkerCount(statements[e]);
+    const auto first = declarations.begin() + static_cast<std::ptrdiff_t>(marker);
+    std::pair<std::string, std::vector<std::string>> key{statements[e],
+                                                         {first, first + static_cast<std::ptrdiff_t>(count)}};
+    auto found = names.find(key);
+    if (found == names.end()) {
+      const std::string name = RoutineName(names.size());
+      routines += RoutineText(name, key.first, key.second);
+      found = names.emplace(std::move(key), name).first;
+    }
+    body += "  " + CallText(found->second, marker, count) + ";\n  F = " + std::to_string(e + 1) + ";\n  SUSPEND;\n";
+    marker += count;
     if (counted && e + 1 < statements.size()) body += "  IF (N = " + std::to_string(e + 1) + ") THEN EXIT;\n";
   }
-  return "EXECUTE BLOCK" + (head.empty() ? std::string() : " (" + head + ")") + "\nRETURNS (F INTEGER)\nAS\nBEGIN\n" +
-         body + "END";
+  return "EXECUTE BLOCK" + (head.empty() ? std::string() : " (" + head + ")") + "\nRETURNS (F INTEGER)\nAS\n" +
+         routines + "BEGIN\n" + body + "END";
 }
 
 BatchTemplate::BatchTemplate(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, unsigned dialect,

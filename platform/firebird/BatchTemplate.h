@@ -6,9 +6,14 @@
 // selectable block is kept up to its last SUSPEND), and nothing after it runs. The rows that
 // arrived before the error tell how many statements ran.
 //
+// Each distinct statement (with the declarations of its markers) is a sub-procedure of the block,
+// compiled once however often the block calls it, and within the 256 contexts of a request by
+// itself: a block is bounded by its parameters and its text, not by what its statements read.
+// The error of a statement carries no line of the block or of its sub-procedures.
+//
 // A block of copies of one statement takes N, the copies to run, as its first parameter, so that
 // one prepared block serves batches of any size up to its capacity; its parameters are declared
-// without the lengths of the values, so the server compiles the statement's copies once.
+// without the lengths of the values, so that every copy calls the same sub-procedure.
 
 #include <cstdint>
 #include <optional>

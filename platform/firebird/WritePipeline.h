@@ -10,9 +10,10 @@
 // by itself; the statements before it stay applied and ran once; it and everything held after it
 // never run. No statement is ever run a second time.
 //
-// Batches are sized to what the server takes in one request: at most 256 contexts (an UPDATE
-// takes two, an INSERT or a DELETE one, each table a statement reads one more), 32767
-// parameters; with a margin below each. A block the server refuses all the same is split.
+// Batches are sized to what the server takes in one request: 32767 parameters, texts and messages
+// of a few megabytes, with a margin below each; each statement is compiled once, in a sub-procedure
+// of the block, so the 256 contexts of a request bound a statement, not a batch. A block the
+// server refuses all the same is split.
 
 #include <cstddef>
 #include <cstdint>
@@ -66,7 +67,7 @@ class WritePipeline {
  private:
   // What one statement costs a block.
   struct Cost {
-    std::size_t contexts = 0, parameters = 0, text = 0, message = 0;
+    std::size_t parameters = 0, text = 0, message = 0;
   };
   struct Entry {
     const void* owner;
