@@ -126,13 +126,14 @@ bool WritePipeline::Batchable(const std::string& text, const InputMessage& input
 }
 
 void WritePipeline::Queue(const void* owner, HeldWriteRaiser raise, std::string text, InputMessage& input) {
-  Entry entry{owner, std::move(raise), std::move(text), {}, {}, {}};
+  Entry entry{owner, std::move(raise), std::move(text), {}, {}, {}, {}};
   if (Firebird::IMessageMetadata* metadata = input.Metadata()) {
     metadata->addRef();
     entry.metadata = MetadataRef(metadata);
     Status status;
     entry.buffer.assign(input.Buffer(), input.Buffer() + metadata->getMessageLength(&status));
   }
+  entry.shared = SharedText(entry.text);
   entry.cost = CostOf(entry);
   entries_.push_back(std::move(entry));
 }
@@ -148,10 +149,9 @@ WritePipeline::Cost WritePipeline::CostOf(const std::string& text, std::size_t p
 // An entry's literals become parameters of the block: they count as parameters, and their bytes
 // travel in the message.
 WritePipeline::Cost WritePipeline::CostOf(const Entry& entry) {
-  const LiteralParameters shared = SharedText(entry.text);
   std::size_t literalBytes = 0;
-  for (const std::string& literal : shared.literals) literalBytes += literal.size() + 2;
-  return CostOf(shared.text, shared.markers.size(), entry.buffer.size() + literalBytes);
+  for (const std::string& literal : entry.shared.literals) literalBytes += literal.size() + 2;
+  return CostOf(entry.shared.text, entry.shared.markers.size(), entry.buffer.size() + literalBytes);
 }
 
 // The end of the batch that starts at `from`: as many entries as the limits of one block take.
@@ -281,7 +281,7 @@ void WritePipeline::AddValues(const Entry& entry, std::vector<std::string>& decl
 }
 
 bool WritePipeline::OneShape(Firebird::ITransaction* transaction, std::size_t from, std::size_t end, Shape& shape) {
-  shape.text = SharedText(entries_[from].text).text;
+  shape.text = entries_[from].shared.text;
   const std::vector<bool>& blobPlaces = BlobPlaces(transaction, shape.text);
   for (std::size_t e = from; e < end; ++e)
     if (!AddExecution(entries_[e], blobPlaces, shape)) return false;
@@ -293,7 +293,7 @@ bool WritePipeline::OneShape(Firebird::ITransaction* transaction, std::size_t fr
 // text), a blob place given bytes as a binary blob (the server makes the blob of the bytes, as it
 // does when the statement runs by itself), any other parameter as its message carries it.
 bool WritePipeline::AddExecution(const Entry& entry, const std::vector<bool>& blobPlaces, Shape& shape) const {
-  const LiteralParameters shared = SharedText(entry.text);
+  const LiteralParameters& shared = entry.shared;
   if (shared.text != shape.text || (!blobPlaces.empty() && blobPlaces.size() != shared.markers.size())) return false;
   const bool first = shape.declarations.empty() && shape.values.empty();
   Firebird::IMessageMetadata* m = entry.metadata.Get();

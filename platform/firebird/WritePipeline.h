@@ -30,6 +30,7 @@
 #include "DriverCounts.h"
 #include "FbHandles.h"
 #include "HeldWrites.h"
+#include "StatementLiterals.h"
 
 namespace fb {
 
@@ -75,6 +76,7 @@ class WritePipeline {
     std::string text;
     MetadataRef metadata;  // nullptr: no parameters
     std::vector<unsigned char> buffer;
+    LiteralParameters shared;  // the text with its string literals as parameters, found once
     Cost cost;
   };
   // Batches of one statement with its values: the statement's text with its string literals as
