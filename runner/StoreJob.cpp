@@ -88,7 +88,7 @@ const char* StoreJob::StageName() const {
 
 void StoreJob::Launch(Stage stage) {
   stage_ = stage;
-  const std::filesystem::path log = settings_.logs / (fileName_ + ".log");
+  const std::filesystem::path log = LogFile();
   const std::string database = ToSystem(record_.database), user = ToSystem(record_.user);
   std::string program = settings_.self;
   std::vector<std::string> arguments;
@@ -105,8 +105,7 @@ void StoreJob::Launch(Stage stage) {
   stopSent_ = timedOut_ = false;
   deadline_ = settings_.timeout ? Clock::now() + *settings_.timeout : Clock::time_point::max();
   try {
-    child_ = std::make_unique<ChildProcess>(program, arguments, (settings_.logs / (fileName_ + ".out")).string(),
-                                            log.string());
+    child_ = std::make_unique<ChildProcess>(program, arguments, OutputFile().string(), log.string());
   } catch (const std::exception& error) {
     child_.reset();
     record_.status = StoreStatus::Failed;
@@ -122,9 +121,8 @@ bool StoreJob::Poll(Clock::time_point now) {
     return stage_ == Stage::Finished;
   }
   if (!stopSent_ && now >= deadline_) {
-    timedOut_ = stopSent_ = true;
-    child_->Send(SIGTERM);
-    killAt_ = now + settings_.grace;
+    timedOut_ = true;
+    SendStop(now);
   } else if (stopSent_ && now >= killAt_) {
     child_->Send(SIGKILL);
   }
@@ -134,21 +132,23 @@ bool StoreJob::Poll(Clock::time_point now) {
 void StoreJob::Interrupt(Clock::time_point now) {
   if (stage_ == Stage::Finished || interrupted_) return;
   interrupted_ = true;
-  if (!stopSent_) {
-    stopSent_ = true;
-    child_->Send(SIGTERM);
-    killAt_ = now + settings_.grace;
-  }
+  if (!stopSent_) SendStop(now);
+}
+
+void StoreJob::SendStop(Clock::time_point now) {
+  stopSent_ = true;
+  child_->Send(SIGTERM);
+  killAt_ = now + settings_.grace;
 }
 
 std::optional<MergePreview> StoreJob::ReadingResult(const ChildEnd& end) {
   if (end.exitCode != 0) return std::nullopt;
-  return ParseReadingOutput(ReadFrom(settings_.logs / (fileName_ + ".out"), 0));
+  return ParseReadingOutput(ReadFrom(OutputFile(), 0));
 }
 
 AnsiString StoreJob::FirstErrorText(const ChildEnd& end) const {
   if (timedOut_) return "tempo esgotado (--timeout " + IntToStr(settings_.timeout->count()) + " s), processo parado";
-  const std::string line = FirstError(ReadFrom(settings_.logs / (fileName_ + ".log"), logOffset_));
+  const std::string line = FirstError(ReadFrom(LogFile(), logOffset_));
   if (!line.empty()) return FromSystem(line);
   if (end.signal != 0) return "terminado pelo sinal " + IntToStr(end.signal);
   return "terminou com o código " + IntToStr(end.exitCode);
@@ -156,9 +156,8 @@ AnsiString StoreJob::FirstErrorText(const ChildEnd& end) const {
 
 void StoreJob::StageEnded(const ChildEnd& end) {
   const Stage stage = stage_;
-  std::optional<MergePreview> result;
-  if (stage != Stage::Merge) result = ReadingResult(end);
   if (stage == Stage::Merge) return MergeEnded(end);
+  std::optional<MergePreview> result = ReadingResult(end);
   if (interrupted_) {
     // Stopped while counting after a finished merge: the merge's outcome stands, only the count
     // of the rows left is missing. Stopped before the merge started: left out, to do next time.
@@ -213,5 +212,5 @@ void StoreJob::Finish() {
   stage_ = Stage::Finished;
   record_.seconds = Elapsed(Clock::now());
   std::error_code ignored;
-  std::filesystem::remove(settings_.logs / (fileName_ + ".out"), ignored);
+  std::filesystem::remove(OutputFile(), ignored);
 }

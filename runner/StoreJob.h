@@ -55,7 +55,12 @@ class StoreJob {
   void MergeEnded(const ChildEnd& end);
   std::optional<MergePreview> ReadingResult(const ChildEnd& end);
   AnsiString FirstErrorText(const ChildEnd& end) const;
+  // Asks the child to stop (SIGTERM); SIGKILL follows once the grace time is over.
+  void SendStop(Clock::time_point now);
   void Finish();
+  // The store's log, and the file a reading run writes its result to.
+  std::filesystem::path LogFile() const { return settings_.logs / (fileName_ + ".log"); }
+  std::filesystem::path OutputFile() const { return settings_.logs / (fileName_ + ".out"); }
 
   const JobSettings& settings_;
   StoreRecord record_;
