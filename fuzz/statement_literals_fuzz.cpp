@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "SqlScanner.h"
-#include "firebird/StatementLiterals.h"
+#include "StatementLiterals.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "DiagnosticsInstallation.h"
 #include "Runtime.h"
 #include "support/RecordingInteraction.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "HeldBackWrites.h"
 #include "ObservationMerge.h"
 #include "SQLConnection.h"
-#include "firebird/FirebirdSession.h"
+#include "FirebirdSession.h"
 #include "support/DatasetFixture.h"
 #include "support/RecordingInteraction.h"
 #include "support/StoreDatabase.h"

@@ -15,7 +15,7 @@
 #include "support/RecordingInteraction.h"
 #include "support/TempFolder.h"
 #include "DiagnosticsInstallation.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 

@@ -12,7 +12,7 @@
 #include "Exceptions.h"
 #include "MorvantaUpDateObject.h"
 #include "Runtime.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 #include "support/DatasetFixture.h"
 #include "support/RecordingInteraction.h"
 #include "support/TempFolder.h"

@@ -7,7 +7,7 @@
 #include "SQLQuery.h"
 #include "support/RecordingInteraction.h"
 #include "support/TempFolder.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "firebird/StatementLiterals.h"
+#include "StatementLiterals.h"
 
 using fb::ParameterizeLiterals;
 

@@ -11,7 +11,7 @@
 #include "Exceptions.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
-#include "firebird/FirebirdSession.h"
+#include "FirebirdSession.h"
 #include "support/DatasetFixture.h"
 #include "support/TestDatabase.h"
 

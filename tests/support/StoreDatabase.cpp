@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "firebird/ConnectionSettings.h"
-#include "firebird/FbHandles.h"
-#include "firebird/SharedTransaction.h"
+#include "ConnectionSettings.h"
+#include "FbHandles.h"
+#include "SharedTransaction.h"
 
 namespace storedb {
 

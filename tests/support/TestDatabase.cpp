@@ -13,9 +13,9 @@
 
 #include "SQLConnection.h"
 #include "support/DirectRead.h"
-#include "firebird/ConnectionSettings.h"
-#include "firebird/FbHandles.h"
-#include "firebird/SharedTransaction.h"
+#include "ConnectionSettings.h"
+#include "FbHandles.h"
+#include "SharedTransaction.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 #include "DataBrowser.h"
 #include "UiTestSupport.h"
 #include "support/DatasetFixture.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

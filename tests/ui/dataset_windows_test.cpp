@@ -16,7 +16,7 @@
 #include "support/DatasetFixture.h"
 #include "support/TempFolder.h"
 #include "UserInteraction.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 

@@ -13,7 +13,7 @@
 #include "UiTestSupport.h"
 #include "frmRecError.h"
 #include "support/DatasetFixture.h"
-#include "uGenerator.h"
+#include "FGenerator.h"
 
 namespace {
 

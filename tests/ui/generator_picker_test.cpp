@@ -17,7 +17,7 @@
 #include "UiTestSupport.h"
 #include "UiText.h"
 #include "support/DatasetFixture.h"
-#include "uGenerator.h"
+#include "FGenerator.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

@@ -21,7 +21,7 @@
 #include "MorvantaDataset.h"
 #include "UiTestSupport.h"
 #include "UiText.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 #include "support/FormFiles.h"
 #include "support/TempFolder.h"
 #include "support/TestDatabase.h"

@@ -13,7 +13,7 @@
 #include "UiTestSupport.h"
 #include "UiText.h"
 #include "support/DatasetFixture.h"
-#include "uListaQuery.h"
+#include "frmListaQuery.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

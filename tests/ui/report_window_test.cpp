@@ -17,7 +17,7 @@
 #include "GraphicalDiagnostics.h"
 #include "frmRecError.h"
 #include "support/DatasetFixture.h"
-#include "ufrmRecError.h"
+#include "DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

@@ -1,0 +1,20 @@
+#include "DiagnosticsInstallation.h"
+
+#include <utility>
+
+#include "DiagnosticMode.h"
+
+DiagnosticsInstallation::DiagnosticsInstallation(DiagnosticsOptions options) {
+  StatementDiagnostics services;
+  services.IsDiagnosticMode = &IsDiagnosticMode;
+  services.WriteSQLTrace = &WriteSQLTrace;
+  services.ShowSQLError = &ShowSQLError;
+  services.LastSQLText = &LastSQLText;
+  previousReportView_ = InstallSqlErrorReportView(std::move(options.ReportView));
+  previousServices_ = InstallStatementDiagnostics(services);
+}
+
+DiagnosticsInstallation::~DiagnosticsInstallation() {
+  InstallStatementDiagnostics(previousServices_);
+  InstallSqlErrorReportView(std::move(previousReportView_));
+}

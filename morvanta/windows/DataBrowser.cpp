@@ -1,0 +1,39 @@
+#include "DataBrowser.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QPlainTextEdit>
+
+#include "Controls.h"
+#include "DBGrid.h"
+#include "MorvantaDataset.h"
+#include "UiText.h"
+#include "DiagnosticMode.h"
+
+TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset), dataset_(dataset) {
+  SetCaption("Dados");
+  SetOuterSize(820, 640);
+  SetPosition(TPosition::poScreenCenter);
+  DataSource = new TDataSource(this);
+  DataSource->SetDataSet(&dataset);
+  QWidget* w = &Window();
+  Panel = NewPanel(w, "Panel");
+  SetAlign(*Panel, TAlign::alBottom, 120);
+  Grid = new TDBGrid(w, "Grid");
+  SetAlign(*Grid, TAlign::alClient);
+  // A long statement wraps and scrolls.
+  Memo = NewMemo(Panel, "Memo", TScrollBars::ssVertical, false);
+  SetAlign(*Memo, TAlign::alClient);
+  Grid->SetDataSource(DataSource);
+  // The dataset keeps its closed browsers: a closed one lets go of the dataset's events, and
+  // takes them again when it is shown again.
+  OnShow = [this](TForm&) { DataSource->SetDataSet(&dataset_); };
+  QObject::connect(&Window(), &QDialog::finished, [this] { DataSource->SetDataSet(nullptr); });
+}
+
+void ShowDataBrowser(TMorvantaDataset& dataset) {
+  auto* browser = new TDataBrowser(dataset);
+  browser->Memo->setPlainText(ToQStringLines(LastSQLText()));
+  browser->ShowModal();
+  dataset.ShowDataOnOpen = false;
+}
