@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "DelayProxy.h"
+#include "bench/proxy/DelayProxy.h"
 
 namespace {
 

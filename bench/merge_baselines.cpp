@@ -30,7 +30,7 @@
 #include <utility>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 using namespace Firebird;
 

@@ -17,11 +17,11 @@
 #include <functional>
 #include <string>
 
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "SQLQuery.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/platform/framework/SQLQuery.h"
 
 namespace {
 

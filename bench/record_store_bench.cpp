@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "DataSet.h"
+#include "morvanta/platform/framework/DataSet.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <cstring>
 #include <vector>
 
-#include "Exceptions.h"
-#include "Params.h"
-#include "Rounding.h"
-#include "ValueBinding.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/components/statement/Rounding.h"
+#include "morvanta/components/statement/ValueBinding.h"
 
 namespace {
 

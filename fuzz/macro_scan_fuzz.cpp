@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "SqlTextPreparation.h"
+#include "morvanta/components/statement/SqlTextPreparation.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "Params.h"
-#include "SqlTextPreparation.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/components/statement/SqlTextPreparation.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "SqlTextPreparation.h"
+#include "morvanta/components/statement/SqlTextPreparation.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "SqlScanner.h"
-#include "StatementLiterals.h"
+#include "morvanta/platform/core/SqlScanner.h"
+#include "morvanta/platform/firebird/StatementLiterals.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 
 #include <memory>
 
-#include "DelayProxy.h"
-#include "MorvantaDataset.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "support/DatasetFixture.h"
-#include "support/TestDatabase.h"
+#include "bench/proxy/DelayProxy.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::DatabaseOptions;
 using testdb::TestDatabase;

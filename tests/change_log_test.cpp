@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "FieldTypeName.h"
-#include "MorvantaStoredProc.h"
-#include "support/ChangeLogSchema.h"
-#include "support/DatasetFixture.h"
-#include "support/RecordingInteraction.h"
+#include "morvanta/components/FieldTypeName.h"
+#include "morvanta/components/MorvantaStoredProc.h"
+#include "tests/support/ChangeLogSchema.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
 
 TEST(DatabaseKind, OnlyTheExactNamesInterbaseAndOracleHaveAKind) {
   EXPECT_EQ(DatabaseKindOf("Interbase"), DatabaseKind::Interbase);

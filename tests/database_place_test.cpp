@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "DatabasePlace.h"
+#include "morvanta/platform/framework/DatabasePlace.h"
 
 namespace {
 

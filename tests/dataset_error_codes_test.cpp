@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "Exceptions.h"
-#include "support/DatasetFixture.h"
-#include "support/RecordingInteraction.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
 

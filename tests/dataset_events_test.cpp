@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "DataSet.h"
-#include "Exceptions.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 

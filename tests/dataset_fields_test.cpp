@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "DataSet.h"
-#include "Exceptions.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 

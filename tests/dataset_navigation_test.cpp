@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "DataSet.h"
-#include "Exceptions.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "DelayProxy.h"
+#include "bench/proxy/DelayProxy.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <optional>
 
-#include "DiagnosticsInstallation.h"
-#include "Runtime.h"
-#include "support/RecordingInteraction.h"
-#include "DiagnosticMode.h"
+#include "morvanta/diagnostics/DiagnosticsInstallation.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "tests/support/RecordingInteraction.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 namespace {
 

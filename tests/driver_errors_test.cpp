@@ -8,11 +8,11 @@
 #include <functional>
 #include <memory>
 
-#include "Exceptions.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "SQLStoredProc.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "morvanta/platform/framework/SQLStoredProc.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "DataSet.h"
-#include "Exceptions.h"
-#include "support/DatasetFixture.h"
-#include "support/RecordingInteraction.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
 using testdb::ErrorMessageOf;

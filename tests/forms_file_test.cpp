@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "support/FormFiles.h"
-#include "support/TempFolder.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "tests/support/FormFiles.h"
+#include "tests/support/TempFolder.h"
 
 using namespace formtest;
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/FormFiles.h"
-#include "support/ProgramRun.h"
-#include "support/TempFolder.h"
+#include "tests/support/FormFiles.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TempFolder.h"
 
 using namespace formtest;
 

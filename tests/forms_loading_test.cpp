@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "DataSet.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "MorvantaUpDateObject.h"
-#include "support/FormFiles.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "tests/support/FormFiles.h"
+#include "tests/support/TestDatabase.h"
 
 using namespace formtest;
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "PropertyBuilders.h"
-#include "support/FormFiles.h"
-#include "support/TempFolder.h"
+#include "morvanta/platform/formfiles/PropertyBuilders.h"
+#include "tests/support/FormFiles.h"
+#include "tests/support/TempFolder.h"
 
 using namespace formtest;
 

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "support/FormFiles.h"
-#include "support/ProgramRun.h"
-#include "support/TestDatabase.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "tests/support/FormFiles.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TestDatabase.h"
 
 using namespace formtest;
 

@@ -10,14 +10,14 @@
 #include <optional>
 #include <thread>
 
-#include "DelayProxy.h"
-#include "HeldBackWrites.h"
-#include "ObservationMerge.h"
-#include "SQLConnection.h"
-#include "FirebirdSession.h"
-#include "support/DatasetFixture.h"
-#include "support/RecordingInteraction.h"
-#include "support/StoreDatabase.h"
+#include "bench/proxy/DelayProxy.h"
+#include "morvanta/components/dataset/HeldBackWrites.h"
+#include "programs/obsmerge/ObservationMerge.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/firebird/Session.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/RecordingInteraction.h"
+#include "tests/support/StoreDatabase.h"
 
 using testdb::TestDatabase;
 

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaTransaction.h"
-#include "SQLQuery.h"
-#include "support/RecordingInteraction.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "tests/support/RecordingInteraction.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

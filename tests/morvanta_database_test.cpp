@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "MorvantaDatabase.h"
-#include "support/PinnedClock.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "tests/support/PinnedClock.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "Exceptions.h"
-#include "MorvantaUpDateObject.h"
-#include "support/DatasetFixture.h"
-#include "support/RecordingInteraction.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
 using testdb::ErrorMessageOf;

@@ -8,14 +8,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "Exceptions.h"
-#include "Runtime.h"
-#include "support/DatasetFixture.h"
-#include "support/PinnedClock.h"
-#include "support/RecordingInteraction.h"
-#include "support/TempFolder.h"
-#include "DiagnosticsInstallation.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/PinnedClock.h"
+#include "tests/support/RecordingInteraction.h"
+#include "tests/support/TempFolder.h"
+#include "morvanta/diagnostics/DiagnosticsInstallation.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "DataSet.h"
-#include "Exceptions.h"
-#include "OracleText.h"
-#include "Runtime.h"
-#include "support/DatasetFixture.h"
-#include "support/RecordingInteraction.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/statement/OracleText.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/RecordingInteraction.h"
 
 using testdb::DatasetWorld;
 using testdb::ErrorMessageOf;

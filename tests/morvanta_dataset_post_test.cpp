@@ -7,15 +7,15 @@
 #include <map>
 #include <string>
 
-#include "DesignEditors.h"
-#include "DiagnosticsInstallation.h"
-#include "Exceptions.h"
-#include "MorvantaUpDateObject.h"
-#include "Runtime.h"
-#include "DiagnosticMode.h"
-#include "support/DatasetFixture.h"
-#include "support/RecordingInteraction.h"
-#include "support/TempFolder.h"
+#include "morvanta/components/hooks/DesignEditors.h"
+#include "morvanta/diagnostics/DiagnosticsInstallation.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/RecordingInteraction.h"
+#include "tests/support/TempFolder.h"
 
 using testdb::DatasetWorld;
 using testdb::ErrorMessageOf;

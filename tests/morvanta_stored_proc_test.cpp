@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaStoredProc.h"
-#include "MorvantaUpDateObject.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaStoredProc.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

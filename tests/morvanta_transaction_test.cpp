@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaTransaction.h"
-#include "support/PinnedClock.h"
-#include "support/RecordingInteraction.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "tests/support/PinnedClock.h"
+#include "tests/support/RecordingInteraction.h"
 
 TEST(MorvantaTransactionNumber, DifferenceFromTheConnectionNumberWithoutSign) {
   PinnedClock clock(TimeOfDay(10, 20, 30, 400));

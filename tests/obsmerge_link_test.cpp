@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "DelayProxy.h"
-#include "Text.h"
-#include "support/ProgramRun.h"
-#include "support/StoreDatabase.h"
-#include "support/TestDatabase.h"
+#include "bench/proxy/DelayProxy.h"
+#include "morvanta/platform/core/Text.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/StoreDatabase.h"
+#include "tests/support/TestDatabase.h"
 
 using storedb::Snapshot;
 using testdb::TestDatabase;

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "Text.h"
-#include "support/ProgramRun.h"
-#include "support/StoreDatabase.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Text.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/StoreDatabase.h"
+#include "tests/support/TestDatabase.h"
 
 using storedb::Observation;
 using storedb::OptionalText;

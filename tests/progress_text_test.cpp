@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ProgressLine.h"
+#include "programs/obsmerge/ProgressLine.h"
 
 TEST(ProgressText, ShowsTheRowsTheRateAndWithATotalTheTimeLeft) {
   EXPECT_EQ(ProgressText(120, std::nullopt, 2.0), "120 linhas mescladas, 60 linhas/s");

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "ChildProcess.h"
-#include "support/TempFolder.h"
+#include "programs/obsmerge-lojas/ChildProcess.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/ProgramRun.h"
-#include "support/TempFolder.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "Exceptions.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

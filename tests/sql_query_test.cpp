@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "Exceptions.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "MarkerSubstitution.h"
-#include "SqlScanner.h"
+#include "morvanta/components/statement/MarkerSubstitution.h"
+#include "morvanta/platform/core/SqlScanner.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "Exceptions.h"
-#include "SQLConnection.h"
-#include "SQLStoredProc.h"
-#include "UpdateSQL.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLStoredProc.h"
+#include "morvanta/platform/framework/UpdateSQL.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SqlTextPreparation.h"
+#include "morvanta/components/statement/SqlTextPreparation.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "Runtime.h"
-#include "SQLQuery.h"
-#include "support/RecordingInteraction.h"
-#include "support/TempFolder.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "tests/support/RecordingInteraction.h"
+#include "tests/support/TempFolder.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 namespace {
 

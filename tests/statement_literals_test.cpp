@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "StatementLiterals.h"
+#include "morvanta/platform/firebird/StatementLiterals.h"
 
 using fb::ParameterizeLiterals;
 

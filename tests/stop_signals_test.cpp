@@ -9,9 +9,9 @@
 #include <chrono>
 #include <string>
 
-#include "Text.h"
-#include "support/ProgramRun.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Text.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "StoreFileName.h"
-#include "StoreList.h"
-#include "Text.h"
+#include "programs/obsmerge-lojas/StoreFileName.h"
+#include "programs/obsmerge-lojas/StoreList.h"
+#include "morvanta/platform/core/Text.h"
 
 namespace {
 

@@ -13,15 +13,15 @@
 #include <thread>
 #include <vector>
 
-#include "FieldTypes.h"
-#include "FolderLock.h"
-#include "ReportFiles.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "support/ProgramRun.h"
-#include "support/StoreDatabase.h"
-#include "support/TempFolder.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "programs/obsmerge-lojas/FolderLock.h"
+#include "programs/obsmerge-lojas/ReportFiles.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/StoreDatabase.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

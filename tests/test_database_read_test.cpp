@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Text.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Text.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

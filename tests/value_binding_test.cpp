@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "Exceptions.h"
-#include "Rounding.h"
-#include "ValueBinding.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/statement/Rounding.h"
+#include "morvanta/components/statement/ValueBinding.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <functional>
 #include <memory>
 
-#include "Exceptions.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "FirebirdSession.h"
-#include "support/DatasetFixture.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "morvanta/platform/firebird/Session.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/TestDatabase.h"
 
 using testdb::TestDatabase;
 

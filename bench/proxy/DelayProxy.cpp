@@ -1,4 +1,4 @@
-#include "DelayProxy.h"
+#include "bench/proxy/DelayProxy.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,10 +1,10 @@
-#include "ChangeLog.h"
+#include "morvanta/components/ChangeLog.h"
 
-#include "FieldTypeName.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaStoredProc.h"
-#include "MorvantaTransaction.h"
+#include "morvanta/components/FieldTypeName.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaStoredProc.h"
+#include "morvanta/components/MorvantaTransaction.h"
 
 namespace {
 

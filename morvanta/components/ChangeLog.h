@@ -2,7 +2,7 @@
 // The change log's writers: what a logged dataset records of its executed statements and of its
 // written or deleted rows.
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 class TMorvantaDataset;
 

@@ -1,4 +1,4 @@
-#include "FieldTypeName.h"
+#include "morvanta/components/FieldTypeName.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The change log's name of a field type code.
 
-#include "FieldTypes.h"
-#include "Text.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/core/Text.h"
 
 AnsiString FieldTypeName(int typeCode);

@@ -1,6 +1,6 @@
-#include "MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDatabase.h"
 
-#include "DateTime.h"
+#include "morvanta/platform/core/DateTime.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "DatabaseKind.h"
-#include "DateTime.h"
-#include "SQLConnection.h"
+#include "morvanta/components/DatabaseKind.h"
+#include "morvanta/platform/core/DateTime.h"
+#include "morvanta/platform/framework/SQLConnection.h"
 
 class TMorvantaDatabase : public TSQLConnection {
  public:

@@ -12,13 +12,13 @@
 #include <memory>
 #include <vector>
 
-#include "DataSet.h"
-#include "DatabaseKind.h"
-#include "Exceptions.h"
-#include "Params.h"
-#include "SQLQuery.h"
-#include "Strings.h"
-#include "UnwrittenInserts.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/components/DatabaseKind.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "morvanta/platform/core/Strings.h"
+#include "morvanta/components/dataset/UnwrittenInserts.h"
 
 class TMorvantaDatabase;
 class TMorvantaTransaction;

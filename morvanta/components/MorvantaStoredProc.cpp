@@ -1,6 +1,6 @@
-#include "MorvantaStoredProc.h"
+#include "morvanta/components/MorvantaStoredProc.h"
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 // Longest procedure name the call keeps.

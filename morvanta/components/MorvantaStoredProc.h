@@ -2,7 +2,7 @@
 // The stored-procedure component: the framework's stored procedure with `PrepareProc`, which
 // prepares the call afresh and reports a failure with the names of the component and its owner.
 
-#include "SQLStoredProc.h"
+#include "morvanta/platform/framework/SQLStoredProc.h"
 
 class TMorvantaStoredProc : public TSQLStoredProc {
  public:

@@ -1,11 +1,11 @@
-#include "MorvantaTransaction.h"
+#include "morvanta/components/MorvantaTransaction.h"
 
 #include <cstdlib>
 
-#include "DateTime.h"
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "UserInteraction.h"
+#include "morvanta/platform/core/DateTime.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "Component.h"
-#include "FieldTypes.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/core/FieldTypes.h"
 
 class TMorvantaDatabase;
 

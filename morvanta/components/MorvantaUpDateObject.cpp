@@ -1,4 +1,4 @@
-#include "MorvantaUpDateObject.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
 
 TMorvantaUpDateObject::TMorvantaUpDateObject(TComponent* owner)
     : TUpdateSQL(owner), refreshSQL_(std::make_unique<TStrings>()) {}

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "Strings.h"
-#include "UpdateSQL.h"
+#include "morvanta/platform/core/Strings.h"
+#include "morvanta/platform/framework/UpdateSQL.h"
 
 class TMorvantaUpDateObject : public TUpdateSQL {
  public:

@@ -2,9 +2,9 @@
 // Diagnostic mode: the switch, the last traced statement, the report of a failing statement and
 // the statement trace file.
 
-#include "Exceptions.h"
-#include "SqlErrorReportView.h"
-#include "SQLQuery.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/diagnostics/SqlErrorReportView.h"
+#include "morvanta/platform/framework/SQLQuery.h"
 
 // True when the first command-line argument, upper-cased, is "-Q"; tested afresh at every use.
 bool IsDiagnosticMode();

@@ -1,8 +1,8 @@
-#include "DiagnosticsInstallation.h"
+#include "morvanta/diagnostics/DiagnosticsInstallation.h"
 
 #include <utility>
 
-#include "DiagnosticMode.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 DiagnosticsInstallation::DiagnosticsInstallation(DiagnosticsOptions options) {
   StatementDiagnostics services;

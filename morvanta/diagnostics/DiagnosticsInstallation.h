@@ -3,8 +3,8 @@
 // statements and report failed ones in diagnostic mode (first argument "-Q"). A program holds one
 // from the start of main; without it diagnostic mode stays off whatever the command line says.
 
-#include "SqlErrorReportView.h"
-#include "StatementDiagnostics.h"
+#include "morvanta/diagnostics/SqlErrorReportView.h"
+#include "morvanta/components/hooks/StatementDiagnostics.h"
 
 struct DiagnosticsOptions {
   // How a failed statement's report is shown; a graphical program gives its report window.

@@ -1,8 +1,8 @@
 #include <utility>
 
-#include "Runtime.h"
-#include "UserInteraction.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/platform/framework/UserInteraction.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "Exceptions.h"
-#include "SQLQuery.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLQuery.h"
 
 // Shows the report modally and returns once it was closed; may raise when it cannot be shown.
 // Given the failed query (for its parameters), the error, the last traced statement and the names

@@ -9,11 +9,11 @@
 #include <sstream>
 #include <vector>
 
-#include "DateTime.h"
-#include "MarkerSubstitution.h"
-#include "SqlScanner.h"
-#include "ValueBinding.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/core/DateTime.h"
+#include "morvanta/components/statement/MarkerSubstitution.h"
+#include "morvanta/platform/core/SqlScanner.h"
+#include "morvanta/components/statement/ValueBinding.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 namespace {
 

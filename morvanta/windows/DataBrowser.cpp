@@ -1,14 +1,14 @@
-#include "DataBrowser.h"
+#include "morvanta/windows/DataBrowser.h"
 
 #include <QDialog>
 #include <QFrame>
 #include <QPlainTextEdit>
 
-#include "Controls.h"
-#include "DBGrid.h"
-#include "MorvantaDataset.h"
-#include "UiText.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/ui/Controls.h"
+#include "morvanta/platform/ui/DBGrid.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset), dataset_(dataset) {
   SetCaption("Dados");

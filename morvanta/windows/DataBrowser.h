@@ -1,8 +1,8 @@
 #pragma once
 // The data browser: a dataset's rows in a grid and the last traced statement beneath them.
 
-#include "DataSet.h"
-#include "Form.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/ui/Form.h"
 
 class QFrame;
 class QPlainTextEdit;

@@ -1,4 +1,4 @@
-#include "FGenerator.h"
+#include "morvanta/windows/FGenerator.h"
 
 #include <QDialog>
 #include <QComboBox>
@@ -8,12 +8,12 @@
 
 #include <memory>
 
-#include "Application.h"
-#include "Controls.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "UiText.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/ui/Controls.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/platform/ui/UiText.h"
 
 namespace {
 

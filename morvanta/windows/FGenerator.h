@@ -3,7 +3,7 @@
 // dataset's database, lets the developer pick one and type the field it feeds, and hands both
 // back. A form designer opens it when a dataset's GeneratorField_Edit is set true.
 
-#include "Form.h"
+#include "morvanta/platform/ui/Form.h"
 
 class QComboBox;
 class QLabel;

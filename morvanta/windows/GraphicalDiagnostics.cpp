@@ -1,14 +1,14 @@
-#include "GraphicalDiagnostics.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
 
-#include "DataBrowser.h"
-#include "DesignEditors.h"
-#include "DiagnosticWindows.h"
-#include "GraphicalInteraction.h"
-#include "UserInteraction.h"
-#include "frmRecError.h"
-#include "FGenerator.h"
-#include "frmListaQuery.h"
-#include "DiagnosticMode.h"
+#include "morvanta/windows/DataBrowser.h"
+#include "morvanta/components/hooks/DesignEditors.h"
+#include "morvanta/components/hooks/DiagnosticWindows.h"
+#include "morvanta/platform/ui/GraphicalInteraction.h"
+#include "morvanta/platform/framework/UserInteraction.h"
+#include "morvanta/windows/frmRecError.h"
+#include "morvanta/windows/FGenerator.h"
+#include "morvanta/windows/frmListaQuery.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // error report as a window, and the query list viewer, the data browser and the generator picker
 // behind the dataset's operations. Console programs hold a plain DiagnosticsInstallation instead.
 
-#include "DiagnosticsInstallation.h"
+#include "morvanta/diagnostics/DiagnosticsInstallation.h"
 
 class GraphicalDiagnostics {
  public:

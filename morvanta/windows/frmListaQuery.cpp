@@ -1,4 +1,4 @@
-#include "frmListaQuery.h"
+#include "morvanta/windows/frmListaQuery.h"
 
 #include <QDialog>
 #include <QFrame>
@@ -9,11 +9,11 @@
 #include <memory>
 #include <typeinfo>
 
-#include "Application.h"
-#include "Controls.h"
-#include "DBGrid.h"
-#include "MorvantaDataset.h"
-#include "UiText.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/ui/Controls.h"
+#include "morvanta/platform/ui/DBGrid.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/platform/ui/UiText.h"
 
 TfrmListaQuery::TfrmListaQuery(TComponent*) : TForm(&Application()) {
   SetName("frmListaQuery");

@@ -2,8 +2,8 @@
 // The query list viewer: lists the datasets of one owner (normally a form) and shows, for the one
 // picked, its last traced statement (or else its SQL text) and a grid on its current rows.
 
-#include "DataSet.h"
-#include "Form.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/ui/Form.h"
 
 class QFrame;
 class QListWidget;

@@ -1,4 +1,4 @@
-#include "frmRecError.h"
+#include "morvanta/windows/frmRecError.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,11 +11,11 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
-#include "Application.h"
-#include "Controls.h"
-#include "StringGrid.h"
-#include "UiText.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/ui/Controls.h"
+#include "morvanta/platform/ui/StringGrid.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // The report window of a failed statement: where it happened (form, component, unit), the error,
 // the statement with its values written in, and the statement's parameters.
 
-#include "Exceptions.h"
-#include "Form.h"
-#include "SQLQuery.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/ui/Form.h"
+#include "morvanta/platform/framework/SQLQuery.h"
 
 #include <QString>
 

@@ -1,16 +1,16 @@
-#include "FormWindows.h"
+#include "programs/gallery/FormWindows.h"
 
 #include <QListWidget>
 #include <QProcess>
 
 #include <string>
 
-#include "Application.h"
-#include "ComponentClasses.h"
-#include "Exceptions.h"
-#include "InspectorWindow.h"
-#include "LojaPedidosWindow.h"
-#include "MorvantaDataset.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/components/published/ComponentClasses.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "programs/inspector/InspectorWindow.h"
+#include "samples/loja-pedidos/LojaPedidosWindow.h"
+#include "morvanta/components/MorvantaDataset.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "Form.h"
-#include "StoredForm.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/ui/Form.h"
+#include "morvanta/platform/formfiles/StoredForm.h"
+#include "tests/support/TestDatabase.h"
 
 struct GalleryForms {
   GalleryForms();  // the database from samples/loja-pedidos/loja-pedidos.sql (isql-fb)

@@ -1,4 +1,4 @@
-#include "ReportPictures.h"
+#include "programs/gallery/ReportPictures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,10 +9,10 @@
 
 #include <cstdio>
 
-#include "Application.h"
-#include "SampleWindows.h"
-#include "StringGrid.h"
-#include "frmRecError.h"
+#include "morvanta/platform/ui/Application.h"
+#include "programs/gallery/SampleWindows.h"
+#include "morvanta/platform/ui/StringGrid.h"
+#include "morvanta/windows/frmRecError.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
-#include "SampleWindows.h"
+#include "programs/gallery/SampleWindows.h"
 
 #include <QListWidget>
 #include <QComboBox>
 #include <QPlainTextEdit>
 
-#include "Application.h"
-#include "DataBrowser.h"
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "SQLQuery.h"
-#include "frmRecError.h"
-#include "FGenerator.h"
-#include "frmListaQuery.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/windows/DataBrowser.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "morvanta/windows/frmRecError.h"
+#include "morvanta/windows/FGenerator.h"
+#include "morvanta/windows/frmListaQuery.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 namespace {
 

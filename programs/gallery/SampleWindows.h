@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "Form.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/ui/Form.h"
+#include "tests/support/TestDatabase.h"
 
 class TMorvantaDatabase;
 

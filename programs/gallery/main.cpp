@@ -13,16 +13,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Application.h"
-#include "Exceptions.h"
-#include "GraphicalDiagnostics.h"
-#include "Runtime.h"
-#include "FormWindows.h"
-#include "ReportPictures.h"
-#include "SampleWindows.h"
-#include "StopSignals.h"
-#include "DiagnosticMode.h"
-#include "FGenerator.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "programs/gallery/FormWindows.h"
+#include "programs/gallery/ReportPictures.h"
+#include "programs/gallery/SampleWindows.h"
+#include "morvanta/platform/core/StopSignals.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
+#include "morvanta/windows/FGenerator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "InspectorCommand.h"
+#include "programs/inspector/InspectorCommand.h"
 
 const char* const kInspectorUsage =
     "usage: morvanta-inspector FORMFILE\n"

@@ -1,7 +1,7 @@
-#include "InspectorValues.h"
+#include "programs/inspector/InspectorValues.h"
 
-#include "Component.h"
-#include "Exceptions.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 

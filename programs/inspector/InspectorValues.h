@@ -1,7 +1,7 @@
 #pragma once
 // Reading a published property's value from the one line an inspector edits.
 
-#include "PublishedProperty.h"
+#include "morvanta/platform/formfiles/PublishedProperty.h"
 
 class TComponent;
 

@@ -1,4 +1,4 @@
-#include "InspectorWindow.h"
+#include "programs/inspector/InspectorWindow.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -8,12 +8,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "Application.h"
-#include "Exceptions.h"
-#include "InspectorValues.h"
-#include "PropertyText.h"
-#include "UserInteraction.h"
-#include "UiText.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "programs/inspector/InspectorValues.h"
+#include "morvanta/platform/formfiles/PropertyText.h"
+#include "morvanta/platform/framework/UserInteraction.h"
+#include "morvanta/platform/ui/UiText.h"
 
 namespace {
 

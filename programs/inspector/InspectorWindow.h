@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "Form.h"
-#include "StoredForm.h"
+#include "morvanta/platform/ui/Form.h"
+#include "morvanta/platform/formfiles/StoredForm.h"
 
 class QListWidget;
 class QPlainTextEdit;

@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "ComponentClasses.h"
-#include "Exceptions.h"
-#include "InspectorCommand.h"
-#include "PropertyText.h"
-#include "Runtime.h"
-#include "StopSignals.h"
-#include "StoredForm.h"
+#include "morvanta/components/published/ComponentClasses.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "programs/inspector/InspectorCommand.h"
+#include "morvanta/platform/formfiles/PropertyText.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/platform/core/StopSignals.h"
+#include "morvanta/platform/formfiles/StoredForm.h"
 
 #ifdef MORVANTA_INSPECTOR_WINDOW
 #include <QApplication>
 
-#include "Application.h"
-#include "GraphicalDiagnostics.h"
-#include "InspectorWindow.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "programs/inspector/InspectorWindow.h"
 #endif
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "programs/obsmerge-lojas/ChildProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>

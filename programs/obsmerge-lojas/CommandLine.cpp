@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "programs/obsmerge-lojas/CommandLine.h"
 
 #include <charconv>
 

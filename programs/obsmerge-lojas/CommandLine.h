@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "Scheduler.h"
-#include "StoreJob.h"
+#include "programs/obsmerge-lojas/Scheduler.h"
+#include "programs/obsmerge-lojas/StoreJob.h"
 
 // Which stores of the list a run takes, given the report of the earlier runs in the folder.
 enum class Selection {

@@ -1,4 +1,4 @@
-#include "ProgressDisplay.h"
+#include "programs/obsmerge-lojas/ProgressDisplay.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "ProgressLine.h"
-#include "TextCell.h"
+#include "programs/obsmerge/ProgressLine.h"
+#include "programs/obsmerge-lojas/TextCell.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "StoreRecord.h"
+#include "programs/obsmerge-lojas/StoreRecord.h"
 
 struct RunningStore {
   AnsiString store;

@@ -1,9 +1,9 @@
-#include "ReadingHelper.h"
+#include "programs/obsmerge-lojas/ReadingHelper.h"
 
 #include <cstdio>
 
-#include "Exceptions.h"
-#include "SampleJson.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "programs/obsmerge-lojas/SampleJson.h"
 
 namespace {
 

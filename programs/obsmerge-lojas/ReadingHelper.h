@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "StoreReading.h"
+#include "programs/obsmerge-lojas/StoreReading.h"
 
 inline constexpr const char* kCountRowsOption = "--count-rows";
 inline constexpr const char* kPreviewRowsOption = "--preview-rows";

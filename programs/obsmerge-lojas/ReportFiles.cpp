@@ -1,4 +1,4 @@
-#include "ReportFiles.h"
+#include "programs/obsmerge-lojas/ReportFiles.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "SampleJson.h"
+#include "programs/obsmerge-lojas/SampleJson.h"
 
 namespace {
 

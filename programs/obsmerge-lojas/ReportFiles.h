@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "StoreRecord.h"
+#include "programs/obsmerge-lojas/StoreRecord.h"
 
 void WriteReport(const std::filesystem::path& folder, const std::vector<StoreRecord>& records);
 

@@ -1,4 +1,4 @@
-#include "RunPlan.h"
+#include "programs/obsmerge-lojas/RunPlan.h"
 
 #include <map>
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "CommandLine.h"
-#include "StoreList.h"
-#include "StoreRecord.h"
+#include "programs/obsmerge-lojas/CommandLine.h"
+#include "programs/obsmerge-lojas/StoreList.h"
+#include "programs/obsmerge-lojas/StoreRecord.h"
 
 struct PlannedStore {
   StoreEntry entry;

@@ -1,4 +1,4 @@
-#include "SampleJson.h"
+#include "programs/obsmerge-lojas/SampleJson.h"
 
 nlohmann::ordered_json SamplesToJson(const std::vector<MergeSample>& samples) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "StoreReading.h"
+#include "programs/obsmerge-lojas/StoreReading.h"
 
 nlohmann::ordered_json SamplesToJson(const std::vector<MergeSample>& samples);
 // Raises nlohmann::json::exception when it is not such a list.

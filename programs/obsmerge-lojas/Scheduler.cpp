@@ -1,10 +1,10 @@
-#include "Scheduler.h"
+#include "programs/obsmerge-lojas/Scheduler.h"
 
 #include <poll.h>
 
 #include <algorithm>
 
-#include "StopSignals.h"
+#include "morvanta/platform/core/StopSignals.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "ProgressDisplay.h"
-#include "StoreJob.h"
+#include "programs/obsmerge-lojas/ProgressDisplay.h"
+#include "programs/obsmerge-lojas/StoreJob.h"
 
 class StopSignals;
 

@@ -1,4 +1,4 @@
-#include "StoreFileName.h"
+#include "programs/obsmerge-lojas/StoreFileName.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -6,6 +6,6 @@
 
 #include <string>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 std::string StoreFileName(const AnsiString& store);

@@ -1,4 +1,4 @@
-#include "StoreJob.h"
+#include "programs/obsmerge-lojas/StoreJob.h"
 
 #include <signal.h>
 
@@ -7,8 +7,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "ReadingHelper.h"
-#include "StoreFileName.h"
+#include "programs/obsmerge-lojas/ReadingHelper.h"
+#include "programs/obsmerge-lojas/StoreFileName.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "ChildProcess.h"
-#include "StoreList.h"
-#include "StoreRecord.h"
+#include "programs/obsmerge-lojas/ChildProcess.h"
+#include "programs/obsmerge-lojas/StoreList.h"
+#include "programs/obsmerge-lojas/StoreRecord.h"
 
 enum class RunMode { Merge, Preview };
 

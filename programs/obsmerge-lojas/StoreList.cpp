@@ -1,4 +1,4 @@
-#include "StoreList.h"
+#include "programs/obsmerge-lojas/StoreList.h"
 
 #include <algorithm>
 #include <fstream>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 // One store of the list; texts in code page 1252, as the component layer takes them.
 struct StoreEntry {

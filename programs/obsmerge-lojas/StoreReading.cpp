@@ -1,11 +1,11 @@
-#include "StoreReading.h"
+#include "programs/obsmerge-lojas/StoreReading.h"
 
 #include <memory>
 
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "ObservationMerge.h"
-#include "SelectedRowCount.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "programs/obsmerge/ObservationMerge.h"
+#include "programs/obsmerge/SelectedRowCount.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 struct MergeSample {
   std::int64_t store = 0;  // lja_codigo

@@ -1,4 +1,4 @@
-#include "StoreRecord.h"
+#include "programs/obsmerge-lojas/StoreRecord.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "StoreReading.h"
-#include "Text.h"
+#include "programs/obsmerge-lojas/StoreReading.h"
+#include "morvanta/platform/core/Text.h"
 
 enum class StoreStatus { Ok, Failed, Timeout, Skipped, Preview };
 

@@ -1,12 +1,12 @@
-#include "StoreRunner.h"
+#include "programs/obsmerge-lojas/StoreRunner.h"
 
 #include <cstdio>
 #include <filesystem>
 
-#include "FolderLock.h"
-#include "ReportFiles.h"
-#include "RunPlan.h"
-#include "SummaryTable.h"
+#include "programs/obsmerge-lojas/FolderLock.h"
+#include "programs/obsmerge-lojas/ReportFiles.h"
+#include "programs/obsmerge-lojas/RunPlan.h"
+#include "programs/obsmerge-lojas/SummaryTable.h"
 
 namespace {
 

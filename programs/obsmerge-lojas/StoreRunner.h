@@ -5,7 +5,7 @@
 // stopped, 2 when the command line, the store list or the report folder cannot be used. `stop`
 // (StopOnSignal::Tell) stops the run on Ctrl+C and SIGTERM.
 
-#include "CommandLine.h"
+#include "programs/obsmerge-lojas/CommandLine.h"
 
 class StopSignals;
 

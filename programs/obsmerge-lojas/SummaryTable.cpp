@@ -1,9 +1,9 @@
-#include "SummaryTable.h"
+#include "programs/obsmerge-lojas/SummaryTable.h"
 
 #include <cstdio>
 #include <map>
 
-#include "TextCell.h"
+#include "programs/obsmerge-lojas/TextCell.h"
 
 namespace {
 

@@ -5,6 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "StoreRecord.h"
+#include "programs/obsmerge-lojas/StoreRecord.h"
 
 std::string SummaryTable(const std::vector<StoreRecord>& records);

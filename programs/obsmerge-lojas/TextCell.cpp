@@ -1,4 +1,4 @@
-#include "TextCell.h"
+#include "programs/obsmerge-lojas/TextCell.h"
 
 #include <algorithm>
 

@@ -4,6 +4,6 @@
 
 #include <string>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 std::string TextCell(const AnsiString& text, std::size_t width);

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "CommandLine.h"
-#include "ReadingHelper.h"
-#include "Runtime.h"
-#include "StopSignals.h"
-#include "StoreRunner.h"
+#include "programs/obsmerge-lojas/CommandLine.h"
+#include "programs/obsmerge-lojas/ReadingHelper.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/platform/core/StopSignals.h"
+#include "programs/obsmerge-lojas/StoreRunner.h"
 
 namespace {
 

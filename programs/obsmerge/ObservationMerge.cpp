@@ -1,18 +1,18 @@
-#include "ObservationMerge.h"
+#include "programs/obsmerge/ObservationMerge.h"
 
 #include <memory>
 
-#include "DatabasePlace.h"
-#include "Exceptions.h"
-#include "HeldBackWrites.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "ProgressLine.h"
-#include "Runtime.h"
-#include "SelectedRowCount.h"
-#include "SqlScanner.h"
-#include "UserInteraction.h"
+#include "morvanta/platform/framework/DatabasePlace.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/dataset/HeldBackWrites.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "programs/obsmerge/ProgressLine.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "programs/obsmerge/SelectedRowCount.h"
+#include "morvanta/platform/core/SqlScanner.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The observation merge run: appends the temporary observation of every order in status "W" to
 // its main observation and empties it, all in one transaction.
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 // The two statements of the run, exactly as it sends them.
 AnsiString ObservationUpdateStatement();

@@ -1,4 +1,4 @@
-#include "ProgressLine.h"
+#include "programs/obsmerge/ProgressLine.h"
 
 #include <unistd.h>
 

@@ -1,7 +1,7 @@
-#include "SelectedRowCount.h"
+#include "programs/obsmerge/SelectedRowCount.h"
 
-#include "Exceptions.h"
-#include "SQLQuery.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLQuery.h"
 
 std::uint64_t CountSelectedRowsOrRaise(TSQLConnection& connection, const AnsiString& select) {
   TSQLQuery query(nullptr);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 class TSQLConnection;
 

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "DiagnosticsInstallation.h"
-#include "Exceptions.h"
-#include "ObservationMerge.h"
-#include "Runtime.h"
-#include "StopSignals.h"
+#include "morvanta/diagnostics/DiagnosticsInstallation.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "programs/obsmerge/ObservationMerge.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/platform/core/StopSignals.h"
 
 namespace {
 

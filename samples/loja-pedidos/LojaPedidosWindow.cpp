@@ -1,4 +1,4 @@
-#include "LojaPedidosWindow.h"
+#include "samples/loja-pedidos/LojaPedidosWindow.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,16 +9,16 @@
 
 #include <cmath>
 
-#include "ActionList.h"
-#include "Application.h"
-#include "ComponentClasses.h"
-#include "DBGrid.h"
-#include "DateTime.h"
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "UiText.h"
+#include "morvanta/platform/framework/ActionList.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/components/published/ComponentClasses.h"
+#include "morvanta/platform/ui/DBGrid.h"
+#include "morvanta/platform/core/DateTime.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/platform/ui/UiText.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "ClassRegistry.h"
-#include "Form.h"
-#include "StoredForm.h"
+#include "morvanta/platform/formfiles/ClassRegistry.h"
+#include "morvanta/platform/ui/Form.h"
+#include "morvanta/platform/formfiles/StoredForm.h"
 
 class QLineEdit;
 class QPlainTextEdit;

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "Application.h"
-#include "Exceptions.h"
-#include "GraphicalDiagnostics.h"
-#include "LojaPedidosWindow.h"
-#include "Runtime.h"
-#include "StopSignals.h"
-#include "UserInteraction.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "samples/loja-pedidos/LojaPedidosWindow.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/platform/core/StopSignals.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 int main(int argc, char** argv) {
   // Ctrl+C or SIGTERM ends the program at once, as any window program without a handler ends:

@@ -1,7 +1,7 @@
 #pragma once
 // The change log's tables and id procedure in a test database, as docs/change-log.sql creates them.
 
-#include "support/TestDatabase.h"
+#include "tests/support/TestDatabase.h"
 
 namespace testdb {
 

@@ -1,4 +1,4 @@
-#include "support/DirectRead.h"
+#include "tests/support/DirectRead.h"
 
 #include <firebird/Interface.h>
 #include <langinfo.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 namespace testdb {
 

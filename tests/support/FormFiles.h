@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ComponentClasses.h"
-#include "FormErrors.h"
-#include "StoredForm.h"
+#include "morvanta/components/published/ComponentClasses.h"
+#include "morvanta/platform/formfiles/FormErrors.h"
+#include "morvanta/platform/formfiles/StoredForm.h"
 
 namespace formtest {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "DateTime.h"
+#include "morvanta/platform/core/DateTime.h"
 
 class PinnedClock {
  public:

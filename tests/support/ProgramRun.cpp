@@ -1,4 +1,4 @@
-#include "ProgramRun.h"
+#include "tests/support/ProgramRun.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 #include <thread>
 #include <utility>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 extern char** environ;
 

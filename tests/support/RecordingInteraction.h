@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "UserInteraction.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 class RecordingInteraction : public TUserInteraction {
  public:

@@ -1,4 +1,4 @@
-#include "support/StoreDatabase.h"
+#include "tests/support/StoreDatabase.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "ConnectionSettings.h"
-#include "FbHandles.h"
-#include "SharedTransaction.h"
+#include "morvanta/platform/firebird/ConnectionSettings.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
+#include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
 namespace storedb {
 

@@ -14,8 +14,8 @@
 #include <ostream>
 #include <vector>
 
-#include "Text.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/core/Text.h"
+#include "tests/support/TestDatabase.h"
 
 namespace storedb {
 

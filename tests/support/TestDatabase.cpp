@@ -1,4 +1,4 @@
-#include "support/TestDatabase.h"
+#include "tests/support/TestDatabase.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,11 +11,11 @@
 #include <fstream>
 #include <mutex>
 
-#include "SQLConnection.h"
-#include "support/DirectRead.h"
-#include "ConnectionSettings.h"
-#include "FbHandles.h"
-#include "SharedTransaction.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "tests/support/DirectRead.h"
+#include "morvanta/platform/firebird/ConnectionSettings.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
+#include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
 namespace fs = std::filesystem;
 

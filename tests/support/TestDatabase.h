@@ -21,7 +21,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 class TSQLConnection;
 
@@ -78,7 +78,7 @@ class TestDatabase {
   // Runs one statement on a connection of its own and leaves its transaction open.
   std::unique_ptr<PendingChange> BeginChange(std::string_view sql) const;
   // The first column of the first row as text; nullopt for null or no row. Read through the
-  // client library alone (support/DirectRead.h), never through the driver under test.
+  // client library alone (tests/support/DirectRead.h), never through the driver under test.
   std::optional<AnsiString> QueryValue(std::string_view sql) const;
   // The same, with null and no row as the empty text.
   AnsiString QueryScalar(std::string_view sql) const { return QueryValue(sql).value_or(AnsiString()); }

@@ -10,8 +10,8 @@
 
 #include <functional>
 
-#include "Form.h"
-#include "Runtime.h"
+#include "morvanta/platform/ui/Form.h"
+#include "morvanta/platform/framework/Runtime.h"
 
 // Texts of the toolkit in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "ActionList.h"
-#include "Application.h"
-#include "Exceptions.h"
-#include "GraphicalInteraction.h"
-#include "UiTestSupport.h"
+#include "morvanta/platform/framework/ActionList.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/ui/GraphicalInteraction.h"
+#include "tests/ui/UiTestSupport.h"
 
 TEST(ShortCutText, ModifiersAndKeysInAnyCaseAndOrder) {
   EXPECT_EQ(TextToShortCut("Ctrl+Shift+E"), scCtrl | scShift | 'E');

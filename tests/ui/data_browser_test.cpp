@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "DBGrid.h"
-#include "DataBrowser.h"
-#include "UiTestSupport.h"
-#include "support/DatasetFixture.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/ui/DBGrid.h"
+#include "morvanta/windows/DataBrowser.h"
+#include "tests/ui/UiTestSupport.h"
+#include "tests/support/DatasetFixture.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

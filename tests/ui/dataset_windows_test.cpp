@@ -8,15 +8,15 @@
 
 #include <gtest/gtest.h>
 
-#include "ActionList.h"
-#include "Application.h"
-#include "DBGrid.h"
-#include "GraphicalDiagnostics.h"
-#include "UiTestSupport.h"
-#include "support/DatasetFixture.h"
-#include "support/TempFolder.h"
-#include "UserInteraction.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/framework/ActionList.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/ui/DBGrid.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "tests/ui/UiTestSupport.h"
+#include "tests/support/DatasetFixture.h"
+#include "tests/support/TempFolder.h"
+#include "morvanta/platform/framework/UserInteraction.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 

@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "Application.h"
-#include "UiTestSupport.h"
-#include "frmRecError.h"
-#include "support/DatasetFixture.h"
-#include "FGenerator.h"
+#include "morvanta/platform/ui/Application.h"
+#include "tests/ui/UiTestSupport.h"
+#include "morvanta/windows/frmRecError.h"
+#include "tests/support/DatasetFixture.h"
+#include "morvanta/windows/FGenerator.h"
 
 namespace {
 

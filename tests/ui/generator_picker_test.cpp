@@ -11,13 +11,13 @@
 
 #include <gtest/gtest.h>
 
-#include "Application.h"
-#include "GraphicalDiagnostics.h"
-#include "MorvantaDatabase.h"
-#include "UiTestSupport.h"
-#include "UiText.h"
-#include "support/DatasetFixture.h"
-#include "FGenerator.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "tests/ui/UiTestSupport.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "tests/support/DatasetFixture.h"
+#include "morvanta/windows/FGenerator.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "GraphicalInteraction.h"
-#include "UiTestSupport.h"
+#include "morvanta/platform/ui/GraphicalInteraction.h"
+#include "tests/ui/UiTestSupport.h"
 
 TEST(GraphicalInteraction, AMessageBoxShowsTheTextWithItsLineBreaksUntilClosed) {
   TGraphicalInteraction interaction;

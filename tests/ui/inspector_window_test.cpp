@@ -14,18 +14,18 @@
 
 #include <filesystem>
 
-#include "Application.h"
-#include "Exceptions.h"
-#include "GraphicalDiagnostics.h"
-#include "InspectorWindow.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "UiTestSupport.h"
-#include "UiText.h"
-#include "support/FormFiles.h"
-#include "support/RecordingInteraction.h"
-#include "support/TempFolder.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "programs/inspector/InspectorWindow.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "tests/ui/UiTestSupport.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "tests/support/FormFiles.h"
+#include "tests/support/RecordingInteraction.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestDatabase.h"
 
 namespace {
 

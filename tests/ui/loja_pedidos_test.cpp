@@ -14,17 +14,17 @@
 #include <filesystem>
 #include <optional>
 
-#include "Application.h"
-#include "DBGrid.h"
-#include "GraphicalDiagnostics.h"
-#include "LojaPedidosWindow.h"
-#include "MorvantaDataset.h"
-#include "UiTestSupport.h"
-#include "UiText.h"
-#include "DiagnosticMode.h"
-#include "support/FormFiles.h"
-#include "support/TempFolder.h"
-#include "support/TestDatabase.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/ui/DBGrid.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "samples/loja-pedidos/LojaPedidosWindow.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "tests/ui/UiTestSupport.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
+#include "tests/support/FormFiles.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestDatabase.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-#include "Application.h"
+#include "morvanta/platform/ui/Application.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "Application.h"
-#include "DBGrid.h"
-#include "UiTestSupport.h"
-#include "UiText.h"
-#include "support/DatasetFixture.h"
-#include "frmListaQuery.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/ui/DBGrid.h"
+#include "tests/ui/UiTestSupport.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "tests/support/DatasetFixture.h"
+#include "morvanta/windows/frmListaQuery.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

@@ -9,15 +9,15 @@
 
 #include <gtest/gtest.h>
 
-#include "Application.h"
-#include "SQLQuery.h"
-#include "StringGrid.h"
-#include "UiTestSupport.h"
-#include "UiText.h"
-#include "GraphicalDiagnostics.h"
-#include "frmRecError.h"
-#include "support/DatasetFixture.h"
-#include "DiagnosticMode.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/framework/SQLQuery.h"
+#include "morvanta/platform/ui/StringGrid.h"
+#include "tests/ui/UiTestSupport.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "morvanta/windows/GraphicalDiagnostics.h"
+#include "morvanta/windows/frmRecError.h"
+#include "tests/support/DatasetFixture.h"
+#include "morvanta/diagnostics/DiagnosticMode.h"
 
 using testdb::DatasetWorld;
 using uitest::Find;

@@ -1,6 +1,6 @@
-#include "HeldBackWrites.h"
+#include "morvanta/components/dataset/HeldBackWrites.h"
 
-#include "MorvantaDataset.h"
+#include "morvanta/components/MorvantaDataset.h"
 
 THeldBackWrites::THeldBackWrites(TMorvantaDataset& dataset) : dataset_(dataset) {
   dataset_.SetBatching(WriteBatching::InTransaction);

@@ -1,7 +1,7 @@
 #pragma once
 // Holding back the writes of one dataset's ExecSQL while this object lives, so that on a server
 // connection they travel in batches: a few round trips per thousand statements instead of one
-// or more each (see platform/firebird/WritePipeline.h). Only INSERT, UPDATE and DELETE statements
+// or more each (see morvanta/platform/firebird/detail/WritePipeline.h). Only INSERT, UPDATE and DELETE statements
 // run inside the dataset's transaction are held; statements the change log records and
 // diagnostic mode never are.
 //

@@ -1,13 +1,13 @@
-#include "MorvantaDataset.h"
+#include "morvanta/components/MorvantaDataset.h"
 
 #include <algorithm>
 
-#include "ActionList.h"
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaStoredProc.h"
-#include "MorvantaTransaction.h"
-#include "MorvantaUpDateObject.h"
+#include "morvanta/platform/framework/ActionList.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaStoredProc.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
 
 TMorvantaDataset::TMorvantaDataset(TComponent* owner) : TClientDataSet(owner) {
   sql_ = std::make_unique<TStrings>();

@@ -1,8 +1,8 @@
 // Value binding of the dataset for its connection's database kind.
 
-#include "MorvantaDataset.h"
-#include "Runtime.h"
-#include "ValueBinding.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/components/statement/ValueBinding.h"
 
 AnsiString TMorvantaDataset::DateTimeToDBText(TDateTime value) const { return ::DateTimeToDBText(Kind(), value); }
 

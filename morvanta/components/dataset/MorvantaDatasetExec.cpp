@@ -1,14 +1,14 @@
 // Running the dataset's own statement (ExecSQL) and deleting its current row (DeleteRow).
 
-#include "ChangeLog.h"
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "MorvantaUpDateObject.h"
-#include "ParamReferences.h"
-#include "Rounding.h"
-#include "StatementDiagnostics.h"
+#include "morvanta/components/ChangeLog.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "morvanta/components/statement/ParamReferences.h"
+#include "morvanta/components/statement/Rounding.h"
+#include "morvanta/components/hooks/StatementDiagnostics.h"
 
 namespace {
 

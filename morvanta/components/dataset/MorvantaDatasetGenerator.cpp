@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // Opening the dataset's select and loading its rows packet by packet into the record cache.
 
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "OracleText.h"
-#include "ParamReferences.h"
-#include "Runtime.h"
-#include "StatementDiagnostics.h"
-#include "UserInteraction.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/statement/OracleText.h"
+#include "morvanta/components/statement/ParamReferences.h"
+#include "morvanta/platform/framework/Runtime.h"
+#include "morvanta/components/hooks/StatementDiagnostics.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 namespace {
 

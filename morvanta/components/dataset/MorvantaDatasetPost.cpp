@@ -1,16 +1,16 @@
 // Inserting, editing and posting rows: the framework hooks the dataset overrides, and the write of
 // every posted row to the database with the dataset's insert or modify statement.
 
-#include "ChangeLog.h"
-#include "DesignEditors.h"
-#include "Exceptions.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "MorvantaUpDateObject.h"
-#include "ParamReferences.h"
-#include "StatementDiagnostics.h"
-#include "UserInteraction.h"
+#include "morvanta/components/ChangeLog.h"
+#include "morvanta/components/hooks/DesignEditors.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "morvanta/components/statement/ParamReferences.h"
+#include "morvanta/components/hooks/StatementDiagnostics.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Statement text preparation of the dataset: the parameter list that follows the select text,
 // case-folding, macros, plan clauses and the statement analyser.
 
-#include "MorvantaDataset.h"
-#include "MorvantaDatabase.h"
-#include "SqlTextPreparation.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/statement/SqlTextPreparation.h"
 
 void TMorvantaDataset::SQLChanged(TStrings& changed) {
   AnsiString text = changed.Text();

@@ -1,10 +1,10 @@
 // The dataset's windows: the query list shortcut it gives its owner in diagnostic mode, the query
 // list viewer and the data browser, reached through the windows a graphical program installed.
 
-#include "ActionList.h"
-#include "DiagnosticWindows.h"
-#include "MorvantaDataset.h"
-#include "StatementDiagnostics.h"
+#include "morvanta/platform/framework/ActionList.h"
+#include "morvanta/components/hooks/DiagnosticWindows.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/hooks/StatementDiagnostics.h"
 
 void TMorvantaDataset::AddQueryListAction() {
   if (!Owner() || !DiagnosticModeActive()) return;

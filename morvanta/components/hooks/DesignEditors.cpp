@@ -1,4 +1,4 @@
-#include "DesignEditors.h"
+#include "morvanta/components/hooks/DesignEditors.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "DiagnosticWindows.h"
+#include "morvanta/components/hooks/DiagnosticWindows.h"
 
 #include <utility>
 

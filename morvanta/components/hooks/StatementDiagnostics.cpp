@@ -1,4 +1,4 @@
-#include "StatementDiagnostics.h"
+#include "morvanta/components/hooks/StatementDiagnostics.h"
 
 #include <utility>
 

@@ -1,11 +1,11 @@
 #pragma once
 // The diagnostic services the dataset calls around its statements: the diagnostic-mode switch,
 // the statement trace and the error report. A program installs the real services at start
-// (diagnostics/DiagnosticsInstallation.h); until then diagnostic mode is off and every call does
+// (morvanta/diagnostics/DiagnosticsInstallation.h); until then diagnostic mode is off and every call does
 // nothing.
 
-#include "Exceptions.h"
-#include "SQLQuery.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/SQLQuery.h"
 
 struct StatementDiagnostics {
   bool (*IsDiagnosticMode)() = nullptr;

@@ -2,7 +2,7 @@
 // The data-access components as a form file names them: their classes and published properties,
 // in declared order, on top of the framework's.
 
-#include "ClassRegistry.h"
+#include "morvanta/platform/formfiles/ClassRegistry.h"
 
 // Registers TMorvantaDatabase, TMorvantaTransaction, TMorvantaStoredProc, TMorvantaUpDateObject and
 // TMorvantaDataset; the framework's classes must be registered already.

@@ -1,12 +1,12 @@
 // The published properties of the connection, the transaction, the stored procedure and the update
 // object, in their declared order.
 
-#include "ComponentClasses.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaStoredProc.h"
-#include "MorvantaTransaction.h"
-#include "MorvantaUpDateObject.h"
-#include "PropertyBuilders.h"
+#include "morvanta/components/published/ComponentClasses.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaStoredProc.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "morvanta/platform/formfiles/PropertyBuilders.h"
 
 using namespace published;
 

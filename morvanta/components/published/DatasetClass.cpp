@@ -1,13 +1,13 @@
 // The published properties of the dataset, in the order in which a stored form writes them.
 
-#include "ComponentClasses.h"
-#include "DataSet.h"
-#include "MorvantaDatabase.h"
-#include "MorvantaDataset.h"
-#include "MorvantaTransaction.h"
-#include "MorvantaUpDateObject.h"
-#include "PropertyBuilders.h"
-#include "SqlTextPreparation.h"
+#include "morvanta/components/published/ComponentClasses.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/components/MorvantaDatabase.h"
+#include "morvanta/components/MorvantaDataset.h"
+#include "morvanta/components/MorvantaTransaction.h"
+#include "morvanta/components/MorvantaUpDateObject.h"
+#include "morvanta/platform/formfiles/PropertyBuilders.h"
+#include "morvanta/components/statement/SqlTextPreparation.h"
 
 using namespace published;
 

@@ -1,4 +1,4 @@
-#include "MarkerSubstitution.h"
+#include "morvanta/components/statement/MarkerSubstitution.h"
 
 #include <algorithm>
 

@@ -12,7 +12,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 struct MarkerSubstitutionOptions {
   enum class Uses {

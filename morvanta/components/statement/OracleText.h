@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 // A fetched Oracle string: every pair of line feeds becomes a carriage return and a line feed.
 AnsiString OracleFetchedText(std::string_view text);

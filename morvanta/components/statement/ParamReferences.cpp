@@ -1,4 +1,4 @@
-#include "ParamReferences.h"
+#include "morvanta/components/statement/ParamReferences.h"
 
 bool RepeatsAnEarlierName(const TParams& params, int index) {
   return params.FindParam(std::u16string_view(params[index].Name())) != &params[index];

@@ -2,7 +2,7 @@
 // A parameter name used more than once in a statement has an entry per reference; only its first
 // entry (the one ParamByName gives) holds the value the application set.
 
-#include "Params.h"
+#include "morvanta/platform/core/Params.h"
 
 // True for an entry whose name an earlier entry of the list already carries.
 bool RepeatsAnEarlierName(const TParams& params, int index);

@@ -1,12 +1,12 @@
-#include "Rounding.h"
+#include "morvanta/components/statement/Rounding.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
-#include "Exceptions.h"
-#include "Text.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/core/Text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "SqlTextPreparation.h"
+#include "morvanta/components/statement/SqlTextPreparation.h"
 
 #include <unordered_map>
 #include <utility>

@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-#include "Params.h"
-#include "Text.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/platform/core/Text.h"
 
 // Registers in `macros` every macro referenced in `sqlInterno`. A reference is `macroChar`
 // followed by a name that ends at the first blank or carriage return (nothing else ends it, so

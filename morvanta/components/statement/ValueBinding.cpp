@@ -1,4 +1,4 @@
-#include "ValueBinding.h"
+#include "morvanta/components/statement/ValueBinding.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "MarkerSubstitution.h"
-#include "SqlScanner.h"
+#include "morvanta/components/statement/MarkerSubstitution.h"
+#include "morvanta/platform/core/SqlScanner.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <array>
 #include <string_view>
 
-#include "DatabaseKind.h"
-#include "DateTime.h"
-#include "FieldTypes.h"
-#include "Params.h"
-#include "Text.h"
+#include "morvanta/components/DatabaseKind.h"
+#include "morvanta/platform/core/DateTime.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/platform/core/Text.h"
 
 // Month abbreviations indexed by month number - 1: upper case in the text a date parameter carries
 // on Oracle, lower case in the trace file's date literals.

@@ -1,6 +1,6 @@
-#include "DateTime.h"
+#include "morvanta/platform/core/DateTime.h"
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,3 +1,3 @@
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 void Abort() { throw EAbort("Operation aborted"); }

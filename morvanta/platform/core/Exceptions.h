@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 class Exception : public std::exception {
  public:

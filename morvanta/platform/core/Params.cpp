@@ -1,7 +1,7 @@
-#include "Params.h"
+#include "morvanta/platform/core/Params.h"
 
-#include "Exceptions.h"
-#include "SqlScanner.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/core/SqlScanner.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "FieldTypes.h"
-#include "Variant.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/core/Variant.h"
 
 class TParam {
  public:

@@ -1,4 +1,4 @@
-#include "SqlScanner.h"
+#include "morvanta/platform/core/SqlScanner.h"
 
 namespace {
 

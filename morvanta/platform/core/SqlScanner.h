@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 enum class SqlSpanKind {
   Plain,             // one character outside quoted text and comments

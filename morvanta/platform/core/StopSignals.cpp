@@ -1,4 +1,4 @@
-#include "StopSignals.h"
+#include "morvanta/platform/core/StopSignals.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 template <class Str>
 class TBasicStringList {

@@ -1,4 +1,4 @@
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 #include <algorithm>
 #include <array>

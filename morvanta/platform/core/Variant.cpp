@@ -1,9 +1,9 @@
-#include "Variant.h"
+#include "morvanta/platform/core/Variant.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 TVariant TVariant::Null() {
   TVariant v;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <variant>
 
-#include "DateTime.h"
-#include "Text.h"
+#include "morvanta/platform/core/DateTime.h"
+#include "morvanta/platform/core/Text.h"
 
 class TVariant {
  public:

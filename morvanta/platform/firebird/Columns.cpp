@@ -1,5 +1,5 @@
-#include "FbClient.h"
-#include "MessageColumns.h"
+#include "morvanta/platform/firebird/detail/Client.h"
+#include "morvanta/platform/firebird/detail/MessageColumns.h"
 
 namespace fb {
 

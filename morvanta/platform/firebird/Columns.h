@@ -7,8 +7,8 @@
 // DATE ftDate, TIME ftTime, TIMESTAMP ftDateTime, text blobs ftMemo, other blobs ftBlob, BOOLEAN
 // ftBoolean.
 
-#include "FieldTypes.h"
-#include "Text.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/core/Text.h"
 
 namespace fb {
 

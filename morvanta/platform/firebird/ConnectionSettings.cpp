@@ -1,8 +1,8 @@
-#include "ConnectionSettings.h"
+#include "morvanta/platform/firebird/ConnectionSettings.h"
 
 #include <ibase.h>
 
-#include "FbHandles.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
 
 namespace fb {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Strings.h"
+#include "morvanta/platform/core/Strings.h"
 
 namespace fb {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace fb {
 

@@ -1,12 +1,12 @@
 // The stored-procedure side of FirebirdSession: the catalogue lookup of a procedure's inputs and
 // the call that fills its outputs.
 
-#include "Connection.h"
-#include "Cursor.h"
-#include "FbBlob.h"
-#include "FirebirdSession.h"
-#include "SqlScanner.h"
-#include "Statement.h"
+#include "morvanta/platform/firebird/detail/Connection.h"
+#include "morvanta/platform/firebird/detail/Cursor.h"
+#include "morvanta/platform/firebird/detail/Blob.h"
+#include "morvanta/platform/firebird/Session.h"
+#include "morvanta/platform/core/SqlScanner.h"
+#include "morvanta/platform/firebird/detail/Statement.h"
 
 std::vector<WideString> FirebirdSession::ProcedureInputNames(const AnsiString& storedName) {
   fb::Connection& connection = *connection_;

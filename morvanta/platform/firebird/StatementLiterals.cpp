@@ -1,8 +1,8 @@
-#include "StatementLiterals.h"
+#include "morvanta/platform/firebird/StatementLiterals.h"
 
 #include <cctype>
 
-#include "SqlScanner.h"
+#include "morvanta/platform/core/SqlScanner.h"
 
 namespace fb {
 

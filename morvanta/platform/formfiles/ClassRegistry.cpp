@@ -1,6 +1,6 @@
-#include "ClassRegistry.h"
+#include "morvanta/platform/formfiles/ClassRegistry.h"
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 void ClassRegistry::Register(ComponentClass componentClass) {
   if (!componentClass.baseName.empty() && !Find(componentClass.baseName))

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "PublishedProperty.h"
+#include "morvanta/platform/formfiles/PublishedProperty.h"
 
 struct ComponentClass {
   std::string name;      // the class name, as TComponent::ClassName gives it

@@ -1,7 +1,7 @@
 #pragma once
 // Errors of form files: a file that cannot be loaded, a form that cannot be saved.
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 MORVANTA_EXCEPTION_CLASS(EFilerError, Exception)
 // A form file refused; the message names the file and, where they apply, the component and the

@@ -1,8 +1,8 @@
-#include "FormJson.h"
+#include "morvanta/platform/formfiles/FormJson.h"
 
 #include <cstdio>
 
-#include "TypeNames.h"
+#include "morvanta/platform/formfiles/TypeNames.h"
 
 namespace {
 

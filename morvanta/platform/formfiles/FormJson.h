@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "Exceptions.h"
-#include "PublishedProperty.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/formfiles/PublishedProperty.h"
 
 using FormJson = nlohmann::ordered_json;
 

@@ -1,12 +1,12 @@
-#include "FormReader.h"
+#include "morvanta/platform/formfiles/FormReader.h"
 
 #include <map>
 #include <set>
 #include <vector>
 
-#include "FormErrors.h"
-#include "FormJson.h"
-#include "StoredForm.h"
+#include "morvanta/platform/formfiles/FormErrors.h"
+#include "morvanta/platform/formfiles/FormJson.h"
+#include "morvanta/platform/formfiles/StoredForm.h"
 
 namespace {
 

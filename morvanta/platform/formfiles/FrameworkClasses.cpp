@@ -1,11 +1,11 @@
 // The published properties of the framework's classes, in their declared order.
 
-#include "ClassRegistry.h"
-#include "DataSet.h"
-#include "PropertyBuilders.h"
-#include "SQLConnection.h"
-#include "SQLStoredProc.h"
-#include "UpdateSQL.h"
+#include "morvanta/platform/formfiles/ClassRegistry.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/formfiles/PropertyBuilders.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/framework/SQLStoredProc.h"
+#include "morvanta/platform/framework/UpdateSQL.h"
 
 using namespace published;
 

@@ -14,9 +14,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "Params.h"
-#include "PublishedProperty.h"
-#include "Strings.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/platform/formfiles/PublishedProperty.h"
+#include "morvanta/platform/core/Strings.h"
 
 namespace published {
 

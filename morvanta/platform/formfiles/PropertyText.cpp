@@ -1,4 +1,4 @@
-#include "PropertyText.h"
+#include "morvanta/platform/formfiles/PropertyText.h"
 
 AnsiString PropertyValueText(const PropertyValue& value) {
   switch (KindOf(value)) {

@@ -1,7 +1,7 @@
 #pragma once
 // A property value as an inspector shows it: one line of text.
 
-#include "PublishedProperty.h"
+#include "morvanta/platform/formfiles/PublishedProperty.h"
 
 // Texts with their line breaks as blanks, integers in decimal, Booleans as "True" or "False", a
 // character as itself, a list by its count ("(3 lines)", "(2 parameters)"), a reference by the

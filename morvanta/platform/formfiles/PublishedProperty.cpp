@@ -1,6 +1,6 @@
-#include "PublishedProperty.h"
+#include "morvanta/platform/formfiles/PublishedProperty.h"
 
-#include "Params.h"
+#include "morvanta/platform/core/Params.h"
 
 const char* PropertyKindName(PropertyKind kind) {
   switch (kind) {

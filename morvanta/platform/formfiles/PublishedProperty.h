@@ -10,9 +10,9 @@
 #include <variant>
 #include <vector>
 
-#include "Component.h"
-#include "FieldTypes.h"
-#include "Variant.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/core/Variant.h"
 
 class TParams;
 

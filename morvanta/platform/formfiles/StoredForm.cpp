@@ -1,4 +1,4 @@
-#include "StoredForm.h"
+#include "morvanta/platform/formfiles/StoredForm.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "FormErrors.h"
-#include "FormJson.h"
-#include "FormReader.h"
+#include "morvanta/platform/formfiles/FormErrors.h"
+#include "morvanta/platform/formfiles/FormJson.h"
+#include "morvanta/platform/formfiles/FormReader.h"
 
 namespace {
 

@@ -22,8 +22,8 @@
 #include <string>
 #include <string_view>
 
-#include "ClassRegistry.h"
-#include "Component.h"
+#include "morvanta/platform/formfiles/ClassRegistry.h"
+#include "morvanta/platform/framework/Component.h"
 
 enum class FormState { Running, Designing };
 

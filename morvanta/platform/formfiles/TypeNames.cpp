@@ -1,4 +1,4 @@
-#include "TypeNames.h"
+#include "morvanta/platform/formfiles/TypeNames.h"
 
 #include <array>
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "FieldTypes.h"
+#include "morvanta/platform/core/FieldTypes.h"
 
 const char* FieldTypeIdent(TFieldType type);
 std::optional<TFieldType> FieldTypeFromIdent(std::string_view ident);

@@ -1,4 +1,4 @@
-#include "ActionList.h"
+#include "morvanta/platform/framework/ActionList.h"
 
 #include <algorithm>
 #include <array>

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "Component.h"
+#include "morvanta/platform/framework/Component.h"
 
 // A keyboard shortcut: a key code (letters and digits as their upper-case characters, function
 // keys from kKeyF1) plus modifier bits; 0 is no shortcut.

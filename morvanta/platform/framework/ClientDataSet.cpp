@@ -1,7 +1,7 @@
 // TClientDataSet: the record set held in memory, in a compact row store.
 
-#include "DataSet.h"
-#include "Exceptions.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 TClientDataSet::TClientDataSet(TComponent* owner) : TDataSet(owner) {}
 

@@ -1,4 +1,4 @@
-#include "Component.h"
+#include "morvanta/platform/framework/Component.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 enum class TOperation { opInsert, opRemove };
 // Whether a change of design state reaches the components a component owns.

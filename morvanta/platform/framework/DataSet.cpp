@@ -1,9 +1,9 @@
 // TDataSet: states, navigation, the insert/edit/post cycle and the notifications around it. The
 // rows themselves are kept by the storage hooks (TClientDataSet).
 
-#include "DataSet.h"
+#include "morvanta/platform/framework/DataSet.h"
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 

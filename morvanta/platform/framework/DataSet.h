@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "Component.h"
-#include "FieldTypes.h"
-#include "RecordStore.h"
-#include "Variant.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/framework/RecordStore.h"
+#include "morvanta/platform/core/Variant.h"
 
 class TDataSet;
 class TDataSource;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "DataSet.h"
+#include "morvanta/platform/framework/DataSet.h"
 
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 

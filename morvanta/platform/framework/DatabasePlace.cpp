@@ -1,4 +1,4 @@
-#include "DatabasePlace.h"
+#include "morvanta/platform/framework/DatabasePlace.h"
 
 #include <algorithm>
 #include <cctype>

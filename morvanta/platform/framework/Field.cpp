@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "DataSet.h"
-#include "Exceptions.h"
-#include "Runtime.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/framework/Runtime.h"
 
 namespace {
 

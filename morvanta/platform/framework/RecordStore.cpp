@@ -1,9 +1,9 @@
-#include "RecordStore.h"
+#include "morvanta/platform/framework/RecordStore.h"
 
 #include <cstring>
 #include <limits>
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace {
 

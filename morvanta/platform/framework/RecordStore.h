@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FieldTypes.h"
+#include "morvanta/platform/core/FieldTypes.h"
 
 // How a field's value is held: text kinds as bytes (any byte value), integer kinds as int64,
 // float kinds and date-times as double, Boolean as a number 0 or 1.

@@ -1,4 +1,4 @@
-#include "Runtime.h"
+#include "morvanta/platform/framework/Runtime.h"
 
 #include <langinfo.h>
 #include <locale.h>

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 // Records the process's arguments, converted from the system's encoding to code page 1252.
 void SetCommandLine(int argc, const char* const* argv);

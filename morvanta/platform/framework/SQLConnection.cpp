@@ -1,9 +1,9 @@
-#include "SQLConnection.h"
+#include "morvanta/platform/framework/SQLConnection.h"
 
 #include <algorithm>
 
-#include "Exceptions.h"
-#include "FirebirdSession.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/firebird/Session.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "Component.h"
-#include "FieldTypes.h"
-#include "Strings.h"
-#include "ConnectionSettings.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/core/Strings.h"
+#include "morvanta/platform/firebird/ConnectionSettings.h"
 
 class FirebirdSession;  // the driver's attachment and transactions (platform/firebird)
 

@@ -1,7 +1,7 @@
-#include "SQLQuery.h"
+#include "morvanta/platform/framework/SQLQuery.h"
 
-#include "Exceptions.h"
-#include "FirebirdSession.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/firebird/Session.h"
 
 // ---- TSQLField: reads the current row of its query's cursor.
 

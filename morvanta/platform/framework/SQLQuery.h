@@ -6,12 +6,12 @@
 #include <optional>
 #include <vector>
 
-#include "Component.h"
-#include "HeldWrites.h"
-#include "Params.h"
-#include "SQLConnection.h"
-#include "Strings.h"
-#include "Variant.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/firebird/HeldWrites.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/platform/framework/SQLConnection.h"
+#include "morvanta/platform/core/Strings.h"
+#include "morvanta/platform/core/Variant.h"
 
 class FirebirdCursor;     // platform/firebird: an open select
 class FirebirdStatement;  // platform/firebird: a prepared statement
@@ -46,8 +46,8 @@ class TSQLField {
   const FirebirdCursor* cursor_ = nullptr;
 };
 
-// Whether ExecSQL may hold a writing statement back to send it with others (see WritePipeline.h
-// in platform/firebird): off, or for statements of the connection's explicit transaction.
+// Whether ExecSQL may hold a writing statement back to send it with others (see the driver's
+// detail/WritePipeline.h): off, or for statements of the connection's explicit transaction.
 enum class WriteBatching { Off, InTransaction };
 
 class TSQLQuery : public TComponent, private SQLConnectionClient {

@@ -1,7 +1,7 @@
-#include "SQLStoredProc.h"
+#include "morvanta/platform/framework/SQLStoredProc.h"
 
-#include "Exceptions.h"
-#include "FirebirdSession.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/firebird/Session.h"
 
 namespace {
 

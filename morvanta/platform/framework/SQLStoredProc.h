@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "Component.h"
-#include "Params.h"
-#include "SQLConnection.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/core/Params.h"
+#include "morvanta/platform/framework/SQLConnection.h"
 
 class FirebirdStatement;  // platform/firebird: a prepared statement
 class FirebirdSession;

@@ -1,4 +1,4 @@
-#include "UpdateSQL.h"
+#include "morvanta/platform/framework/UpdateSQL.h"
 
 TWideStringList& TUpdateSQL::SQL(TUpdateKind kind) {
   switch (kind) {

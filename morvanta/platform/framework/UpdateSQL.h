@@ -2,8 +2,8 @@
 // The SQL driver framework's update-statement holder: the statements that write a modified, an
 // inserted and a deleted row, also reachable by update kind.
 
-#include "Component.h"
-#include "Strings.h"
+#include "morvanta/platform/framework/Component.h"
+#include "morvanta/platform/core/Strings.h"
 
 enum TUpdateKind { ukModify, ukInsert, ukDelete };
 

@@ -1,4 +1,4 @@
-#include "UserInteraction.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 #include <unistd.h>
 

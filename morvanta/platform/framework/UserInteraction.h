@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 // A modal report window's content: a caption, labelled texts in order, and a table.
 struct TModalReport {

@@ -1,13 +1,13 @@
-#include "Application.h"
+#include "morvanta/platform/ui/Application.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
-#include "ActionList.h"
-#include "Exceptions.h"
-#include "Form.h"
-#include "UserInteraction.h"
+#include "morvanta/platform/framework/ActionList.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/ui/Form.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 namespace {
 

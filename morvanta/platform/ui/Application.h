@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "Component.h"
+#include "morvanta/platform/framework/Component.h"
 
 class QApplication;
 class QObject;

@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "morvanta/platform/ui/Controls.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -13,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-#include "UiText.h"
+#include "morvanta/platform/ui/UiText.h"
 
 namespace {
 

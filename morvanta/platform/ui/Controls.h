@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 class QComboBox;
 class QFrame;

@@ -1,12 +1,12 @@
-#include "DBGrid.h"
+#include "morvanta/platform/ui/DBGrid.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
 
-#include "DataSet.h"
-#include "Exceptions.h"
-#include "UiText.h"
-#include "UserInteraction.h"
+#include "morvanta/platform/framework/DataSet.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/ui/UiText.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 // The rows of a source's dataset for the view: counts and headers are kept, cell texts are read
 // from the record cache when the view asks for them.

@@ -1,4 +1,4 @@
-#include "Form.h"
+#include "morvanta/platform/ui/Form.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "UiText.h"
+#include "morvanta/platform/ui/UiText.h"
 
 namespace {
 const char* const kFormProperty = "morvantaForm";

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "Component.h"
+#include "morvanta/platform/framework/Component.h"
 
 class QFont;
 class QWidget;

@@ -1,12 +1,12 @@
-#include "GraphicalInteraction.h"
+#include "morvanta/platform/ui/GraphicalInteraction.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "Application.h"
-#include "Form.h"
-#include "UiText.h"
+#include "morvanta/platform/ui/Application.h"
+#include "morvanta/platform/ui/Form.h"
+#include "morvanta/platform/ui/UiText.h"
 
 namespace {
 

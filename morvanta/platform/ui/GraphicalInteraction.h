@@ -2,7 +2,7 @@
 // The user-interaction service of a graphical program: modal message boxes and reports as desktop
 // windows, and the processing of pending window messages through the toolkit.
 
-#include "UserInteraction.h"
+#include "morvanta/platform/framework/UserInteraction.h"
 
 class TGraphicalInteraction : public TUserInteraction {
  public:

@@ -1,9 +1,9 @@
-#include "StringGrid.h"
+#include "morvanta/platform/ui/StringGrid.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 
-#include "UiText.h"
+#include "morvanta/platform/ui/UiText.h"
 
 TStringGrid::TStringGrid(QWidget* parent, const char* name, int colCount, int rowCount)
     : QTableWidget(rowCount, colCount, parent) {

@@ -4,7 +4,7 @@
 
 #include <QTableWidget>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 class TStringGrid : public QTableWidget {
  public:

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "Text.h"
+#include "morvanta/platform/core/Text.h"
 
 inline QString ToQString(std::string_view ansi) {
   const WideString wide = ToWide(ansi);

@@ -1,10 +1,10 @@
-#include "BatchTemplate.h"
+#include "morvanta/platform/firebird/detail/BatchTemplate.h"
 
 #include <cstring>
 #include <map>
 #include <utility>
 
-#include "SqlScanner.h"
+#include "morvanta/platform/core/SqlScanner.h"
 
 namespace fb {
 

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "Exceptions.h"
-#include "FbHandles.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
 
 namespace fb {
 

@@ -1,4 +1,4 @@
-#include "BulkBlobReader.h"
+#include "morvanta/platform/firebird/detail/BulkBlobReader.h"
 
 #include <cstring>
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "DriverCounts.h"
-#include "FbHandles.h"
+#include "morvanta/platform/firebird/DriverCounts.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
 
 namespace fb {
 

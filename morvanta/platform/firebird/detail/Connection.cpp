@@ -1,6 +1,6 @@
-#include "Connection.h"
+#include "morvanta/platform/firebird/detail/Connection.h"
 
-#include "StopSignals.h"
+#include "morvanta/platform/core/StopSignals.h"
 
 namespace fb {
 

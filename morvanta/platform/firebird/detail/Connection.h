@@ -11,13 +11,13 @@
 
 #include <memory>
 
-#include "ConnectionSettings.h"
-#include "DriverCounts.h"
-#include "FieldTypes.h"
-#include "InputMessage.h"
-#include "SharedStatements.h"
-#include "SharedTransaction.h"
-#include "WritePipeline.h"
+#include "morvanta/platform/firebird/ConnectionSettings.h"
+#include "morvanta/platform/firebird/DriverCounts.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/firebird/detail/InputMessage.h"
+#include "morvanta/platform/firebird/detail/SharedStatements.h"
+#include "morvanta/platform/firebird/detail/SharedTransaction.h"
+#include "morvanta/platform/firebird/detail/WritePipeline.h"
 
 namespace fb {
 

@@ -1,12 +1,12 @@
-#include "Cursor.h"
+#include "morvanta/platform/firebird/detail/Cursor.h"
 
 #include <cstring>
 #include <utility>
 
-#include "BulkBlobReader.h"
-#include "Connection.h"
-#include "FbBlob.h"
-#include "Statement.h"
+#include "morvanta/platform/firebird/detail/BulkBlobReader.h"
+#include "morvanta/platform/firebird/detail/Connection.h"
+#include "morvanta/platform/firebird/detail/Blob.h"
+#include "morvanta/platform/firebird/detail/Statement.h"
 
 namespace fb {
 

@@ -15,10 +15,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "DriverCounts.h"
-#include "FbHandles.h"
-#include "RowValues.h"
-#include "SharedTransaction.h"
+#include "morvanta/platform/firebird/DriverCounts.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
+#include "morvanta/platform/firebird/detail/RowValues.h"
+#include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
 namespace fb {
 

@@ -1,10 +1,10 @@
-#include "InputMessage.h"
+#include "morvanta/platform/firebird/detail/InputMessage.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "FbBlob.h"
-#include "FbDateTime.h"
+#include "morvanta/platform/firebird/detail/Blob.h"
+#include "morvanta/platform/firebird/detail/Dates.h"
 
 namespace fb {
 

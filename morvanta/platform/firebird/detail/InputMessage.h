@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "FbHandles.h"
-#include "Params.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
+#include "morvanta/platform/core/Params.h"
 
 namespace fb {
 

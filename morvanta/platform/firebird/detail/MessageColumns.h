@@ -5,7 +5,7 @@
 
 #include <firebird/Interface.h>
 
-#include "Columns.h"
+#include "morvanta/platform/firebird/Columns.h"
 
 namespace fb {
 

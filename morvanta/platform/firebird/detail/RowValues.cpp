@@ -1,11 +1,11 @@
-#include "RowValues.h"
+#include "morvanta/platform/firebird/detail/RowValues.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "Exceptions.h"
-#include "FbDateTime.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/firebird/detail/Dates.h"
 
 namespace fb {
 

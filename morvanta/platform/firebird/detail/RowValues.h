@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "MessageColumns.h"
-#include "Variant.h"
+#include "morvanta/platform/firebird/detail/MessageColumns.h"
+#include "morvanta/platform/core/Variant.h"
 
 namespace fb {
 

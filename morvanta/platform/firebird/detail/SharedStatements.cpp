@@ -1,9 +1,9 @@
-#include "SharedStatements.h"
+#include "morvanta/platform/firebird/detail/SharedStatements.h"
 
-#include "Exceptions.h"
-#include "FbClient.h"
-#include "Connection.h"
-#include "Statement.h"
+#include "morvanta/platform/core/Exceptions.h"
+#include "morvanta/platform/firebird/detail/Client.h"
+#include "morvanta/platform/firebird/detail/Connection.h"
+#include "morvanta/platform/firebird/detail/Statement.h"
 
 namespace fb {
 

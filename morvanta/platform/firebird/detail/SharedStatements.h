@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "FbHandles.h"
-#include "StatementLiterals.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
+#include "morvanta/platform/firebird/StatementLiterals.h"
 
 namespace fb {
 

@@ -1,4 +1,4 @@
-#include "SharedTransaction.h"
+#include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
 namespace fb {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "FbHandles.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
 
 namespace fb {
 

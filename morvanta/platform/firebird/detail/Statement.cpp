@@ -1,6 +1,6 @@
-#include "Statement.h"
+#include "morvanta/platform/firebird/detail/Statement.h"
 
-#include "Connection.h"
+#include "morvanta/platform/firebird/detail/Connection.h"
 
 namespace fb {
 

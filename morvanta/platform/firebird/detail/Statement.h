@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "FbHandles.h"
-#include "InputMessage.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
+#include "morvanta/platform/firebird/detail/InputMessage.h"
 
 namespace fb {
 

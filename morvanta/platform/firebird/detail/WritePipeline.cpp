@@ -1,11 +1,11 @@
-#include "WritePipeline.h"
+#include "morvanta/platform/firebird/detail/WritePipeline.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "InputMessage.h"
-#include "SqlScanner.h"
-#include "StatementLiterals.h"
+#include "morvanta/platform/firebird/detail/InputMessage.h"
+#include "morvanta/platform/core/SqlScanner.h"
+#include "morvanta/platform/firebird/StatementLiterals.h"
 
 namespace fb {
 

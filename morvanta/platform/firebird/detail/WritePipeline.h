@@ -26,11 +26,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "BatchTemplate.h"
-#include "DriverCounts.h"
-#include "FbHandles.h"
-#include "HeldWrites.h"
-#include "StatementLiterals.h"
+#include "morvanta/platform/firebird/detail/BatchTemplate.h"
+#include "morvanta/platform/firebird/DriverCounts.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
+#include "morvanta/platform/firebird/HeldWrites.h"
+#include "morvanta/platform/firebird/StatementLiterals.h"
 
 namespace fb {
 

@@ -1,6 +1,6 @@
-#include "FirebirdCursor.h"
+#include "morvanta/platform/firebird/Cursor.h"
 
-#include "Cursor.h"
+#include "morvanta/platform/firebird/detail/Cursor.h"
 
 FirebirdCursor::FirebirdCursor(std::unique_ptr<fb::Cursor> cursor) : cursor_(std::move(cursor)) {}
 FirebirdCursor::~FirebirdCursor() = default;

@@ -3,7 +3,7 @@
 
 #include <firebird/Interface.h>
 
-#include "DateTime.h"
+#include "morvanta/platform/core/DateTime.h"
 
 namespace fb {
 

@@ -1,6 +1,6 @@
-#include "FbDateTime.h"
+#include "morvanta/platform/firebird/detail/Dates.h"
 
-#include "FbClient.h"
+#include "morvanta/platform/firebird/detail/Client.h"
 
 namespace fb {
 

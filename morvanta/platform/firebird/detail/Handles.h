@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "FbClient.h"
+#include "morvanta/platform/firebird/detail/Client.h"
 
 namespace fb {
 

@@ -1,10 +1,10 @@
-#include "FbBlob.h"
+#include "morvanta/platform/firebird/detail/Blob.h"
 
 #include <memory>
 
 #include <algorithm>
 
-#include "FbHandles.h"
+#include "morvanta/platform/firebird/detail/Handles.h"
 
 namespace fb {
 

@@ -6,7 +6,7 @@
 // At most one explicit transaction is open at a time; a statement run while it is open belongs
 // to it. Otherwise a select reads in a read-only transaction of its own that lives as long as its
 // cursor, and a statement that may write runs in an implicit transaction that commits when it
-// ends (see Connection.h).
+// ends (see detail/Connection.h).
 
 #include <cstdint>
 #include <memory>
@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "ConnectionSettings.h"
-#include "DriverCounts.h"
-#include "FieldTypes.h"
-#include "FirebirdCursor.h"
-#include "FirebirdStatement.h"
-#include "HeldWrites.h"
-#include "Params.h"
+#include "morvanta/platform/firebird/ConnectionSettings.h"
+#include "morvanta/platform/firebird/DriverCounts.h"
+#include "morvanta/platform/core/FieldTypes.h"
+#include "morvanta/platform/firebird/Cursor.h"
+#include "morvanta/platform/firebird/Statement.h"
+#include "morvanta/platform/firebird/HeldWrites.h"
+#include "morvanta/platform/core/Params.h"
 
 namespace fb {
-class Connection;  // the attachment and its transactions (Connection.h)
+class Connection;  // the attachment and its transactions (detail/Connection.h)
 }
 
 class FirebirdSession {
@@ -61,7 +61,7 @@ class FirebirdSession {
   // call. A select, which has rows to put somewhere, goes through ExecutePrepared.
   void ExecuteText(std::unique_ptr<FirebirdStatement>& cached, const std::string& text, const TParams& params);
 
-  // Writes held back to travel in batches (WritePipeline.h): only INSERT, UPDATE or DELETE
+  // Writes held back to travel in batches (detail/WritePipeline.h): only INSERT, UPDATE or DELETE
   // statements of the explicit transaction, on a server connection without a character set.
   // Queues `text` with `params` for `owner` and returns true, or returns false when the statement
   // cannot be held back (it is then to be run as usual). A full batch runs at once. A failure of

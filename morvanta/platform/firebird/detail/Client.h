@@ -7,12 +7,12 @@
 
 #include <firebird/Interface.h>
 
-#include "Exceptions.h"
+#include "morvanta/platform/core/Exceptions.h"
 
 namespace fb {
 
 // The client library's master and utility interfaces (process-wide, never released). The first
-// use also makes sure the client converts file and user names as UTF-8 (see FbClient.cpp).
+// use also makes sure the client converts file and user names as UTF-8 (see Client.cpp).
 Firebird::IMaster* Master();
 Firebird::IUtil* Util();
 

@@ -1,7 +1,7 @@
-#include "FirebirdStatement.h"
+#include "morvanta/platform/firebird/Statement.h"
 
-#include "MessageColumns.h"
-#include "Statement.h"
+#include "morvanta/platform/firebird/detail/MessageColumns.h"
+#include "morvanta/platform/firebird/detail/Statement.h"
 
 FirebirdStatement::FirebirdStatement(FirebirdSession& session, std::unique_ptr<fb::Statement> statement)
     : session_(&session), statement_(std::move(statement)) {}

@@ -1,4 +1,4 @@
-#include "FbClient.h"
+#include "morvanta/platform/firebird/detail/Client.h"
 
 #include <clocale>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "FirebirdSession.h"
+#include "morvanta/platform/firebird/Session.h"
 
-#include "Connection.h"
-#include "Cursor.h"
-#include "Statement.h"
+#include "morvanta/platform/firebird/detail/Connection.h"
+#include "morvanta/platform/firebird/detail/Cursor.h"
+#include "morvanta/platform/firebird/detail/Statement.h"
 
 namespace {
 

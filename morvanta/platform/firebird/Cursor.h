@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "Columns.h"
-#include "Variant.h"
+#include "morvanta/platform/firebird/Columns.h"
+#include "morvanta/platform/core/Variant.h"
 
 namespace fb {
-class Cursor;  // the client library's result set (Cursor.h)
+class Cursor;  // the client library's result set (detail/Cursor.h)
 }
 
 class FirebirdCursor {

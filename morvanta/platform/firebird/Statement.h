@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "Columns.h"
-#include "FieldTypes.h"
+#include "morvanta/platform/firebird/Columns.h"
+#include "morvanta/platform/core/FieldTypes.h"
 
 class FirebirdSession;
 namespace fb {
-class Statement;  // the client library's prepared statement (Statement.h)
+class Statement;  // the client library's prepared statement (detail/Statement.h)
 }
 
 class FirebirdStatement {
