@@ -32,6 +32,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 using namespace Firebird;
 
 namespace {

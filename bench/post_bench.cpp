@@ -23,6 +23,8 @@
 #include "morvanta/components/MorvantaTransaction.h"
 #include "morvanta/platform/framework/SQLQuery.h"
 
+using namespace morvanta;
+
 namespace {
 
 void CreateDatabase(const std::string& database, const std::string& user, const std::string& password) {

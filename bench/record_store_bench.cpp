@@ -10,6 +10,8 @@
 
 #include "morvanta/platform/framework/DataSet.h"
 
+using namespace morvanta;
+
 namespace {
 
 // Peak resident memory of the process in bytes (VmHWM).

@@ -16,6 +16,8 @@
 #include "morvanta/components/statement/Rounding.h"
 #include "morvanta/components/statement/ValueBinding.h"
 
+using namespace morvanta;
+
 namespace {
 
 void Check(bool condition) {

@@ -8,6 +8,8 @@
 #include "morvanta/platform/core/Params.h"
 #include "morvanta/components/statement/SqlTextPreparation.h"
 
+using namespace morvanta;
+
 namespace {
 
 void Check(bool condition) {

@@ -6,6 +6,8 @@
 
 #include "morvanta/components/statement/SqlTextPreparation.h"
 
+using namespace morvanta;
+
 namespace {
 
 void Check(bool condition) {

@@ -8,6 +8,8 @@
 #include "morvanta/platform/core/SqlScanner.h"
 #include "morvanta/platform/firebird/StatementLiterals.h"
 
+using namespace morvanta;
+
 namespace {
 
 void Check(bool condition) {

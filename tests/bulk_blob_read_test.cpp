@@ -14,6 +14,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::DatabaseOptions;
 using testdb::TestDatabase;
 

@@ -10,6 +10,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "tests/support/RecordingInteraction.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 
 namespace {

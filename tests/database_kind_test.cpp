@@ -5,6 +5,8 @@
 #include "morvanta/components/MorvantaDatabase.h"
 #include "morvanta/components/MorvantaDataset.h"
 
+using namespace morvanta;
+
 TEST(DatabaseKind, OnlyTheExactNamesInterbaseAndOracleHaveAKind) {
   EXPECT_EQ(DatabaseKindOf("Interbase"), DatabaseKind::Interbase);
   EXPECT_EQ(DatabaseKindOf("Oracle"), DatabaseKind::Oracle);

@@ -2,6 +2,8 @@
 
 #include "morvanta/platform/framework/DatabasePlace.h"
 
+using namespace morvanta;
+
 namespace {
 
 struct PlaceCase {

@@ -8,6 +8,8 @@
 #include "morvanta/platform/framework/DataSet.h"
 #include "morvanta/platform/core/Exceptions.h"
 
+using namespace morvanta;
+
 namespace {
 
 const char* StateName(TDataSetState s) {

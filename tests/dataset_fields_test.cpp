@@ -5,6 +5,8 @@
 #include "morvanta/platform/framework/DataSet.h"
 #include "morvanta/platform/core/Exceptions.h"
 
+using namespace morvanta;
+
 namespace {
 
 class DataSetFields : public ::testing::Test {

@@ -7,6 +7,8 @@
 #include "morvanta/platform/framework/DataSet.h"
 #include "morvanta/platform/core/Exceptions.h"
 
+using namespace morvanta;
+
 namespace {
 
 std::unique_ptr<TClientDataSet> MakeDataSet(int rows) {

@@ -10,6 +10,8 @@
 #include "tests/support/RecordingInteraction.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+using namespace morvanta;
+
 namespace {
 
 class DiagnosticsInstallationTest : public ::testing::Test {

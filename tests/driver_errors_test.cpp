@@ -14,6 +14,8 @@
 #include "morvanta/platform/framework/SQLStoredProc.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

@@ -7,6 +7,8 @@
 #include "tests/support/FormFiles.h"
 #include "tests/support/TempFolder.h"
 
+using namespace morvanta;
+
 using namespace formtest;
 
 namespace {

@@ -12,6 +12,8 @@
 #include "tests/support/FormFiles.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using namespace formtest;
 
 namespace {

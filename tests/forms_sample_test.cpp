@@ -10,6 +10,8 @@
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using namespace formtest;
 
 namespace {

@@ -19,6 +19,8 @@
 #include "tests/support/RecordingInteraction.h"
 #include "tests/support/StoreDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "tests/support/RecordingInteraction.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

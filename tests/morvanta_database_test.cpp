@@ -3,6 +3,8 @@
 #include "morvanta/components/MorvantaDatabase.h"
 #include "tests/support/PinnedClock.h"
 
+using namespace morvanta;
+
 namespace {
 
 std::vector<AnsiString> ParamLines(const TMorvantaDatabase& db) {

@@ -9,6 +9,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "tests/support/RecordingInteraction.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 using testdb::ErrorMessageOf;
 

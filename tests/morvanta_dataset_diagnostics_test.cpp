@@ -17,6 +17,8 @@
 #include "morvanta/diagnostics/DiagnosticsInstallation.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 
 namespace {

@@ -6,6 +6,8 @@
 #include "morvanta/components/MorvantaDataset.h"
 #include "morvanta/components/MorvantaTransaction.h"
 
+using namespace morvanta;
+
 namespace {
 
 // A detail that records its reopen calls instead of running a statement.

@@ -17,6 +17,8 @@
 #include "tests/support/RecordingInteraction.h"
 #include "tests/support/TempFolder.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 using testdb::ErrorMessageOf;
 

@@ -9,6 +9,8 @@
 #include "morvanta/components/MorvantaUpDateObject.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

@@ -6,6 +6,8 @@
 #include "tests/support/PinnedClock.h"
 #include "tests/support/RecordingInteraction.h"
 
+using namespace morvanta;
+
 TEST(MorvantaTransactionNumber, DifferenceFromTheConnectionNumberWithoutSign) {
   PinnedClock clock(TimeOfDay(10, 20, 30, 400));
   TMorvantaDatabase db(nullptr);

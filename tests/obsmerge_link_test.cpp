@@ -14,6 +14,8 @@
 #include "tests/support/StoreDatabase.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using storedb::Snapshot;
 using testdb::TestDatabase;
 

@@ -15,6 +15,8 @@
 #include "tests/support/StoreDatabase.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using storedb::Observation;
 using storedb::OptionalText;
 using storedb::Order;

@@ -8,6 +8,8 @@
 #include "morvanta/platform/framework/SQLQuery.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

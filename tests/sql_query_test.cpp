@@ -10,6 +10,8 @@
 #include "morvanta/platform/framework/SQLQuery.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

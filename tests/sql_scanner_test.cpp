@@ -3,6 +3,8 @@
 #include "morvanta/components/statement/MarkerSubstitution.h"
 #include "morvanta/platform/core/SqlScanner.h"
 
+using namespace morvanta;
+
 namespace {
 
 // The spans of a whole text, written as kind letters over its characters: "." plain, "s" string

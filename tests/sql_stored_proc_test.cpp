@@ -8,6 +8,8 @@
 #include "morvanta/platform/framework/UpdateSQL.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

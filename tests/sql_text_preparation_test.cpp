@@ -2,6 +2,8 @@
 
 #include "morvanta/components/statement/SqlTextPreparation.h"
 
+using namespace morvanta;
+
 namespace {
 
 AnsiString MacroValue(const TParams& macros, std::string_view name) { return macros.ParamByName(name).AsString(); }

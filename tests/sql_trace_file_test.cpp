@@ -9,6 +9,8 @@
 #include "tests/support/TempFolder.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+using namespace morvanta;
+
 namespace {
 
 std::string ReadFile(const std::string& path) {

@@ -2,6 +2,8 @@
 
 #include "morvanta/platform/firebird/StatementLiterals.h"
 
+using namespace morvanta;
+
 using fb::ParameterizeLiterals;
 
 TEST(StatementLiterals, KeysInApostrophesBecomeParametersAroundTheBoundOnes) {

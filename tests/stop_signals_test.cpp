@@ -13,6 +13,8 @@
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

@@ -10,6 +10,8 @@
 #include "programs/obsmerge-lojas/StoreList.h"
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 namespace {
 
 std::vector<std::string> Listed(const std::vector<StoreEntry>& stores) {

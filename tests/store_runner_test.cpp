@@ -23,6 +23,8 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

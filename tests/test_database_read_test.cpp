@@ -6,6 +6,8 @@
 #include "morvanta/platform/core/Text.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 TEST(TestDatabaseRead, ValuesOfEachKindComeAsText) {

@@ -6,6 +6,8 @@
 #include "morvanta/components/statement/Rounding.h"
 #include "morvanta/components/statement/ValueBinding.h"
 
+using namespace morvanta;
+
 namespace {
 
 TParam& Add(TParams& params, const char16_t* name, TFieldType type) { return params.CreateParam(type, name, ptInput); }

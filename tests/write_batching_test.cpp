@@ -15,6 +15,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 using testdb::TestDatabase;
 
 namespace {

@@ -6,6 +6,8 @@
 #include "morvanta/components/MorvantaStoredProc.h"
 #include "morvanta/components/MorvantaTransaction.h"
 
+namespace morvanta {
+
 namespace {
 
 constexpr std::size_t kMaxLoggedValueLength = 500;
@@ -120,3 +122,5 @@ void LogRowChange(TMorvantaDataset& dataset, const AnsiString& operation, const 
     return values;
   });
 }
+
+}  // namespace morvanta

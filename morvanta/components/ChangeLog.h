@@ -4,6 +4,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 class TMorvantaDataset;
 
 // Records an executed statement with the dataset's parameter values.
@@ -12,3 +14,5 @@ void LogStatementChange(TMorvantaDataset& dataset, const AnsiString& operation, 
 // Records a written or deleted row with the dataset's field values.
 void LogRowChange(TMorvantaDataset& dataset, const AnsiString& operation, const AnsiString& table,
                   const AnsiString& formName, const AnsiString& queryName);
+
+}  // namespace morvanta

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+namespace morvanta {
+
 enum class DatabaseKind { Interbase, Oracle, Other };
 
 // "Interbase" and "Oracle", compared exactly (letter case included); every other name, "Firebird"
@@ -14,3 +16,5 @@ constexpr DatabaseKind DatabaseKindOf(std::string_view driverName) {
   if (driverName == "Oracle") return DatabaseKind::Oracle;
   return DatabaseKind::Other;
 }
+
+}  // namespace morvanta

@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace morvanta {
+
 namespace {
 constexpr std::array<const char*, 38> kNames = {
     "UNKNOWN",    "STRING",    "SMALLINT",  "INTEGER",    "WORD",      "BOOLEAN",     "FLOAT",   "CURRENCY",
@@ -15,3 +17,5 @@ AnsiString FieldTypeName(int typeCode) {
   if (typeCode < 0 || typeCode >= static_cast<int>(kNames.size())) return "UNKNOWN";
   return kNames[static_cast<std::size_t>(typeCode)];
 }
+
+}  // namespace morvanta

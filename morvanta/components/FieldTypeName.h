@@ -4,4 +4,8 @@
 #include "morvanta/platform/core/FieldTypes.h"
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 AnsiString FieldTypeName(int typeCode);
+
+}  // namespace morvanta

@@ -2,6 +2,8 @@
 
 #include "morvanta/platform/core/DateTime.h"
 
+namespace morvanta {
+
 namespace {
 
 struct DriverProfile {
@@ -98,3 +100,5 @@ const AnsiString& TMorvantaDatabase::DatabaseName() {
   }
   return databaseName_;
 }
+
+}  // namespace morvanta

@@ -8,6 +8,8 @@
 #include "morvanta/platform/core/DateTime.h"
 #include "morvanta/platform/framework/SQLConnection.h"
 
+namespace morvanta {
+
 class TMorvantaDatabase : public TSQLConnection {
  public:
   explicit TMorvantaDatabase(TComponent* owner);
@@ -65,3 +67,5 @@ class TMorvantaDatabase : public TSQLConnection {
 
 // hour x minute x second x millisecond of a time of day, as 32-bit unsigned integers.
 std::uint32_t TimeOfDayProduct(TDateTime moment, bool zeroCountsAsOne);
+
+}  // namespace morvanta

@@ -20,6 +20,8 @@
 #include "morvanta/platform/core/Strings.h"
 #include "morvanta/components/dataset/UnwrittenInserts.h"
 
+namespace morvanta {
+
 class TMorvantaDatabase;
 class TMorvantaTransaction;
 class TMorvantaStoredProc;
@@ -268,3 +270,5 @@ class TMorvantaDataset : public TClientDataSet {
 
   TActionList* queryListActions_ = nullptr;  // owned by the owner; freed with this dataset
 };
+
+}  // namespace morvanta

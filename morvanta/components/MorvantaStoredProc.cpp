@@ -2,6 +2,8 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
+namespace morvanta {
+
 namespace {
 // Longest procedure name the call keeps.
 constexpr std::size_t kMaxProcNameLength = 29;
@@ -22,3 +24,5 @@ void TMorvantaStoredProc::PrepareProc() {
     throw Exception("Erro em  " + ownerName + "." + Name() + " " + e.Message());
   }
 }
+
+}  // namespace morvanta

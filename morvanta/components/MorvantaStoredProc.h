@@ -4,6 +4,8 @@
 
 #include "morvanta/platform/framework/SQLStoredProc.h"
 
+namespace morvanta {
+
 class TMorvantaStoredProc : public TSQLStoredProc {
  public:
   explicit TMorvantaStoredProc(TComponent* owner) : TSQLStoredProc(owner) {}
@@ -13,3 +15,5 @@ class TMorvantaStoredProc : public TSQLStoredProc {
 
   void PrepareProc();
 };
+
+}  // namespace morvanta

@@ -7,6 +7,8 @@
 #include "morvanta/components/MorvantaDatabase.h"
 #include "morvanta/platform/framework/UserInteraction.h"
 
+namespace morvanta {
+
 namespace {
 
 // Runs an operation; on any error shows "Erro: " + its message and raises the same error again.
@@ -126,3 +128,5 @@ void TMorvantaTransaction::RollbackIfActive() {
     if (InTransaction()) Rollback();
   });
 }
+
+}  // namespace morvanta

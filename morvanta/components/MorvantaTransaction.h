@@ -8,6 +8,8 @@
 #include "morvanta/platform/framework/Component.h"
 #include "morvanta/platform/core/FieldTypes.h"
 
+namespace morvanta {
+
 class TMorvantaDatabase;
 
 class TMorvantaTransaction : public TComponent {
@@ -43,3 +45,5 @@ class TMorvantaTransaction : public TComponent {
   std::uint32_t id_ = 0;
   TMorvantaTransaction* transactionLog_ = nullptr;
 };
+
+}  // namespace morvanta

@@ -7,6 +7,8 @@
 #include "morvanta/platform/core/Strings.h"
 #include "morvanta/platform/framework/UpdateSQL.h"
 
+namespace morvanta {
+
 class TMorvantaUpDateObject : public TUpdateSQL {
  public:
   explicit TMorvantaUpDateObject(TComponent* owner);
@@ -22,3 +24,5 @@ class TMorvantaUpDateObject : public TUpdateSQL {
  private:
   std::unique_ptr<TStrings> refreshSQL_;
 };
+
+}  // namespace morvanta

@@ -6,6 +6,8 @@
 #include "morvanta/diagnostics/SqlErrorReportView.h"
 #include "morvanta/platform/framework/SQLQuery.h"
 
+namespace morvanta {
+
 // True when the first command-line argument, upper-cased, is "-Q"; tested afresh at every use.
 bool IsDiagnosticMode();
 
@@ -34,3 +36,5 @@ void TrimTextFile(const AnsiString& fileName, int maxLines);
 const AnsiString& SQLTraceFileName();
 void SetSQLTraceFileName(AnsiString fileName);
 inline constexpr int kSQLTraceMaxLines = 100000;
+
+}  // namespace morvanta

@@ -4,6 +4,8 @@
 
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+namespace morvanta {
+
 DiagnosticsInstallation::DiagnosticsInstallation(DiagnosticsOptions options) {
   StatementDiagnostics services;
   services.IsDiagnosticMode = &IsDiagnosticMode;
@@ -18,3 +20,5 @@ DiagnosticsInstallation::~DiagnosticsInstallation() {
   InstallStatementDiagnostics(previousServices_);
   InstallSqlErrorReportView(std::move(previousReportView_));
 }
+
+}  // namespace morvanta

@@ -6,6 +6,8 @@
 #include "morvanta/diagnostics/SqlErrorReportView.h"
 #include "morvanta/components/hooks/StatementDiagnostics.h"
 
+namespace morvanta {
+
 struct DiagnosticsOptions {
   // How a failed statement's report is shown; a graphical program gives its report window.
   SqlErrorReportView ReportView = &ShowConsoleSqlErrorReport;
@@ -23,3 +25,5 @@ class DiagnosticsInstallation {
   StatementDiagnostics previousServices_;
   SqlErrorReportView previousReportView_;
 };
+
+}  // namespace morvanta

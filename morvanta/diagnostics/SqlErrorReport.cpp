@@ -4,6 +4,8 @@
 #include "morvanta/platform/framework/UserInteraction.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+namespace morvanta {
+
 namespace {
 
 AnsiString& LastSQLTextSlot() {
@@ -61,3 +63,5 @@ bool ShowSQLError(TSQLQuery& query, const Exception& error, const AnsiString& fo
   }
   return shown;
 }
+
+}  // namespace morvanta

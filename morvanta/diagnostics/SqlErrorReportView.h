@@ -7,6 +7,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/framework/SQLQuery.h"
 
+namespace morvanta {
+
 // Shows the report modally and returns once it was closed; may raise when it cannot be shown.
 // Given the failed query (for its parameters), the error, the last traced statement and the names
 // of the form, the component and the unit.
@@ -23,3 +25,5 @@ void ShowConsoleSqlErrorReport(TSQLQuery& query, const Exception& error, const A
 const SqlErrorReportView& CurrentSqlErrorReportView();
 // Installs a view (an empty one restores the console report) and returns the one installed before.
 SqlErrorReportView InstallSqlErrorReportView(SqlErrorReportView view);
+
+}  // namespace morvanta

@@ -15,6 +15,8 @@
 #include "morvanta/components/statement/ValueBinding.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+namespace morvanta {
+
 namespace {
 
 AnsiString& TraceFileSlot() {
@@ -132,3 +134,5 @@ void TrimTextFile(const AnsiString& fileName, int maxLines) {
     // Trimming is best effort.
   }
 }
+
+}  // namespace morvanta

@@ -10,6 +10,8 @@
 #include "morvanta/platform/ui/UiText.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+namespace morvanta {
+
 TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset), dataset_(dataset) {
   SetCaption("Dados");
   SetOuterSize(820, 640);
@@ -37,3 +39,5 @@ void ShowDataBrowser(TMorvantaDataset& dataset) {
   browser->ShowModal();
   dataset.ShowDataOnOpen = false;
 }
+
+}  // namespace morvanta

@@ -6,6 +6,9 @@
 
 class QFrame;
 class QPlainTextEdit;
+
+namespace morvanta {
+
 class TDBGrid;
 class TMorvantaDataset;
 
@@ -28,3 +31,5 @@ class TDataBrowser : public TForm {
 // Builds a new browser on the dataset, shows it modally with the last traced statement, and then
 // clears the dataset's ShowDataOnOpen. The browser stays with the dataset after it was closed.
 void ShowDataBrowser(TMorvantaDataset& dataset);
+
+}  // namespace morvanta

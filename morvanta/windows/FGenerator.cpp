@@ -15,6 +15,8 @@
 #include "morvanta/components/MorvantaTransaction.h"
 #include "morvanta/platform/ui/UiText.h"
 
+namespace morvanta {
+
 namespace {
 
 // The catalogue queries. "%" is a literal here: the picker's dataset takes "^" for its macros.
@@ -112,3 +114,5 @@ void EditGeneratorField(TMorvantaDataset& dataset) {
   picker->ShowModal();
   if (picker->Confirmed) dataset.SetGeneratorField(picker->GeneratorName + " -> " + picker->OnFieldName);
 }
+
+}  // namespace morvanta

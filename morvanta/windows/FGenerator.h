@@ -8,6 +8,9 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+namespace morvanta {
+
 class TMorvantaDatabase;
 class TMorvantaDataset;
 class TMorvantaTransaction;
@@ -46,3 +49,5 @@ class TFGenerator : public TForm {
 // and, when the developer confirmed, writes GeneratorField as "<generator> -> <field>". Does
 // nothing for a dataset without a connection.
 void EditGeneratorField(TMorvantaDataset& dataset);
+
+}  // namespace morvanta

@@ -10,6 +10,8 @@
 #include "morvanta/windows/frmListaQuery.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+namespace morvanta {
+
 namespace {
 
 DiagnosticsOptions WindowReport() {
@@ -34,3 +36,5 @@ GraphicalDiagnostics::~GraphicalDiagnostics() {
   InstallDiagnosticWindows(DiagnosticWindows{});
   SetUserInteraction(nullptr);
 }
+
+}  // namespace morvanta

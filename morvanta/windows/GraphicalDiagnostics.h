@@ -5,6 +5,8 @@
 
 #include "morvanta/diagnostics/DiagnosticsInstallation.h"
 
+namespace morvanta {
+
 class GraphicalDiagnostics {
  public:
   GraphicalDiagnostics();
@@ -16,3 +18,5 @@ class GraphicalDiagnostics {
  private:
   DiagnosticsInstallation statements_;
 };
+
+}  // namespace morvanta

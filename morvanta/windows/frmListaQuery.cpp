@@ -15,6 +15,8 @@
 #include "morvanta/components/MorvantaDataset.h"
 #include "morvanta/platform/ui/UiText.h"
 
+namespace morvanta {
+
 TfrmListaQuery::TfrmListaQuery(TComponent*) : TForm(&Application()) {
   SetName("frmListaQuery");
   SetCaption("Lista Qrys");
@@ -75,3 +77,5 @@ void ShowQueryList(TComponent& owner) {
   viewer->ListDatasets(owner);
   viewer->ShowModal();
 }
+
+}  // namespace morvanta

@@ -8,6 +8,9 @@
 class QFrame;
 class QListWidget;
 class QPlainTextEdit;
+
+namespace morvanta {
+
 class TDBGrid;
 class TMorvantaDataset;
 
@@ -33,3 +36,5 @@ class TfrmListaQuery : public TForm {
 
 // Shows the viewer modally for the datasets `owner` owns, and destroys it when closed.
 void ShowQueryList(TComponent& owner);
+
+}  // namespace morvanta

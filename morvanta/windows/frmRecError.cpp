@@ -17,6 +17,8 @@
 #include "morvanta/platform/ui/UiText.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+namespace morvanta {
+
 namespace {
 
 // A 32 x 32 warning sign: a yellow triangle with a black exclamation mark.
@@ -141,3 +143,5 @@ void ShowSQLErrorReportWindow(TSQLQuery& query, const Exception& error, const An
   report->FillReport(query, error, sqlText, formName, componentName, unitName);
   report->ShowModal();
 }
+
+}  // namespace morvanta

@@ -11,6 +11,9 @@
 class QLabel;
 class QPushButton;
 class QTextEdit;
+
+namespace morvanta {
+
 class TStringGrid;
 
 class TfrmRecError : public TForm {
@@ -46,3 +49,5 @@ class TfrmRecError : public TForm {
 // and shown modally; returns once it was closed. The application keeps the window.
 void ShowSQLErrorReportWindow(TSQLQuery& query, const Exception& error, const AnsiString& sqlText,
                               const AnsiString& formName, const AnsiString& componentName, const AnsiString& unitName);
+
+}  // namespace morvanta

@@ -12,6 +12,8 @@
 #include "samples/loja-pedidos/LojaPedidosWindow.h"
 #include "morvanta/components/MorvantaDataset.h"
 
+using namespace morvanta;
+
 namespace {
 
 std::string SamplePath(const char* file) { return std::string(MORVANTA_SOURCE_DIR) + "/samples/loja-pedidos/" + file; }

@@ -9,6 +9,8 @@
 #include "morvanta/platform/formfiles/StoredForm.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 struct GalleryForms {
   GalleryForms();  // the database from samples/loja-pedidos/loja-pedidos.sql (isql-fb)
   ~GalleryForms();

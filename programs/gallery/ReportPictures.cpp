@@ -14,6 +14,8 @@
 #include "morvanta/platform/ui/StringGrid.h"
 #include "morvanta/windows/frmRecError.h"
 
+using namespace morvanta;
+
 namespace {
 
 // The tooltip window the toolkit shows now, if any.

@@ -15,6 +15,8 @@
 #include "morvanta/windows/frmListaQuery.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+using namespace morvanta;
+
 namespace {
 
 // A form of the application, declared in a unit of its own.

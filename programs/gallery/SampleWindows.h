@@ -7,7 +7,11 @@
 #include "morvanta/platform/ui/Form.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
+namespace morvanta {
 class TMorvantaDatabase;
+}  // namespace morvanta
 
 struct GallerySamples {
   // An embedded database with the sample tables (1,000 numbered rows, orders, customers) and

@@ -24,6 +24,8 @@
 #include "morvanta/diagnostics/DiagnosticMode.h"
 #include "morvanta/windows/FGenerator.h"
 
+using namespace morvanta;
+
 namespace {
 
 bool Save(TForm& form, const QString& folder, const char* file) {

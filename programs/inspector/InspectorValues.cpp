@@ -3,6 +3,8 @@
 #include "morvanta/platform/framework/Component.h"
 #include "morvanta/platform/core/Exceptions.h"
 
+using namespace morvanta;
+
 namespace {
 
 [[noreturn]] void Refuse(const PublishedProperty& property, const AnsiString& text, const AnsiString& reason) {

@@ -3,7 +3,11 @@
 
 #include "morvanta/platform/formfiles/PublishedProperty.h"
 
+using namespace morvanta;
+
+namespace morvanta {
 class TComponent;
+}  // namespace morvanta
 
 // The value a text stands for in a property of that kind: decimal integers within the property's
 // range, "True" or "False" (any case), one character, a text as written, a component of `form`

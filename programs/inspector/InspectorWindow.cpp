@@ -15,6 +15,8 @@
 #include "morvanta/platform/framework/UserInteraction.h"
 #include "morvanta/platform/ui/UiText.h"
 
+using namespace morvanta;
+
 namespace {
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {

@@ -13,6 +13,8 @@
 #include "morvanta/platform/ui/Form.h"
 #include "morvanta/platform/formfiles/StoredForm.h"
 
+using namespace morvanta;
+
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;

@@ -21,6 +21,8 @@
 #include "programs/inspector/InspectorWindow.h"
 #endif
 
+using namespace morvanta;
+
 namespace {
 
 void Print(const AnsiString& text) { std::fputs(ToSystem(text).c_str(), stdout); }

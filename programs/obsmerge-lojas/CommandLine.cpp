@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+using namespace morvanta;
+
 namespace {
 
 int WholeNumber(const std::string& option, const std::string& text, int least) {

@@ -16,6 +16,8 @@
 #include "programs/obsmerge-lojas/Scheduler.h"
 #include "programs/obsmerge-lojas/StoreJob.h"
 
+using namespace morvanta;
+
 // Which stores of the list a run takes, given the report of the earlier runs in the folder.
 enum class Selection {
   NotDone,      // every store not merged yet (the default: resume)

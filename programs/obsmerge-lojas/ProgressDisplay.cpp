@@ -9,6 +9,8 @@
 #include "programs/obsmerge/ProgressLine.h"
 #include "programs/obsmerge-lojas/TextCell.h"
 
+using namespace morvanta;
+
 namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(200);

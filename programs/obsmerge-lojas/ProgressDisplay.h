@@ -11,6 +11,8 @@
 
 #include "programs/obsmerge-lojas/StoreRecord.h"
 
+using namespace morvanta;
+
 struct RunningStore {
   AnsiString store;
   std::string stage;

@@ -5,6 +5,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "programs/obsmerge-lojas/SampleJson.h"
 
+using namespace morvanta;
+
 namespace {
 
 using json = nlohmann::ordered_json;

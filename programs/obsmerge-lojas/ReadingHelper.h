@@ -15,6 +15,8 @@
 
 #include "programs/obsmerge-lojas/StoreReading.h"
 
+using namespace morvanta;
+
 inline constexpr const char* kCountRowsOption = "--count-rows";
 inline constexpr const char* kPreviewRowsOption = "--preview-rows";
 

@@ -8,6 +8,8 @@
 
 #include "programs/obsmerge-lojas/SampleJson.h"
 
+using namespace morvanta;
+
 namespace {
 
 using json = nlohmann::ordered_json;

@@ -14,6 +14,8 @@
 
 #include "programs/obsmerge-lojas/StoreRecord.h"
 
+using namespace morvanta;
+
 void WriteReport(const std::filesystem::path& folder, const std::vector<StoreRecord>& records);
 
 // The records of report.json in `folder`; none when there is no report yet. Raises

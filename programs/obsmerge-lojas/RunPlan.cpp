@@ -2,6 +2,8 @@
 
 #include <map>
 
+using namespace morvanta;
+
 namespace {
 
 StoreRecord Skipped(const StoreEntry& entry, const StoreRecord* earlier, AnsiString reason) {

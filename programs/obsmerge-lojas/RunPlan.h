@@ -11,6 +11,8 @@
 #include "programs/obsmerge-lojas/StoreList.h"
 #include "programs/obsmerge-lojas/StoreRecord.h"
 
+using namespace morvanta;
+
 struct PlannedStore {
   StoreEntry entry;
   std::optional<StoreRecord> skipped;  // none: the store runs

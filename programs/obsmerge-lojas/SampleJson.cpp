@@ -1,5 +1,7 @@
 #include "programs/obsmerge-lojas/SampleJson.h"
 
+using namespace morvanta;
+
 nlohmann::ordered_json SamplesToJson(const std::vector<MergeSample>& samples) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const MergeSample& s : samples)

@@ -6,6 +6,8 @@
 
 #include "programs/obsmerge-lojas/StoreReading.h"
 
+using namespace morvanta;
+
 nlohmann::ordered_json SamplesToJson(const std::vector<MergeSample>& samples);
 // Raises nlohmann::json::exception when it is not such a list.
 std::vector<MergeSample> SamplesFromJson(const nlohmann::ordered_json& samples);

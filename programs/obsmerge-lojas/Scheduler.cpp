@@ -6,6 +6,8 @@
 
 #include "morvanta/platform/core/StopSignals.h"
 
+using namespace morvanta;
+
 namespace {
 
 using Clock = StoreJob::Clock;

@@ -11,7 +11,11 @@
 #include "programs/obsmerge-lojas/ProgressDisplay.h"
 #include "programs/obsmerge-lojas/StoreJob.h"
 
+using namespace morvanta;
+
+namespace morvanta {
 class StopSignals;
+}  // namespace morvanta
 
 enum class ErrorPolicy { GoOn, StopStarting };
 

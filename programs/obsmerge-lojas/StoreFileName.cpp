@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+using namespace morvanta;
+
 namespace {
 
 constexpr std::size_t kLongest = 80;

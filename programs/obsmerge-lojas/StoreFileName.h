@@ -8,4 +8,6 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 std::string StoreFileName(const AnsiString& store);

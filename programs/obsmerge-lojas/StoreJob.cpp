@@ -10,6 +10,8 @@
 #include "programs/obsmerge-lojas/ReadingHelper.h"
 #include "programs/obsmerge-lojas/StoreFileName.h"
 
+using namespace morvanta;
+
 namespace {
 
 constexpr std::size_t kLongestError = 400;

@@ -14,6 +14,8 @@
 #include "programs/obsmerge-lojas/StoreList.h"
 #include "programs/obsmerge-lojas/StoreRecord.h"
 
+using namespace morvanta;
+
 enum class RunMode { Merge, Preview };
 
 // What every job of a run shares.

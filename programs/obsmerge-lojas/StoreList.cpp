@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 
+using namespace morvanta;
+
 namespace {
 
 bool IsValidUtf8(std::string_view bytes) {

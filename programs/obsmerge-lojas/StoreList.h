@@ -9,6 +9,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 // One store of the list; texts in code page 1252, as the component layer takes them.
 struct StoreEntry {
   AnsiString store;

@@ -7,6 +7,8 @@
 #include "programs/obsmerge/ObservationMerge.h"
 #include "programs/obsmerge/SelectedRowCount.h"
 
+using namespace morvanta;
+
 namespace {
 
 constexpr const char* kPassword = "vornikate";  // the merge program's fixed password

@@ -12,6 +12,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 struct MergeSample {
   std::int64_t store = 0;  // lja_codigo
   std::int64_t order = 0;  // cpe_codigo

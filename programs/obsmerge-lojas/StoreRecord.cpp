@@ -1,5 +1,7 @@
 #include "programs/obsmerge-lojas/StoreRecord.h"
 
+using namespace morvanta;
+
 namespace {
 
 constexpr std::pair<StoreStatus, const char*> kNames[] = {{StoreStatus::Ok, "ok"},

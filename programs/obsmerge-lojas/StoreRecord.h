@@ -9,6 +9,8 @@
 #include "programs/obsmerge-lojas/StoreReading.h"
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 enum class StoreStatus { Ok, Failed, Timeout, Skipped, Preview };
 
 // "ok", "failed", "timeout", "skipped", "preview".

@@ -8,6 +8,8 @@
 #include "programs/obsmerge-lojas/RunPlan.h"
 #include "programs/obsmerge-lojas/SummaryTable.h"
 
+using namespace morvanta;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -7,7 +7,11 @@
 
 #include "programs/obsmerge-lojas/CommandLine.h"
 
+using namespace morvanta;
+
+namespace morvanta {
 class StopSignals;
+}  // namespace morvanta
 
 struct ProgramPaths {
   std::string obsmerge;  // the merge program

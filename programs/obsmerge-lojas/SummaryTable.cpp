@@ -5,6 +5,8 @@
 
 #include "programs/obsmerge-lojas/TextCell.h"
 
+using namespace morvanta;
+
 namespace {
 
 template <typename T>

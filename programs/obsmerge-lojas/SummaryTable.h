@@ -7,4 +7,6 @@
 
 #include "programs/obsmerge-lojas/StoreRecord.h"
 
+using namespace morvanta;
+
 std::string SummaryTable(const std::vector<StoreRecord>& records);

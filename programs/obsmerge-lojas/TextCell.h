@@ -6,4 +6,6 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 std::string TextCell(const AnsiString& text, std::size_t width);

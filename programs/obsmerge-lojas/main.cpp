@@ -12,6 +12,8 @@
 #include "morvanta/platform/core/StopSignals.h"
 #include "programs/obsmerge-lojas/StoreRunner.h"
 
+using namespace morvanta;
+
 namespace {
 
 // The merge program: OBSMERGE_LOJAS_OBSMERGE when set (tests, a build elsewhere), otherwise the

@@ -14,6 +14,8 @@
 #include "morvanta/platform/core/SqlScanner.h"
 #include "morvanta/platform/framework/UserInteraction.h"
 
+using namespace morvanta;
+
 namespace {
 
 constexpr const char* kPassword = "vornikate";

@@ -4,6 +4,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 // The two statements of the run, exactly as it sends them.
 AnsiString ObservationUpdateStatement();
 AnsiString ObservationSelectStatement();

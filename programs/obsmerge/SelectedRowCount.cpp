@@ -3,6 +3,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/framework/SQLQuery.h"
 
+using namespace morvanta;
+
 std::uint64_t CountSelectedRowsOrRaise(TSQLConnection& connection, const AnsiString& select) {
   TSQLQuery query(nullptr);
   query.SetSQLConnection(&connection);

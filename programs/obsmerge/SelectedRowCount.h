@@ -7,7 +7,11 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
+namespace morvanta {
 class TSQLConnection;
+}  // namespace morvanta
 
 // Runs "select count(*) from (select)" on the connection, in a read-only transaction of its own:
 // one round trip, and for the server one pass over the rows without reading their blobs. Nothing

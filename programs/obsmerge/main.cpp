@@ -8,6 +8,8 @@
 #include "morvanta/platform/framework/Runtime.h"
 #include "morvanta/platform/core/StopSignals.h"
 
+using namespace morvanta;
+
 namespace {
 
 // The top-level report of an error that ends the process: its class and its message.

@@ -20,6 +20,8 @@
 #include "morvanta/components/MorvantaTransaction.h"
 #include "morvanta/platform/ui/UiText.h"
 
+using namespace morvanta;
+
 namespace {
 
 // The store all new orders of the sample belong to.

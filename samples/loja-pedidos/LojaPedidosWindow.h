@@ -12,11 +12,15 @@
 #include "morvanta/platform/ui/Form.h"
 #include "morvanta/platform/formfiles/StoredForm.h"
 
+using namespace morvanta;
+
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+namespace morvanta {
 class TDBGrid;
 class TMorvantaDataset;
+}  // namespace morvanta
 
 // Where the window's data lives: the database replaces the one of both connections of the form
 // (the store's and the change log's); the user is also the one the change log records.

@@ -20,6 +20,8 @@
 #include "morvanta/platform/core/StopSignals.h"
 #include "morvanta/platform/framework/UserInteraction.h"
 
+using namespace morvanta;
+
 int main(int argc, char** argv) {
   // Ctrl+C or SIGTERM ends the program at once, as any window program without a handler ends:
   // the window commits each change as it is made, and a change still open rolls back.

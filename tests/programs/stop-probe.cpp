@@ -17,6 +17,8 @@
 #include "morvanta/components/MorvantaTransaction.h"
 #include "morvanta/platform/core/StopSignals.h"
 
+using namespace morvanta;
+
 namespace {
 
 void Say(const std::string& text) {

@@ -3,6 +3,8 @@
 
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 namespace testdb {
 
 inline void CreateChangeLogSchema(const TestDatabase& db) {

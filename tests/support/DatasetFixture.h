@@ -16,6 +16,8 @@
 #include "morvanta/components/MorvantaTransaction.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 namespace testdb {
 
 class DatasetWorld {

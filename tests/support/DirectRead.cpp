@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
+using namespace morvanta;
+
 namespace testdb {
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
 namespace testdb {
 
 struct DirectLogin {

@@ -13,6 +13,8 @@
 #include "morvanta/platform/formfiles/FormErrors.h"
 #include "morvanta/platform/formfiles/StoredForm.h"
 
+using namespace morvanta;
+
 namespace formtest {
 
 inline const ClassRegistry& Classes() {

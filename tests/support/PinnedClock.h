@@ -6,6 +6,8 @@
 
 #include "morvanta/platform/core/DateTime.h"
 
+using namespace morvanta;
+
 class PinnedClock {
  public:
   explicit PinnedClock(TDateTime moment) : moment_(moment) {

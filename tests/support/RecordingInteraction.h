@@ -6,6 +6,8 @@
 
 #include "morvanta/platform/framework/UserInteraction.h"
 
+using namespace morvanta;
+
 class RecordingInteraction : public TUserInteraction {
  public:
   RecordingInteraction() { SetUserInteraction(this); }

@@ -10,6 +10,8 @@
 #include "morvanta/platform/firebird/detail/Handles.h"
 #include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
+using namespace morvanta;
+
 namespace storedb {
 
 namespace {
@@ -29,16 +31,16 @@ class Session {
     settings.password = ToSystem(db.Password());
     settings.dialect = db.Dialect();
     const std::vector<unsigned char> dpb = fb::BuildDpb(settings);
-    fb::Status status;
-    fb::ProviderRef provider(fb::Master()->getDispatcher());
-    attachment_ = fb::Attachment(
+    fb::detail::Status status;
+    fb::detail::ProviderRef provider(fb::detail::Master()->getDispatcher());
+    attachment_ = fb::detail::Attachment(
         provider->attachDatabase(&status, settings.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
-    transaction_ = std::make_unique<fb::SharedTransaction>(attachment_->startTransaction(&status, 0, nullptr),
-                                                           fb::SharedTransaction::EndAction::Rollback);
+    transaction_ = std::make_unique<fb::detail::SharedTransaction>(attachment_->startTransaction(&status, 0, nullptr),
+                                                                   fb::detail::SharedTransaction::EndAction::Rollback);
   }
   ~Session() {
     transaction_.reset();
-    attachment_ = fb::Attachment();
+    attachment_ = fb::detail::Attachment();
   }
 
   Firebird::IAttachment* Attachment() const { return attachment_.Get(); }
@@ -46,17 +48,17 @@ class Session {
   unsigned Dialect() const { return dialect_; }
   void Commit() { transaction_->Commit(); }
 
-  fb::StatementHandle Prepare(const std::string& sql) const {
-    fb::Status status;
-    return fb::StatementHandle(attachment_->prepare(&status, Transaction(), static_cast<unsigned>(sql.size()),
-                                                    sql.data(), dialect_,
-                                                    Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+  fb::detail::StatementHandle Prepare(const std::string& sql) const {
+    fb::detail::Status status;
+    return fb::detail::StatementHandle(attachment_->prepare(&status, Transaction(), static_cast<unsigned>(sql.size()),
+                                                            sql.data(), dialect_,
+                                                            Firebird::IStatement::PREPARE_PREFETCH_METADATA));
   }
 
   ISC_QUAD WriteBlob(const std::string& data) const {
-    fb::Status status;
+    fb::detail::Status status;
     ISC_QUAD id{};
-    fb::BlobHandle blob(attachment_->createBlob(&status, Transaction(), &id, 0, nullptr), true);
+    fb::detail::BlobHandle blob(attachment_->createBlob(&status, Transaction(), &id, 0, nullptr), true);
     for (std::size_t at = 0; at < data.size(); at += kMaxSegment) {
       const std::size_t length = std::min<std::size_t>(kMaxSegment, data.size() - at);
       blob->putSegment(&status, static_cast<unsigned>(length), data.data() + at);
@@ -66,8 +68,8 @@ class Session {
   }
 
   std::string ReadBlob(ISC_QUAD id) const {
-    fb::Status status;
-    fb::BlobHandle blob(attachment_->openBlob(&status, Transaction(), &id, 0, nullptr), false);
+    fb::detail::Status status;
+    fb::detail::BlobHandle blob(attachment_->openBlob(&status, Transaction(), &id, 0, nullptr), false);
     std::string out;
     std::vector<char> segment(kMaxSegment);
     for (;;) {
@@ -82,8 +84,8 @@ class Session {
 
  private:
   unsigned dialect_;
-  fb::Attachment attachment_;
-  std::unique_ptr<fb::SharedTransaction> transaction_;
+  fb::detail::Attachment attachment_;
+  std::unique_ptr<fb::detail::SharedTransaction> transaction_;
 };
 
 // An input message of nullable columns, laid out once, filled row by row.
@@ -94,8 +96,9 @@ class InputRow {
     unsigned length;
   };
   explicit InputRow(const std::vector<Type>& types) {
-    fb::Status status;
-    fb::MetadataBuilderRef builder(fb::Master()->getMetadataBuilder(&status, static_cast<unsigned>(types.size())));
+    fb::detail::Status status;
+    fb::detail::MetadataBuilderRef builder(
+        fb::detail::Master()->getMetadataBuilder(&status, static_cast<unsigned>(types.size())));
     for (unsigned i = 0; i < types.size(); ++i) {
       builder->setType(&status, i, types[i].sqlType | 1u);
       builder->setLength(&status, i, types[i].length);
@@ -103,7 +106,7 @@ class InputRow {
       if (types[i].sqlType == SQL_VARYING) builder->setCharSet(&status, i, 0);  // NONE: bytes as they are
       else builder->setSubType(&status, i, 0);
     }
-    metadata_ = fb::MetadataRef(builder->getMetadata(&status));
+    metadata_ = fb::detail::MetadataRef(builder->getMetadata(&status));
     buffer_.assign(metadata_->getMessageLength(&status), 0);
   }
   Firebird::IMessageMetadata* Metadata() const { return metadata_.Get(); }
@@ -129,16 +132,16 @@ class InputRow {
 
  private:
   unsigned char* At(unsigned index) {
-    fb::Status status;
+    fb::detail::Status status;
     return buffer_.data() + metadata_->getOffset(&status, index);
   }
   void SetNullFlag(unsigned index, bool null) {
-    fb::Status status;
+    fb::detail::Status status;
     const short flag = null ? -1 : 0;
     std::memcpy(buffer_.data() + metadata_->getNullOffset(&status, index), &flag, sizeof flag);
   }
 
-  fb::MetadataRef metadata_;
+  fb::detail::MetadataRef metadata_;
   std::vector<unsigned char> buffer_;
 };
 
@@ -146,27 +149,27 @@ class InputRow {
 class ResultRows {
  public:
   ResultRows(const Session& session, const std::string& sql) : session_(session), statement_(session.Prepare(sql)) {
-    fb::Status status;
-    metadata_ = fb::MetadataRef(statement_->getOutputMetadata(&status));
+    fb::detail::Status status;
+    metadata_ = fb::detail::MetadataRef(statement_->getOutputMetadata(&status));
     buffer_.assign(metadata_->getMessageLength(&status), 0);
-    rows_ = fb::ResultSetHandle(
+    rows_ = fb::detail::ResultSetHandle(
         statement_->openCursor(&status, session.Transaction(), nullptr, nullptr, metadata_.Get(), 0));
   }
   ~ResultRows() { rows_.Close(); }
 
   bool Next() {
-    fb::Status status;
+    fb::detail::Status status;
     return rows_->fetchNext(&status, buffer_.data()) == Firebird::IStatus::RESULT_OK;
   }
   std::int32_t Integer(unsigned index) const {
-    fb::Status status;
+    fb::detail::Status status;
     if (metadata_->getType(&status, index) != SQL_LONG) throw std::logic_error("not an INTEGER column");
     std::int32_t value = 0;
     std::memcpy(&value, buffer_.data() + metadata_->getOffset(&status, index), sizeof value);
     return value;
   }
   OptionalText Text(unsigned index) const {
-    fb::Status status;
+    fb::detail::Status status;
     short null = 0;
     std::memcpy(&null, buffer_.data() + metadata_->getNullOffset(&status, index), sizeof null);
     if (null) return std::nullopt;
@@ -191,15 +194,15 @@ class ResultRows {
 
  private:
   const Session& session_;
-  fb::StatementHandle statement_;
-  fb::MetadataRef metadata_;
+  fb::detail::StatementHandle statement_;
+  fb::detail::MetadataRef metadata_;
   std::vector<unsigned char> buffer_;
-  fb::ResultSetHandle rows_;
+  fb::detail::ResultSetHandle rows_;
 };
 
 void Execute(const Session& session, const std::string& sql, InputRow& row) {
-  fb::Status status;
-  fb::StatementHandle statement = session.Prepare(sql);
+  fb::detail::Status status;
+  fb::detail::StatementHandle statement = session.Prepare(sql);
   statement->execute(&status, session.Transaction(), row.Metadata(), row.Buffer(), nullptr, nullptr);
 }
 

@@ -17,6 +17,8 @@
 #include "morvanta/platform/core/Text.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 namespace storedb {
 
 // Null and empty texts are told apart everywhere.

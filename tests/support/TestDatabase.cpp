@@ -17,6 +17,8 @@
 #include "morvanta/platform/firebird/detail/Handles.h"
 #include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
+using namespace morvanta;
+
 namespace fs = std::filesystem;
 
 namespace testdb {
@@ -35,19 +37,19 @@ std::string MakeFolder(const char* prefix) {
   return pattern;
 }
 
-fb::Attachment Attach(const fb::ConnectionSettings& settings) {
-  fb::Status status;
-  fb::ProviderRef provider(fb::Master()->getDispatcher());
+fb::detail::Attachment Attach(const fb::ConnectionSettings& settings) {
+  fb::detail::Status status;
+  fb::detail::ProviderRef provider(fb::detail::Master()->getDispatcher());
   const std::vector<unsigned char> dpb = fb::BuildDpb(settings);
-  return fb::Attachment(
+  return fb::detail::Attachment(
       provider->attachDatabase(&status, settings.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
 }
 
 // Creates a template database with the embedded engine, owned by the test user, so that copies
 // of it serve embedded tests (as SYSDBA) and server tests (as their owner) alike.
 void CreateTemplate(const std::string& path, const DatabaseOptions& options) {
-  fb::Status status;
-  fb::XpbBuilder dpb(Firebird::IXpbBuilder::DPB);
+  fb::detail::Status status;
+  fb::detail::XpbBuilder dpb(Firebird::IXpbBuilder::DPB);
   dpb->insertTag(&status, isc_dpb_utf8_filename);
   dpb->insertString(&status, isc_dpb_config, "Providers=Engine12");
   dpb->insertString(&status, isc_dpb_user_name, kTestUser);
@@ -57,8 +59,8 @@ void CreateTemplate(const std::string& path, const DatabaseOptions& options) {
   dpb->insertInt(&status, isc_dpb_sql_dialect, static_cast<int>(options.dialect));
   dpb->insertInt(&status, isc_dpb_set_db_sql_dialect, static_cast<int>(options.dialect));
   if (!options.charSet.empty()) dpb->insertString(&status, isc_dpb_set_db_charset, options.charSet.c_str());
-  fb::ProviderRef provider(fb::Master()->getDispatcher());
-  fb::Attachment attachment(
+  fb::detail::ProviderRef provider(fb::detail::Master()->getDispatcher());
+  fb::detail::Attachment attachment(
       provider->createDatabase(&status, path.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
   attachment.Detach();
 }
@@ -159,10 +161,10 @@ void EnsureServerUser(const AnsiString& name, const AnsiString& password) {
   // Test processes running side by side may update the same user at once: the loser retries.
   for (int attempt = 1;; ++attempt) {
     try {
-      fb::Attachment attachment = Attach(settings);
-      fb::Status status;
-      fb::SharedTransaction transaction(attachment->startTransaction(&status, 0, nullptr),
-                                        fb::SharedTransaction::EndAction::Rollback);
+      fb::detail::Attachment attachment = Attach(settings);
+      fb::detail::Status status;
+      fb::detail::SharedTransaction transaction(attachment->startTransaction(&status, 0, nullptr),
+                                                fb::detail::SharedTransaction::EndAction::Rollback);
       attachment->execute(&status, transaction.Get(), static_cast<unsigned>(sql.size()), sql.data(), 3, nullptr,
                           nullptr, nullptr, nullptr);
       transaction.Commit();
@@ -225,10 +227,10 @@ void TestDatabase::Configure(TSQLConnection& connection) const {
 }
 
 void TestDatabase::Execute(std::string_view sql) const {
-  fb::Attachment attachment = Attach(SettingsOf(*this));
-  fb::Status status;
-  fb::SharedTransaction transaction(attachment->startTransaction(&status, 0, nullptr),
-                                    fb::SharedTransaction::EndAction::Rollback);
+  fb::detail::Attachment attachment = Attach(SettingsOf(*this));
+  fb::detail::Status status;
+  fb::detail::SharedTransaction transaction(attachment->startTransaction(&status, 0, nullptr),
+                                            fb::detail::SharedTransaction::EndAction::Rollback);
   attachment->execute(&status, transaction.Get(), static_cast<unsigned>(sql.size()), sql.data(), dialect_, nullptr,
                       nullptr, nullptr, nullptr);
   transaction.Commit();
@@ -239,23 +241,24 @@ namespace {
 
 class OpenChange : public PendingChange {
  public:
-  OpenChange(fb::Attachment attachment, Firebird::ITransaction* transaction)
-      : attachment_(std::move(attachment)), transaction_(transaction, fb::SharedTransaction::EndAction::Rollback) {}
+  OpenChange(fb::detail::Attachment attachment, Firebird::ITransaction* transaction)
+      : attachment_(std::move(attachment)),
+        transaction_(transaction, fb::detail::SharedTransaction::EndAction::Rollback) {}
   Firebird::ITransaction* Transaction() const { return transaction_.Get(); }
   Firebird::IAttachment* Attachment() const { return attachment_.Get(); }
   void Commit() override { transaction_.Commit(); }
   void Rollback() override { transaction_.Rollback(); }
 
  private:
-  fb::Attachment attachment_;
-  fb::SharedTransaction transaction_;
+  fb::detail::Attachment attachment_;
+  fb::detail::SharedTransaction transaction_;
 };
 
 }  // namespace
 
 std::unique_ptr<PendingChange> TestDatabase::BeginChange(std::string_view sql) const {
-  fb::Attachment attachment = Attach(SettingsOf(*this));
-  fb::Status status;
+  fb::detail::Attachment attachment = Attach(SettingsOf(*this));
+  fb::detail::Status status;
   Firebird::ITransaction* transaction = attachment->startTransaction(&status, 0, nullptr);
   auto change = std::make_unique<OpenChange>(std::move(attachment), transaction);
   change->Attachment()->execute(&status, change->Transaction(), static_cast<unsigned>(sql.size()), sql.data(), dialect_,

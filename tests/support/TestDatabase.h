@@ -23,7 +23,11 @@
 
 #include "morvanta/platform/core/Text.h"
 
+using namespace morvanta;
+
+namespace morvanta {
 class TSQLConnection;
+}  // namespace morvanta
 
 namespace testdb {
 

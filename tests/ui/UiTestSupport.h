@@ -13,6 +13,8 @@
 #include "morvanta/platform/ui/Form.h"
 #include "morvanta/platform/framework/Runtime.h"
 
+using namespace morvanta;
+
 // Texts of the toolkit in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 

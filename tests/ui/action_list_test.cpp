@@ -13,6 +13,8 @@
 #include "morvanta/platform/ui/GraphicalInteraction.h"
 #include "tests/ui/UiTestSupport.h"
 
+using namespace morvanta;
+
 TEST(ShortCutText, ModifiersAndKeysInAnyCaseAndOrder) {
   EXPECT_EQ(TextToShortCut("Ctrl+Shift+E"), scCtrl | scShift | 'E');
   EXPECT_EQ(TextToShortCut("shift+ctrl+e"), scCtrl | scShift | 'E');

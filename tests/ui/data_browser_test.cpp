@@ -13,6 +13,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 using uitest::Find;
 

@@ -18,6 +18,8 @@
 #include "morvanta/platform/framework/UserInteraction.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 
 namespace {

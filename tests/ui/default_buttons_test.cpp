@@ -15,6 +15,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "morvanta/windows/FGenerator.h"
 
+using namespace morvanta;
+
 namespace {
 
 // Shows the form as the active window.

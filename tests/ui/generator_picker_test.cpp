@@ -19,6 +19,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "morvanta/windows/FGenerator.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 using uitest::Find;
 

@@ -11,6 +11,8 @@
 #include "morvanta/platform/ui/GraphicalInteraction.h"
 #include "tests/ui/UiTestSupport.h"
 
+using namespace morvanta;
+
 TEST(GraphicalInteraction, AMessageBoxShowsTheTextWithItsLineBreaksUntilClosed) {
   TGraphicalInteraction interaction;
   QString text;

@@ -27,6 +27,8 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 namespace {
 
 class InspectorWindow : public ::testing::Test {

@@ -26,6 +26,8 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestDatabase.h"
 
+using namespace morvanta;
+
 namespace {
 
 const char* const kIsql = "/usr/bin/isql-fb";

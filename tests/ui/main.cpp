@@ -10,6 +10,8 @@
 
 #include "morvanta/platform/ui/Application.h"
 
+using namespace morvanta;
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);

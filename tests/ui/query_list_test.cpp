@@ -15,6 +15,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "morvanta/windows/frmListaQuery.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 using uitest::Find;
 

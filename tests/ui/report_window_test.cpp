@@ -19,6 +19,8 @@
 #include "tests/support/DatasetFixture.h"
 #include "morvanta/diagnostics/DiagnosticMode.h"
 
+using namespace morvanta;
+
 using testdb::DatasetWorld;
 using uitest::Find;
 

@@ -2,6 +2,8 @@
 
 #include "morvanta/components/MorvantaDataset.h"
 
+namespace morvanta {
+
 THeldBackWrites::THeldBackWrites(TMorvantaDataset& dataset) : dataset_(dataset) {
   dataset_.SetBatching(WriteBatching::InTransaction);
 }
@@ -9,3 +11,5 @@ THeldBackWrites::THeldBackWrites(TMorvantaDataset& dataset) : dataset_(dataset) 
 THeldBackWrites::~THeldBackWrites() { dataset_.SetBatching(WriteBatching::Off); }
 
 void THeldBackWrites::Finish() { dataset_.ApplyPendingWrites(); }
+
+}  // namespace morvanta

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace morvanta {
+
 // Holding back the writes of one dataset's ExecSQL while this object lives, so that on a server
 // connection they travel in batches: a few round trips per thousand statements instead of one
 // or more each (see morvanta/platform/firebird/detail/WritePipeline.h). Only INSERT, UPDATE and DELETE statements
@@ -35,3 +38,5 @@ class THeldBackWrites {
  private:
   TMorvantaDataset& dataset_;
 };
+
+}  // namespace morvanta

@@ -9,6 +9,8 @@
 #include "morvanta/components/MorvantaTransaction.h"
 #include "morvanta/components/MorvantaUpDateObject.h"
 
+namespace morvanta {
+
 TMorvantaDataset::TMorvantaDataset(TComponent* owner) : TClientDataSet(owner) {
   sql_ = std::make_unique<TStrings>();
   selectSQL_ = std::make_unique<TStrings>();
@@ -169,3 +171,5 @@ void TMorvantaDataset::DataEvent(TDataEvent event, std::intptr_t info) {
 void TMorvantaDataset::DoOnCalcFields() {
   if (State() == dsCalcFields) TClientDataSet::DoOnCalcFields();
 }
+
+}  // namespace morvanta

@@ -4,18 +4,25 @@
 #include "morvanta/platform/framework/Runtime.h"
 #include "morvanta/components/statement/ValueBinding.h"
 
-AnsiString TMorvantaDataset::DateTimeToDBText(TDateTime value) const { return ::DateTimeToDBText(Kind(), value); }
+namespace morvanta {
+
+AnsiString TMorvantaDataset::DateTimeToDBText(TDateTime value) const {
+  return morvanta::DateTimeToDBText(Kind(), value);
+}
 
 void TMorvantaDataset::CopyParamType(TParam& target, const TParam& source) const {
-  ::CopyParamType(target, source, Kind());
+  morvanta::CopyParamType(target, source, Kind());
 }
 
 void TMorvantaDataset::ParamTypeFromField(TParam& target, const TField& field) const {
-  ::ParamTypeFromField(target, field.DataType(), Kind());
+  morvanta::ParamTypeFromField(target, field.DataType(), Kind());
 }
 
 void TMorvantaDataset::InlineParamValues(TSQLQuery& query) {
-  WideString rendered = ::InlineParamValues(query.SQL().Text(), query.Params(), permiteApostrofo_, DecimalSeparator());
+  WideString rendered =
+      morvanta::InlineParamValues(query.SQL().Text(), query.Params(), permiteApostrofo_, DecimalSeparator());
   query.SQL().Clear();
   query.SQL().SetText(rendered);
 }
+
+}  // namespace morvanta

@@ -10,6 +10,8 @@
 #include "morvanta/components/statement/Rounding.h"
 #include "morvanta/components/hooks/StatementDiagnostics.h"
 
+namespace morvanta {
+
 namespace {
 
 enum class StatementKind { Insert, Update, Delete, Other };
@@ -211,3 +213,5 @@ void TMorvantaDataset::DeleteRow() {
   Deleting = false;
   RefreshDetails();
 }
+
+}  // namespace morvanta

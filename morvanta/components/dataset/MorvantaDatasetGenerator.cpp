@@ -8,6 +8,8 @@
 #include "morvanta/components/MorvantaDatabase.h"
 #include "morvanta/components/MorvantaDataset.h"
 
+namespace morvanta {
+
 namespace {
 
 struct GeneratorSetting {
@@ -62,3 +64,5 @@ void TMorvantaDataset::FetchGeneratorValue() {
                     setting.fieldName + ".");
   field->SetAsInteger(value);
 }
+
+}  // namespace morvanta

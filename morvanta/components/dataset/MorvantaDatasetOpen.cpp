@@ -9,6 +9,8 @@
 #include "morvanta/components/hooks/StatementDiagnostics.h"
 #include "morvanta/platform/framework/UserInteraction.h"
 
+namespace morvanta {
+
 namespace {
 
 // The rows fetched at once when a dataset loads its whole result in one packet.
@@ -268,3 +270,5 @@ void TMorvantaDataset::TraceStatement() {
   }
   LastSQL = ToWide(LastTracedStatement());
 }
+
+}  // namespace morvanta

@@ -12,6 +12,8 @@
 #include "morvanta/components/hooks/StatementDiagnostics.h"
 #include "morvanta/platform/framework/UserInteraction.h"
 
+namespace morvanta {
+
 namespace {
 
 // A time stamp goes as the database's date text too: its display text (day first, with slashes)
@@ -202,3 +204,5 @@ void TMorvantaDataset::RunPostStatement(const char* operation) {
     Abort();
   }
 }
+
+}  // namespace morvanta

@@ -5,6 +5,8 @@
 #include "morvanta/components/MorvantaDatabase.h"
 #include "morvanta/components/statement/SqlTextPreparation.h"
 
+namespace morvanta {
+
 void TMorvantaDataset::SQLChanged(TStrings& changed) {
   AnsiString text = changed.Text();
   text_ = text;
@@ -22,7 +24,7 @@ void TMorvantaDataset::SetSQLInterno(const AnsiString& text) {
   ScanMacros();
 }
 
-void TMorvantaDataset::ScanMacros() { ::ScanMacros(sqlInterno_, macroChar_, *macros_); }
+void TMorvantaDataset::ScanMacros() { morvanta::ScanMacros(sqlInterno_, macroChar_, *macros_); }
 
 void TMorvantaDataset::ExpandMacros() { SetSQLInterno(ExpandMacroReferences(sqlInterno_, macroChar_, *macros_)); }
 
@@ -48,7 +50,9 @@ void TMorvantaDataset::PrepareStatement(const AnsiString& text) {
 
 AnsiString TMorvantaDataset::ExtractTableName(const AnsiString& operation, const AnsiString& statement) const {
   if (isControleLog_) return AnsiString();
-  return ::ExtractTableName(operation, statement);
+  return morvanta::ExtractTableName(operation, statement);
 }
 
 DatabaseKind TMorvantaDataset::Kind() const { return database_ ? database_->Kind() : DatabaseKind::Other; }
+
+}  // namespace morvanta

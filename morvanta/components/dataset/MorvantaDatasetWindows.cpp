@@ -6,6 +6,8 @@
 #include "morvanta/components/MorvantaDataset.h"
 #include "morvanta/components/hooks/StatementDiagnostics.h"
 
+namespace morvanta {
+
 void TMorvantaDataset::AddQueryListAction() {
   if (!Owner() || !DiagnosticModeActive()) return;
   auto* list = new TActionList(Owner());
@@ -38,3 +40,5 @@ void TMorvantaDataset::ShowDataBrowser() {
   if (windows.ShowDataBrowser) windows.ShowDataBrowser(*this);
   ShowDataOnOpen = false;
 }
+
+}  // namespace morvanta

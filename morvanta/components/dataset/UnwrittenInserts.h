@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace morvanta {
+
 class UnwrittenInserts {
  public:
   bool Contains(int row) const { return std::find(rows_.begin(), rows_.end(), row) != rows_.end(); }
@@ -31,3 +33,5 @@ class UnwrittenInserts {
  private:
   std::vector<int> rows_;
 };
+
+}  // namespace morvanta

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace morvanta {
+
 namespace {
 GeneratorFieldEditor& Editor() {
   static GeneratorFieldEditor editor;
@@ -11,3 +13,5 @@ GeneratorFieldEditor& Editor() {
 
 void InstallGeneratorFieldEditor(GeneratorFieldEditor editor) { Editor() = std::move(editor); }
 const GeneratorFieldEditor& InstalledGeneratorFieldEditor() { return Editor(); }
+
+}  // namespace morvanta

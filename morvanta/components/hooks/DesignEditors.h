@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 
+namespace morvanta {
+
 class TMorvantaDataset;
 
 // The design-time editor that setting GeneratorField_Edit true runs while the dataset is in design
@@ -9,3 +11,5 @@ using GeneratorFieldEditor = std::function<void(TMorvantaDataset&)>;
 
 void InstallGeneratorFieldEditor(GeneratorFieldEditor editor);
 const GeneratorFieldEditor& InstalledGeneratorFieldEditor();
+
+}  // namespace morvanta

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace morvanta {
+
 namespace {
 DiagnosticWindows& Windows() {
   static DiagnosticWindows windows;
@@ -14,3 +16,5 @@ DiagnosticWindows InstallDiagnosticWindows(DiagnosticWindows windows) {
 }
 
 const DiagnosticWindows& InstalledDiagnosticWindows() { return Windows(); }
+
+}  // namespace morvanta

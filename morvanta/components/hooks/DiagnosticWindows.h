@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace morvanta {
+
 class TComponent;
 class TMorvantaDataset;
 
@@ -16,3 +18,5 @@ struct DiagnosticWindows {
 // Installs the windows and returns those installed before, so that they can be put back.
 DiagnosticWindows InstallDiagnosticWindows(DiagnosticWindows windows);
 const DiagnosticWindows& InstalledDiagnosticWindows();
+
+}  // namespace morvanta

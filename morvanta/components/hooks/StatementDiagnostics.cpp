@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace morvanta {
+
 namespace {
 StatementDiagnostics gServices;
 }  // namespace
@@ -26,3 +28,5 @@ const AnsiString& LastTracedStatement() {
   static const AnsiString kNone;
   return gServices.LastSQLText ? gServices.LastSQLText() : kNone;
 }
+
+}  // namespace morvanta

@@ -7,6 +7,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/framework/SQLQuery.h"
 
+namespace morvanta {
+
 struct StatementDiagnostics {
   bool (*IsDiagnosticMode)() = nullptr;
   // Renders the query's statement with its values, keeps it as the last statement text and, unless
@@ -31,3 +33,5 @@ bool ShowStatementError(TSQLQuery& query, const Exception& error, const AnsiStri
                         const AnsiString& componentName, const AnsiString& unitName);
 // The empty text while no service is installed.
 const AnsiString& LastTracedStatement();
+
+}  // namespace morvanta

@@ -4,6 +4,8 @@
 
 #include "morvanta/platform/formfiles/ClassRegistry.h"
 
+namespace morvanta {
+
 // Registers TMorvantaDatabase, TMorvantaTransaction, TMorvantaStoredProc, TMorvantaUpDateObject and
 // TMorvantaDataset; the framework's classes must be registered already.
 void RegisterComponentClasses(ClassRegistry& classes);
@@ -11,3 +13,5 @@ void RegisterComponentClasses(ClassRegistry& classes);
 // A registry with the framework's classes and the components. Layers above (the windows and their
 // grids) add their own classes to it before loading their forms.
 ClassRegistry StandardClasses();
+
+}  // namespace morvanta

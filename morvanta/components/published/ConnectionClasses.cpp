@@ -8,6 +8,8 @@
 #include "morvanta/components/MorvantaUpDateObject.h"
 #include "morvanta/platform/formfiles/PropertyBuilders.h"
 
+namespace morvanta {
+
 using namespace published;
 
 namespace {
@@ -60,3 +62,5 @@ ClassRegistry StandardClasses() {
   RegisterComponentClasses(classes);
   return classes;
 }
+
+}  // namespace morvanta

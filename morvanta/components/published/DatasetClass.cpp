@@ -9,6 +9,8 @@
 #include "morvanta/platform/formfiles/PropertyBuilders.h"
 #include "morvanta/components/statement/SqlTextPreparation.h"
 
+namespace morvanta {
+
 using namespace published;
 
 namespace {
@@ -75,3 +77,5 @@ void RegisterDatasetClass(ClassRegistry& classes) {
   AddSettingProperties(properties);
   classes.Register({"TMorvantaDataset", "TComponent", Factory<TMorvantaDataset>(), std::move(properties)});
 }
+
+}  // namespace morvanta

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace morvanta {
+
 namespace {
 
 AnsiString SortKey(std::string_view name) { return AnsiString(name); }
@@ -63,3 +65,5 @@ template AnsiString SubstituteMarkers<char>(std::string_view, const std::vector<
                                             const MarkerWriter<char>&);
 template WideString SubstituteMarkers<char16_t>(std::u16string_view, const std::vector<WideString>&,
                                                 MarkerSubstitutionOptions, const MarkerWriter<char16_t>&);
+
+}  // namespace morvanta

@@ -14,6 +14,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 struct MarkerSubstitutionOptions {
   enum class Uses {
     EveryMarker,  // every marker of a name takes that name's entry
@@ -41,3 +43,5 @@ std::basic_string<Char> SubstituteMarkers(std::type_identity_t<std::basic_string
                                           const std::vector<std::basic_string<Char>>& names,
                                           MarkerSubstitutionOptions options,
                                           const std::type_identity_t<MarkerWriter<Char>>& write);
+
+}  // namespace morvanta

@@ -6,5 +6,9 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 // A fetched Oracle string: every pair of line feeds becomes a carriage return and a line feed.
 AnsiString OracleFetchedText(std::string_view text);
+
+}  // namespace morvanta

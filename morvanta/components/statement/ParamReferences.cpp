@@ -1,5 +1,7 @@
 #include "morvanta/components/statement/ParamReferences.h"
 
+namespace morvanta {
+
 bool RepeatsAnEarlierName(const TParams& params, int index) {
   return params.FindParam(std::u16string_view(params[index].Name())) != &params[index];
 }
@@ -10,3 +12,5 @@ void ShareValuesOfRepeatedNames(TParams& params) {
     if (first && first != &params[i]) params[i].Assign(*first);
   }
 }
+
+}  // namespace morvanta

@@ -8,6 +8,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 namespace {
 
 [[noreturn]] void RaiseNotAnInteger(const AnsiString& text) {
@@ -83,3 +85,5 @@ long double RoundToPrecision(int decimals, long double value) {
   return isDouble ? static_cast<long double>(std::strtod(rounded.c_str(), nullptr))
                   : std::strtold(rounded.c_str(), nullptr);
 }
+
+}  // namespace morvanta

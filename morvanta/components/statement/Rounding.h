@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace morvanta {
+
 // The value rounded to a whole number, halves away from zero: 2.5 -> 3, -2.5 -> -3, 2.4999 -> 2.
 // Raises EConvertError when the result does not fit a 64-bit integer (or the value is not a number).
 std::int64_t RoundHalfUp(long double value);
@@ -14,3 +16,5 @@ std::int64_t RoundHalfUp(long double value);
 // EConvertError ("'10000000000' is not a valid integer value"), as the factor ten to the power of
 // the decimals must fit a 32-bit integer; fewer than 0 decimals round to a whole number.
 long double RoundToPrecision(int decimals, long double value);
+
+}  // namespace morvanta

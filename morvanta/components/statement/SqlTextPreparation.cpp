@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+namespace morvanta {
+
 namespace {
 
 // Finds the first entry of a parameter list by name, ignoring case, as TParams::FindParam does,
@@ -187,3 +189,5 @@ void RebuildParamsFromText(TParams& params, std::u16string_view text) {
   params.Clear();
   params.Assign(rebuilt);
 }
+
+}  // namespace morvanta

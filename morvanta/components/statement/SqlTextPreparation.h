@@ -9,6 +9,8 @@
 #include "morvanta/platform/core/Params.h"
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 // Registers in `macros` every macro referenced in `sqlInterno`. A reference is `macroChar`
 // followed by a name that ends at the first blank or carriage return (nothing else ends it, so
 // "^A,^B" names "A,^B" and then "B"). Missing names are added (ftUnknown, ptInput); every
@@ -42,3 +44,5 @@ AnsiString ExtractTableName(const AnsiString& operation, std::string_view statem
 // name (ignoring case) was already in `params` takes over that parameter's settings; where a name
 // occurs more than once in the text only its first entry does.
 void RebuildParamsFromText(TParams& params, std::u16string_view text);
+
+}  // namespace morvanta

@@ -9,6 +9,8 @@
 #include "morvanta/components/statement/MarkerSubstitution.h"
 #include "morvanta/platform/core/SqlScanner.h"
 
+namespace morvanta {
+
 namespace {
 
 AnsiString TwoDigits(int value) {
@@ -170,3 +172,5 @@ AnsiString DateToSQLLiteral(const AnsiString& kind, TDateTime value) {
   else text = IntToStr(p.day) + "." + IntToStr(p.month) + "." + IntToStr(p.year);
   return SqlStringLiteral(text);
 }
+
+}  // namespace morvanta

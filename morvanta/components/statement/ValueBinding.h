@@ -13,6 +13,8 @@
 #include "morvanta/platform/core/Params.h"
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 // Month abbreviations indexed by month number - 1: upper case in the text a date parameter carries
 // on Oracle, lower case in the trace file's date literals.
 inline constexpr std::array<std::string_view, 12> kOracleMonthAbbreviations = {
@@ -52,3 +54,5 @@ WideString InlineParamValues(std::u16string_view statementText, TParams& params,
 // A complete, quoted date literal for the trace file: '5-jan-2007' for kind "O", '5.1.2007' for any
 // other kind. The time of day is ignored.
 AnsiString DateToSQLLiteral(const AnsiString& kind, TDateTime value);
+
+}  // namespace morvanta

@@ -7,6 +7,8 @@
 #include <ctime>
 #include <thread>
 
+namespace morvanta {
+
 namespace {
 
 std::function<TDateTime()>& ClockSlot() {
@@ -101,3 +103,5 @@ void Sleep(std::uint32_t milliseconds) {
 }
 
 void SetSleeper(std::function<void(std::uint32_t)> sleeper) { SleeperSlot() = std::move(sleeper); }
+
+}  // namespace morvanta

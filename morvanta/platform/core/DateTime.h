@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace morvanta {
+
 using TDateTime = double;
 
 struct DateTimeParts {
@@ -26,3 +28,5 @@ void SetSleeper(std::function<void(std::uint32_t)> sleeper);
 
 // Day of the Unix epoch (1 January 1970) in the framework's date-time.
 inline constexpr double kUnixEpochDays = 25569.0;
+
+}  // namespace morvanta

@@ -10,6 +10,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 class Exception : public std::exception {
  public:
   explicit Exception(AnsiString message) : message_(std::move(message)) {}
@@ -92,3 +94,5 @@ class EFirebirdError : public EDatabaseError {
 
 // Raises the silent abort.
 [[noreturn]] void Abort();
+
+}  // namespace morvanta

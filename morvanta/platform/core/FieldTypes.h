@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace morvanta {
+
 // The order is fixed: the change log and stored forms rely on the numeric codes.
 enum TFieldType : int {
   ftUnknown,
@@ -63,3 +65,5 @@ struct TTransactionDesc {
 static_assert(sizeof(TTransactionDesc) == 16, "four 32-bit fields");
 
 inline bool IsBlobType(TFieldType t) { return t == ftBlob || t == ftOraBlob; }
+
+}  // namespace morvanta

@@ -3,6 +3,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/core/SqlScanner.h"
 
+namespace morvanta {
+
 namespace {
 
 bool IsNameChar(char16_t c) {
@@ -145,3 +147,5 @@ ParsedStatement ParseParameterMarkers(std::u16string_view sql) {
   }
   return out;
 }
+
+}  // namespace morvanta

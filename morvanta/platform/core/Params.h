@@ -8,6 +8,8 @@
 #include "morvanta/platform/core/FieldTypes.h"
 #include "morvanta/platform/core/Variant.h"
 
+namespace morvanta {
+
 class TParam {
  public:
   TParam() = default;
@@ -94,3 +96,5 @@ struct ParsedStatement {
   std::vector<WideString> names;  // one per marker, in text order
 };
 ParsedStatement ParseParameterMarkers(std::u16string_view sql);
+
+}  // namespace morvanta

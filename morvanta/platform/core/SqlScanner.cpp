@@ -1,5 +1,7 @@
 #include "morvanta/platform/core/SqlScanner.h"
 
+namespace morvanta {
+
 namespace {
 
 template <class Char>
@@ -101,3 +103,5 @@ AnsiString SqlUpperWordAt(std::string_view text, std::size_t pos) {
   }
   return word;
 }
+
+}  // namespace morvanta

@@ -10,6 +10,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 enum class SqlSpanKind {
   Plain,             // one character outside quoted text and comments
   StringLiteral,     // '...'
@@ -67,3 +69,5 @@ std::size_t SqlSkipBlanksAndComments(std::string_view text, std::size_t pos);
 
 // The word that starts at `pos` (empty when none does), upper-cased.
 AnsiString SqlUpperWordAt(std::string_view text, std::size_t pos);
+
+}  // namespace morvanta

@@ -10,6 +10,8 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
+namespace morvanta {
+
 namespace {
 
 constexpr int kSignals[2] = {SIGINT, SIGTERM};
@@ -37,13 +39,16 @@ std::atomic<bool> watching{false};
   _exit(128 + signalNumber);
 }
 
-extern "C" void OnStopSignal(int signalNumber) {
+// The C library's callbacks: C linkage, and static so that their names stay this file's.
+extern "C" {
+static void OnStopSignal(int signalNumber) {
   std::signal(signalNumber, SIG_DFL);
   std::raise(signalNumber);  // delivered as soon as the handler returns
 }
 
-extern "C" void RestoreMaskInChild() {
+static void RestoreMaskInChild() {
   if (watching) pthread_sigmask(SIG_SETMASK, &maskBefore, nullptr);
+}
 }
 
 sigset_t HandledSet() {
@@ -154,3 +159,5 @@ void StopSignals::Acknowledge() {
 }
 
 void StopSignals::EndAsReceived() const { EndBy(received != 0 ? received.load() : SIGTERM); }
+
+}  // namespace morvanta

@@ -38,6 +38,8 @@
 #include <csignal>
 #include <thread>
 
+namespace morvanta {
+
 enum class StopOnSignal { EndAtOnce, Tell };
 
 class StopSignals {
@@ -67,3 +69,5 @@ class StopSignals {
   struct sigaction previous_[2];
   std::thread watcher_;  // Tell: takes the signals
 };
+
+}  // namespace morvanta

@@ -10,6 +10,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 template <class Str>
 class TBasicStringList {
  public:
@@ -113,3 +115,5 @@ using TStringList = TBasicStringList<AnsiString>;
 using TStrings = TStringList;
 using TWideStringList = TBasicStringList<WideString>;
 using TWideStrings = TWideStringList;
+
+}  // namespace morvanta

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace morvanta {
+
 namespace {
 
 // Code points of bytes 0x80..0x9F in code page 1252; the undefined ones map to themselves.
@@ -103,7 +105,9 @@ std::string ToSystem(std::string_view ansi) {
   return out;
 }
 
-AnsiString operator""_a(const char* text, std::size_t length) { return FromSystem(std::string_view(text, length)); }
+AnsiString literals::operator""_a(const char* text, std::size_t length) {
+  return FromSystem(std::string_view(text, length));
+}
 
 char AnsiUpperChar(char c) {
   unsigned char b = static_cast<unsigned char>(c);
@@ -255,3 +259,5 @@ bool TryStrToFloat(std::string_view text, double& value, char decimalSeparator) 
   value = v;
   return true;
 }
+
+}  // namespace morvanta

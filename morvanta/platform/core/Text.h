@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace morvanta {
+
 using AnsiString = std::string;
 using WideString = std::u16string;
 
@@ -23,8 +25,11 @@ AnsiString ToAnsi(std::u16string_view wide);
 AnsiString FromSystem(std::string_view utf8);
 std::string ToSystem(std::string_view ansi);
 
-// A source literal (UTF-8) as code page 1252 text: "Transação Inválida"_a.
+// A source literal (UTF-8) as code page 1252 text: "Transação Inválida"_a. Code outside the
+// namespace reaches it with `using namespace morvanta;` or `using namespace morvanta::literals;`.
+inline namespace literals {
 AnsiString operator""_a(const char* text, std::size_t length);
+}
 
 // Letter-by-letter case mapping in code page 1252, accented letters included.
 char AnsiUpperChar(char c);
@@ -53,3 +58,5 @@ AnsiString IntToStr(std::int64_t value);
 AnsiString FloatToStr(double value, char decimalSeparator = '.');
 bool TryStrToInt(std::string_view text, std::int64_t& value);
 bool TryStrToFloat(std::string_view text, double& value, char decimalSeparator = '.');
+
+}  // namespace morvanta

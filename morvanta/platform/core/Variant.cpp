@@ -5,6 +5,8 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
+namespace morvanta {
+
 TVariant TVariant::Null() {
   TVariant v;
   v.kind_ = Kind::Null;
@@ -139,3 +141,5 @@ bool operator==(const TVariant& a, const TVariant& b) {
   }
   return a.AsFloat() == b.AsFloat();
 }
+
+}  // namespace morvanta

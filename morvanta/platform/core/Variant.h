@@ -7,6 +7,8 @@
 #include "morvanta/platform/core/DateTime.h"
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 class TVariant {
  public:
   enum class Kind { Unassigned, Null, Boolean, Integer, Float, DateTime, String };
@@ -43,3 +45,5 @@ class TVariant {
   Kind kind_ = Kind::Unassigned;
   std::variant<std::monostate, bool, std::int64_t, double, AnsiString> value_;
 };
+
+}  // namespace morvanta

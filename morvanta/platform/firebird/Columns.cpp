@@ -1,7 +1,7 @@
 #include "morvanta/platform/firebird/detail/Client.h"
 #include "morvanta/platform/firebird/detail/MessageColumns.h"
 
-namespace fb {
+namespace morvanta::fb {
 
 namespace {
 
@@ -66,8 +66,8 @@ TFieldType FieldTypeOf(unsigned sqlType, int subType, int scale) {
   }
 }
 
-std::vector<Column> DescribeColumns(Firebird::IMessageMetadata* metadata, bool utf8Connection) {
-  Status status;
+std::vector<Column> detail::DescribeColumns(Firebird::IMessageMetadata* metadata, bool utf8Connection) {
+  detail::Status status;
   const unsigned count = metadata->getCount(&status);
   std::vector<Column> columns(count);
   for (unsigned i = 0; i < count; ++i) {
@@ -91,4 +91,4 @@ std::vector<Column> DescribeColumns(Firebird::IMessageMetadata* metadata, bool u
   return columns;
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb

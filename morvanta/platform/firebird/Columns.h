@@ -10,7 +10,7 @@
 #include "morvanta/platform/core/FieldTypes.h"
 #include "morvanta/platform/core/Text.h"
 
-namespace fb {
+namespace morvanta::fb {
 
 struct Column {
   WideString name;       // the column's alias as the statement names it
@@ -32,4 +32,4 @@ TFieldType FieldTypeOf(unsigned sqlType, int subType, int scale);
 // Bytes one character takes at most in a character set (Firebird's character set ids).
 unsigned MaxBytesPerChar(unsigned charSet);
 
-}  // namespace fb
+}  // namespace morvanta::fb

@@ -4,7 +4,7 @@
 
 #include "morvanta/platform/firebird/detail/Handles.h"
 
-namespace fb {
+namespace morvanta::fb {
 
 namespace {
 
@@ -54,8 +54,8 @@ ConnectionSettings ReadSettings(const TWideStringList& params) {
 }
 
 std::vector<unsigned char> BuildDpb(const ConnectionSettings& s) {
-  XpbBuilder dpb(Firebird::IXpbBuilder::DPB);
-  Status status;
+  detail::XpbBuilder dpb(Firebird::IXpbBuilder::DPB);
+  detail::Status status;
   // Every text in the block is UTF-8.
   dpb->insertTag(&status, isc_dpb_utf8_filename);
   // Keep the two paths apart: a plain path must never reach a server through the loopback
@@ -88,4 +88,4 @@ std::vector<unsigned char> BuildTpb(const TransactionOptions& options) {
   return tpb;
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb

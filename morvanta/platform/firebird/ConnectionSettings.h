@@ -7,7 +7,7 @@
 
 #include "morvanta/platform/core/Strings.h"
 
-namespace fb {
+namespace morvanta::fb {
 
 enum class Isolation { ReadCommitted, Snapshot };
 enum class Access { ReadWrite, ReadOnly };
@@ -62,4 +62,4 @@ std::vector<unsigned char> BuildDpb(const ConnectionSettings& settings);
 // The transaction block for `options`.
 std::vector<unsigned char> BuildTpb(const TransactionOptions& options);
 
-}  // namespace fb
+}  // namespace morvanta::fb

@@ -12,16 +12,18 @@
 #include "morvanta/platform/firebird/Columns.h"
 #include "morvanta/platform/core/Variant.h"
 
-namespace fb {
+namespace morvanta::fb {
+
+namespace detail {
 class Cursor;  // the client library's result set (detail/Cursor.h)
 }
 
-class FirebirdCursor {
+class Cursor {
  public:
-  explicit FirebirdCursor(std::unique_ptr<fb::Cursor> cursor);
-  ~FirebirdCursor();
-  FirebirdCursor(const FirebirdCursor&) = delete;
-  FirebirdCursor& operator=(const FirebirdCursor&) = delete;
+  explicit Cursor(std::unique_ptr<detail::Cursor> cursor);
+  ~Cursor();
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
 
   // Fetches the next row; false, and closed, at the end.
   bool Next();
@@ -44,5 +46,7 @@ class FirebirdCursor {
   TVariant Value(int index) const;
 
  private:
-  std::unique_ptr<fb::Cursor> cursor_;
+  std::unique_ptr<detail::Cursor> cursor_;
 };
+
+}  // namespace morvanta::fb

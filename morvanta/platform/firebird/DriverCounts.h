@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace fb {
+namespace morvanta::fb {
 
 struct DriverCounts {
   // Reading: executions of the bulk blob block and the blobs they returned.
@@ -35,4 +35,4 @@ struct DriverCounts {
   }
 };
 
-}  // namespace fb
+}  // namespace morvanta::fb

@@ -8,8 +8,8 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
-namespace fb {
+namespace morvanta::fb {
 
 using HeldWriteRaiser = std::shared_ptr<const std::function<void(const EFirebirdError&)>>;
 
-}  // namespace fb
+}  // namespace morvanta::fb

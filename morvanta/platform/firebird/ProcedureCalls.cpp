@@ -1,4 +1,4 @@
-// The stored-procedure side of FirebirdSession: the catalogue lookup of a procedure's inputs and
+// The stored-procedure side of Session: the catalogue lookup of a procedure's inputs and
 // the call that fills its outputs.
 
 #include "morvanta/platform/firebird/detail/Connection.h"
@@ -8,19 +8,22 @@
 #include "morvanta/platform/core/SqlScanner.h"
 #include "morvanta/platform/firebird/detail/Statement.h"
 
-std::vector<WideString> FirebirdSession::ProcedureInputNames(const AnsiString& storedName) {
-  fb::Connection& connection = *connection_;
+namespace morvanta::fb {
+
+std::vector<WideString> Session::ProcedureInputNames(const AnsiString& storedName) {
+  detail::Connection& connection = *connection_;
   Firebird::ITransaction* transaction = connection.MetadataTransaction();
   // Metadata is UTF-8 whatever the connection's character set.
-  fb::Statement lookup(connection, transaction,
-                       ToSystem("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = " +
-                                SqlStringLiteral(storedName) +
-                                " AND RDB$PACKAGE_NAME IS NULL AND RDB$PARAMETER_TYPE = 0 "
-                                "ORDER BY RDB$PARAMETER_NUMBER"));
-  fb::Status status;
-  fb::ResultSetHandle rows = lookup.Open(transaction);
-  fb::RowValues row(fb::DescribeColumns(lookup.OutputMetadata(), true),
-                    lookup.OutputMetadata()->getMessageLength(&status), true, nullptr);
+  detail::Statement lookup(
+      connection, transaction,
+      ToSystem("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = " +
+               SqlStringLiteral(storedName) +
+               " AND RDB$PACKAGE_NAME IS NULL AND RDB$PARAMETER_TYPE = 0 "
+               "ORDER BY RDB$PARAMETER_NUMBER"));
+  detail::Status status;
+  detail::ResultSetHandle rows = lookup.Open(transaction);
+  detail::RowValues row(detail::DescribeColumns(lookup.OutputMetadata(), true),
+                        lookup.OutputMetadata()->getMessageLength(&status), true, nullptr);
   std::vector<WideString> names;
   while (rows->fetchNext(&status, row.Buffer()) == Firebird::IStatus::RESULT_OK) {
     row.NewRow();
@@ -30,18 +33,18 @@ std::vector<WideString> FirebirdSession::ProcedureInputNames(const AnsiString& s
   return names;
 }
 
-void FirebirdSession::ExecuteProcedure(FirebirdStatement& statement, const std::vector<const TParam*>& inputs,
-                                       const std::vector<TParam*>& outputs) {
-  fb::Connection& connection = *connection_;
-  fb::Statement& call = statement.Internal();
+void Session::ExecuteProcedure(Statement& statement, const std::vector<const TParam*>& inputs,
+                               const std::vector<TParam*>& outputs) {
+  detail::Connection& connection = *connection_;
+  detail::Statement& call = statement.Internal();
   Firebird::IMessageMetadata* outputMetadata = call.OutputMetadata();
-  fb::Status status;
+  detail::Status status;
   const unsigned outputLength = outputMetadata->getMessageLength(&status);
   connection.RunWriting([&](Firebird::ITransaction* transaction) {
-    fb::RowValues results(fb::DescribeColumns(outputMetadata, connection.Settings().Utf8Text()), outputLength,
-                          connection.Settings().trimChar, [&](ISC_QUAD id, std::string& out) {
-                            fb::ReadBlob(connection.Attachment(), transaction, id, out);
-                          });
+    detail::RowValues results(detail::DescribeColumns(outputMetadata, connection.Settings().Utf8Text()), outputLength,
+                              connection.Settings().trimChar, [&](ISC_QUAD id, std::string& out) {
+                                detail::ReadBlob(connection.Attachment(), transaction, id, out);
+                              });
     connection.BuildInput(call.Input(), inputs, transaction);
     call.Execute(transaction, results.Count() > 0 ? results.Buffer() : nullptr);
     // Blob outputs are read while the transaction is still there.
@@ -52,3 +55,5 @@ void FirebirdSession::ExecuteProcedure(FirebirdStatement& statement, const std::
     }
   });
 }
+
+}  // namespace morvanta::fb

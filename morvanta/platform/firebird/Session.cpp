@@ -4,24 +4,26 @@
 #include "morvanta/platform/firebird/detail/Cursor.h"
 #include "morvanta/platform/firebird/detail/Statement.h"
 
+namespace morvanta::fb {
+
 namespace {
 
 // The statement in `cached` when it was prepared for `text` on `session`; otherwise `text` is
 // prepared into it in `transaction`.
-FirebirdStatement& PrepareInto(FirebirdSession& session, std::unique_ptr<FirebirdStatement>& cached, std::string text,
-                               Firebird::ITransaction* transaction) {
+Statement& PrepareInto(Session& session, std::unique_ptr<Statement>& cached, std::string text,
+                       Firebird::ITransaction* transaction) {
   if (!cached || &cached->Session() != &session || cached->Text() != text) {
     cached.reset();
-    cached = std::make_unique<FirebirdStatement>(
-        session, std::make_unique<fb::Statement>(session.Connection(), transaction, std::move(text)));
+    cached = std::make_unique<Statement>(
+        session, std::make_unique<detail::Statement>(session.Connection(), transaction, std::move(text)));
   }
   return *cached;
 }
 
-void RunPrepared(FirebirdSession& session, std::unique_ptr<FirebirdStatement>& cached, const std::string& text,
-                 const TParams& params, Firebird::ITransaction* transaction) {
-  fb::Statement& statement = PrepareInto(session, cached, text, transaction).Internal();
-  session.Connection().BuildInput(statement.Input(), fb::ValuesOf(params), transaction);
+void RunPrepared(Session& session, std::unique_ptr<Statement>& cached, const std::string& text, const TParams& params,
+                 Firebird::ITransaction* transaction) {
+  detail::Statement& statement = PrepareInto(session, cached, text, transaction).Internal();
+  session.Connection().BuildInput(statement.Input(), detail::ValuesOf(params), transaction);
   if (statement.ReturnsRows()) {
     // Executing a select opens it and closes it again.
     statement.Open(transaction).Close();
@@ -32,11 +34,11 @@ void RunPrepared(FirebirdSession& session, std::unique_ptr<FirebirdStatement>& c
 
 // Runs a writing statement whose string literals the server can take as parameters on the
 // statement prepared once for all the texts that differ only in those literals.
-bool RunShared(fb::Connection& connection, const std::string& text, const TParams& params,
+bool RunShared(detail::Connection& connection, const std::string& text, const TParams& params,
                Firebird::ITransaction* transaction) {
   fb::LiteralParameters literals = fb::ParameterizeLiterals(text);
   if (!literals.Usable()) return false;
-  fb::Statement* statement = connection.SharedStatements().Find(connection, transaction, literals);
+  detail::Statement* statement = connection.SharedStatements().Find(connection, transaction, literals);
   if (!statement) return false;
   const bool utf8 = connection.Settings().Utf8Text();
   std::vector<TParam> literalValues(literals.literals.size());
@@ -58,52 +60,50 @@ bool RunShared(fb::Connection& connection, const std::string& text, const TParam
 
 }  // namespace
 
-FirebirdSession::FirebirdSession(fb::ConnectionSettings settings)
-    : connection_(std::make_unique<fb::Connection>(std::move(settings))) {}
+Session::Session(fb::ConnectionSettings settings)
+    : connection_(std::make_unique<detail::Connection>(std::move(settings))) {}
 
-FirebirdSession::~FirebirdSession() = default;
+Session::~Session() = default;
 
-const fb::ConnectionSettings& FirebirdSession::Settings() const { return connection_->Settings(); }
-bool FirebirdSession::InTransaction() const { return connection_->InTransaction(); }
-void FirebirdSession::StartTransaction(TTransIsolationLevel level) { connection_->StartTransaction(level); }
-void FirebirdSession::Commit() { connection_->Commit(); }
-void FirebirdSession::Rollback() { connection_->Rollback(); }
+const fb::ConnectionSettings& Session::Settings() const { return connection_->Settings(); }
+bool Session::InTransaction() const { return connection_->InTransaction(); }
+void Session::StartTransaction(TTransIsolationLevel level) { connection_->StartTransaction(level); }
+void Session::Commit() { connection_->Commit(); }
+void Session::Rollback() { connection_->Rollback(); }
 
-std::unique_ptr<FirebirdStatement> FirebirdSession::Prepare(std::string text) {
+std::unique_ptr<Statement> Session::Prepare(std::string text) {
   Firebird::ITransaction* transaction = connection_->MetadataTransaction();
-  return std::make_unique<FirebirdStatement>(
-      *this, std::make_unique<fb::Statement>(*connection_, transaction, std::move(text)));
+  return std::make_unique<Statement>(*this,
+                                     std::make_unique<detail::Statement>(*connection_, transaction, std::move(text)));
 }
 
-FirebirdStatement& FirebirdSession::Prepared(std::unique_ptr<FirebirdStatement>& cached, std::string text) {
+Statement& Session::Prepared(std::unique_ptr<Statement>& cached, std::string text) {
   return PrepareInto(*this, cached, std::move(text), connection_->MetadataTransaction());
 }
 
-std::unique_ptr<FirebirdCursor> FirebirdSession::Open(FirebirdStatement& statement, const TParams& params) {
+std::unique_ptr<Cursor> Session::Open(Statement& statement, const TParams& params) {
   connection_->FlushWrites();  // a select sees every write made before it
-  fb::Statement& prepared = statement.Internal();
-  fb::TransactionPtr transaction = connection_->ExplicitTransaction();
+  detail::Statement& prepared = statement.Internal();
+  detail::TransactionPtr transaction = connection_->ExplicitTransaction();
   if (!transaction)
     transaction =
         connection_->StartCursorTransaction(prepared.ForUpdate() ? fb::Access::ReadWrite : fb::Access::ReadOnly);
-  connection_->BuildInput(prepared.Input(), fb::ValuesOf(params), transaction->Get());
-  return std::make_unique<FirebirdCursor>(std::make_unique<fb::Cursor>(*connection_, prepared, transaction));
+  connection_->BuildInput(prepared.Input(), detail::ValuesOf(params), transaction->Get());
+  return std::make_unique<Cursor>(std::make_unique<detail::Cursor>(*connection_, prepared, transaction));
 }
 
-void FirebirdSession::ExecutePrepared(std::unique_ptr<FirebirdStatement>& cached, const std::string& text,
-                                      const TParams& params) {
+void Session::ExecutePrepared(std::unique_ptr<Statement>& cached, const std::string& text, const TParams& params) {
   connection_->RunWriting(
       [&](Firebird::ITransaction* transaction) { RunPrepared(*this, cached, text, params, transaction); });
 }
 
-void FirebirdSession::ExecuteText(std::unique_ptr<FirebirdStatement>& cached, const std::string& text,
-                                  const TParams& params) {
+void Session::ExecuteText(std::unique_ptr<Statement>& cached, const std::string& text, const TParams& params) {
   connection_->RunWriting([&](Firebird::ITransaction* transaction) {
     if (RunShared(*connection_, text, params, transaction)) return;
-    fb::InputMessage& input = connection_->OneCallInput();
-    connection_->BuildInput(input, fb::ValuesOf(params), transaction);
+    detail::InputMessage& input = connection_->OneCallInput();
+    connection_->BuildInput(input, detail::ValuesOf(params), transaction);
     try {
-      fb::Status status;
+      detail::Status status;
       connection_->Attachment()->execute(&status, transaction, static_cast<unsigned>(text.size()), text.data(),
                                          connection_->Settings().dialect, input.Metadata(), input.Buffer(), nullptr,
                                          nullptr);
@@ -115,34 +115,34 @@ void FirebirdSession::ExecuteText(std::unique_ptr<FirebirdStatement>& cached, co
   });
 }
 
-bool FirebirdSession::QueueWrite(const void* owner, const fb::HeldWriteRaiser& raise, const std::string& text,
-                                 const TParams& params) {
+bool Session::QueueWrite(const void* owner, const fb::HeldWriteRaiser& raise, const std::string& text,
+                         const TParams& params) {
   fb::DriverCounts& counts = connection_->Counts();
   if (!connection_->CanPipeline()) {
     ++counts.writesAloneNoPipeline;
     return false;
   }
-  fb::InputMessage& input = connection_->OneCallInput();
-  connection_->BuildInput(input, fb::ValuesOf(params), connection_->ExplicitTransaction()->Get());
-  if (!fb::WritePipeline::Batchable(text, input)) {
+  detail::InputMessage& input = connection_->OneCallInput();
+  connection_->BuildInput(input, detail::ValuesOf(params), connection_->ExplicitTransaction()->Get());
+  if (!detail::WritePipeline::Batchable(text, input)) {
     ++counts.writesAloneNotBatchable;
     return false;
   }
-  fb::WritePipeline& pipeline = connection_->Pipeline();
+  detail::WritePipeline& pipeline = connection_->Pipeline();
   pipeline.Queue(owner, raise, text, input);
   if (pipeline.Full()) pipeline.FlushFull(connection_->ExplicitTransaction()->Get(), owner);
   return true;
 }
 
-void FirebirdSession::FlushWrites(const void* caller) { connection_->FlushWrites(caller); }
+void Session::FlushWrites(const void* caller) { connection_->FlushWrites(caller); }
 
-bool FirebirdSession::HoldsWritesOtherThan(const void* owner) const {
-  return connection_->Pipeline().HoldsOthersThan(owner);
-}
+bool Session::HoldsWritesOtherThan(const void* owner) const { return connection_->Pipeline().HoldsOthersThan(owner); }
 
-std::optional<std::int64_t> FirebirdSession::RunHeldBackAlone(const void* owner) {
+std::optional<std::int64_t> Session::RunHeldBackAlone(const void* owner) {
   if (!connection_->ExplicitTransaction()) return std::nullopt;
   return connection_->Pipeline().RunLastAlone(connection_->ExplicitTransaction()->Get(), owner);
 }
 
-const fb::DriverCounts& FirebirdSession::Counts() const { return connection_->Counts(); }
+const fb::DriverCounts& Session::Counts() const { return connection_->Counts(); }
+
+}  // namespace morvanta::fb

@@ -22,18 +22,20 @@
 #include "morvanta/platform/firebird/HeldWrites.h"
 #include "morvanta/platform/core/Params.h"
 
-namespace fb {
+namespace morvanta::fb {
+
+namespace detail {
 class Connection;  // the attachment and its transactions (detail/Connection.h)
 }
 
-class FirebirdSession {
+class Session {
  public:
   // Attaches the database; raises EFirebirdError with the server's message and codes.
-  explicit FirebirdSession(fb::ConnectionSettings settings);
+  explicit Session(fb::ConnectionSettings settings);
   // Rolls back the explicit transaction, ends the implicit ones and detaches, quietly.
-  ~FirebirdSession();
-  FirebirdSession(const FirebirdSession&) = delete;
-  FirebirdSession& operator=(const FirebirdSession&) = delete;
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
 
   const fb::ConnectionSettings& Settings() const;
 
@@ -45,21 +47,21 @@ class FirebirdSession {
   void Rollback();
 
   // Prepares `text` (the bytes the server gets).
-  std::unique_ptr<FirebirdStatement> Prepare(std::string text);
+  std::unique_ptr<Statement> Prepare(std::string text);
   // The statement in `cached` when it was prepared for `text` on this session; otherwise
   // `text` is prepared into `cached`.
-  FirebirdStatement& Prepared(std::unique_ptr<FirebirdStatement>& cached, std::string text);
+  Statement& Prepared(std::unique_ptr<Statement>& cached, std::string text);
 
   // Opens a select with `params` as its input, in the explicit transaction or one of its own.
-  std::unique_ptr<FirebirdCursor> Open(FirebirdStatement& statement, const TParams& params);
+  std::unique_ptr<Cursor> Open(Statement& statement, const TParams& params);
   // Runs `text` with `params` on its prepared statement (prepared into `cached` unless it is
   // there already), in a writing transaction. A select is opened and closed again.
-  void ExecutePrepared(std::unique_ptr<FirebirdStatement>& cached, const std::string& text, const TParams& params);
+  void ExecutePrepared(std::unique_ptr<Statement>& cached, const std::string& text, const TParams& params);
   // Runs `text` with `params` in one call, without a statement of its own: an INSERT, UPDATE or
   // DELETE whose string literals the server can take as parameters on the statement shared by
   // all the texts that differ only in those literals, anything else prepared and executed in one
   // call. A select, which has rows to put somewhere, goes through ExecutePrepared.
-  void ExecuteText(std::unique_ptr<FirebirdStatement>& cached, const std::string& text, const TParams& params);
+  void ExecuteText(std::unique_ptr<Statement>& cached, const std::string& text, const TParams& params);
 
   // Writes held back to travel in batches (detail/WritePipeline.h): only INSERT, UPDATE or DELETE
   // statements of the explicit transaction, on a server connection without a character set.
@@ -85,11 +87,13 @@ class FirebirdSession {
   std::vector<WideString> ProcedureInputNames(const AnsiString& storedName);
   // Runs a prepared EXECUTE PROCEDURE with `inputs`; `outputs` receive the procedure's results
   // in order.
-  void ExecuteProcedure(FirebirdStatement& statement, const std::vector<const TParam*>& inputs,
+  void ExecuteProcedure(Statement& statement, const std::vector<const TParam*>& inputs,
                         const std::vector<TParam*>& outputs);
 
-  fb::Connection& Connection() { return *connection_; }
+  detail::Connection& Connection() { return *connection_; }
 
  private:
-  std::unique_ptr<fb::Connection> connection_;
+  std::unique_ptr<detail::Connection> connection_;
 };
+
+}  // namespace morvanta::fb

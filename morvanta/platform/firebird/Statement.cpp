@@ -3,18 +3,20 @@
 #include "morvanta/platform/firebird/detail/MessageColumns.h"
 #include "morvanta/platform/firebird/detail/Statement.h"
 
-FirebirdStatement::FirebirdStatement(FirebirdSession& session, std::unique_ptr<fb::Statement> statement)
+namespace morvanta::fb {
+
+Statement::Statement(fb::Session& session, std::unique_ptr<detail::Statement> statement)
     : session_(&session), statement_(std::move(statement)) {}
 
-FirebirdStatement::~FirebirdStatement() = default;
+Statement::~Statement() = default;
 
-const std::string& FirebirdStatement::Text() const { return statement_->Text(); }
-bool FirebirdStatement::ReturnsRows() const { return statement_->ReturnsRows(); }
-std::int64_t FirebirdStatement::AffectedRecords() const { return statement_->AffectedRecords(); }
+const std::string& Statement::Text() const { return statement_->Text(); }
+bool Statement::ReturnsRows() const { return statement_->ReturnsRows(); }
+std::int64_t Statement::AffectedRecords() const { return statement_->AffectedRecords(); }
 
-std::vector<TFieldType> FirebirdStatement::InputTypes() const {
-  fb::Status status;
-  fb::MetadataRef input(statement_->Handle()->getInputMetadata(&status));
+std::vector<TFieldType> Statement::InputTypes() const {
+  detail::Status status;
+  detail::MetadataRef input(statement_->Handle()->getInputMetadata(&status));
   const unsigned count = input->getCount(&status);
   std::vector<TFieldType> types;
   types.reserve(count);
@@ -24,6 +26,8 @@ std::vector<TFieldType> FirebirdStatement::InputTypes() const {
   return types;
 }
 
-std::vector<fb::Column> FirebirdStatement::OutputColumns() const {
-  return fb::DescribeColumns(statement_->OutputMetadata(), true);
+std::vector<fb::Column> Statement::OutputColumns() const {
+  return detail::DescribeColumns(statement_->OutputMetadata(), true);
 }
+
+}  // namespace morvanta::fb

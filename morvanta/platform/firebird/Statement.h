@@ -1,6 +1,6 @@
 #pragma once
 // A statement prepared on the server for the framework's query or stored procedure, kept so that
-// running it again costs one call. Made and run by FirebirdSession.
+// running it again costs one call. Made and run by Session.
 
 #include <cstdint>
 #include <memory>
@@ -10,21 +10,23 @@
 #include "morvanta/platform/firebird/Columns.h"
 #include "morvanta/platform/core/FieldTypes.h"
 
-class FirebirdSession;
-namespace fb {
+namespace morvanta::fb {
+
+class Session;
+namespace detail {
 class Statement;  // the client library's prepared statement (detail/Statement.h)
 }
 
-class FirebirdStatement {
+class Statement {
  public:
-  FirebirdStatement(FirebirdSession& session, std::unique_ptr<fb::Statement> statement);
-  ~FirebirdStatement();
-  FirebirdStatement(const FirebirdStatement&) = delete;
-  FirebirdStatement& operator=(const FirebirdStatement&) = delete;
+  Statement(fb::Session& session, std::unique_ptr<detail::Statement> statement);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
 
   // The bytes the server got.
   const std::string& Text() const;
-  const FirebirdSession& Session() const { return *session_; }
+  const fb::Session& Session() const { return *session_; }
   // A select (or a selectable block): it is opened, not executed.
   bool ReturnsRows() const;
   // The rows the last execution touched, as the server counts them (asks the server).
@@ -34,9 +36,11 @@ class FirebirdStatement {
   // The statement's outputs (a select's columns, a procedure's results).
   std::vector<fb::Column> OutputColumns() const;
 
-  fb::Statement& Internal() const { return *statement_; }
+  detail::Statement& Internal() const { return *statement_; }
 
  private:
-  FirebirdSession* session_;
-  std::unique_ptr<fb::Statement> statement_;
+  fb::Session* session_;
+  std::unique_ptr<detail::Statement> statement_;
 };
+
+}  // namespace morvanta::fb

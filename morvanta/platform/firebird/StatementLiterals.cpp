@@ -4,7 +4,7 @@
 
 #include "morvanta/platform/core/SqlScanner.h"
 
-namespace fb {
+namespace morvanta::fb {
 
 namespace {
 
@@ -72,4 +72,4 @@ LiteralParameters ParameterizeLiterals(std::string_view positional) {
   return out;
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fb {
+namespace morvanta::fb {
 
 struct LiteralParameters {
   // The statement with every string literal replaced by '?'; empty when the statement is not
@@ -28,4 +28,4 @@ struct LiteralParameters {
 // `positional` is the statement as it goes to the server, its parameters already written as '?'.
 LiteralParameters ParameterizeLiterals(std::string_view positional);
 
-}  // namespace fb
+}  // namespace morvanta::fb

@@ -2,6 +2,8 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
+namespace morvanta {
+
 void ClassRegistry::Register(ComponentClass componentClass) {
   if (!componentClass.baseName.empty() && !Find(componentClass.baseName))
     throw EComponentError("Class " + componentClass.name + " names the unregistered base " + componentClass.baseName);
@@ -33,3 +35,5 @@ const PublishedProperty* ClassRegistry::FindProperty(const ComponentClass& compo
     if (property->name == name) return property;
   return nullptr;
 }
+
+}  // namespace morvanta

@@ -16,6 +16,8 @@
 
 #include "morvanta/platform/formfiles/PublishedProperty.h"
 
+namespace morvanta {
+
 struct ComponentClass {
   std::string name;      // the class name, as TComponent::ClassName gives it
   std::string baseName;  // the registered class whose properties come first; empty for none
@@ -47,3 +49,5 @@ class ClassRegistry {
 // The framework's classes: TComponent (Tag), TSQLConnection, TSQLStoredProc, TUpdateSQL and
 // TDataSource.
 void RegisterFrameworkClasses(ClassRegistry& classes);
+
+}  // namespace morvanta

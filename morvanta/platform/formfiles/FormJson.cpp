@@ -4,6 +4,8 @@
 
 #include "morvanta/platform/formfiles/TypeNames.h"
 
+namespace morvanta {
+
 namespace {
 
 [[noreturn]] void WrongValue(const AnsiString& detail) { throw EPropertyValueError(detail); }
@@ -170,3 +172,5 @@ FormJson ValueToJson(const PropertyValue& value) {
   }
   return nullptr;
 }
+
+}  // namespace morvanta

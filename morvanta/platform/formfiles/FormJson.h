@@ -10,6 +10,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/formfiles/PublishedProperty.h"
 
+namespace morvanta {
+
 using FormJson = nlohmann::ordered_json;
 
 // A value that does not fit its property; the reader names the file, component and property.
@@ -21,3 +23,5 @@ FormJson ValueToJson(const PropertyValue& value);
 // A text of the file (UTF-8) in code page 1252; EPropertyValueError when it holds a character that
 // code page 1252 does not have.
 AnsiString TextFromJson(const FormJson& json);
+
+}  // namespace morvanta

@@ -8,6 +8,8 @@
 #include "morvanta/platform/formfiles/FormJson.h"
 #include "morvanta/platform/formfiles/StoredForm.h"
 
+namespace morvanta {
+
 namespace {
 
 // Raised by the parser's callback for a key that its object already has.
@@ -191,3 +193,5 @@ class FormReader {
 void ReadForm(std::string_view text, const std::string& fileName, TStoredForm& form) {
   FormReader(text, fileName, form).Read();
 }
+
+}  // namespace morvanta

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+namespace morvanta {
+
 class TStoredForm;
 
 void ReadForm(std::string_view text, const std::string& fileName, TStoredForm& form);
+
+}  // namespace morvanta

@@ -7,6 +7,8 @@
 #include "morvanta/platform/framework/SQLStoredProc.h"
 #include "morvanta/platform/framework/UpdateSQL.h"
 
+namespace morvanta {
+
 using namespace published;
 
 namespace {
@@ -72,3 +74,5 @@ void RegisterFrameworkClasses(ClassRegistry& classes) {
        Factory<TDataSource>(),
        {Reference<TDataSource, TDataSet>("DataSet", "TDataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)}});
 }
+
+}  // namespace morvanta

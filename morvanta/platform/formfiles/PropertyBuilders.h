@@ -18,7 +18,7 @@
 #include "morvanta/platform/formfiles/PublishedProperty.h"
 #include "morvanta/platform/core/Strings.h"
 
-namespace published {
+namespace morvanta::published {
 
 template <class C>
 C& As(TComponent& component) {
@@ -139,4 +139,4 @@ PublishedProperty Reference(std::string name, std::string className, Get get, Se
   return p;
 }
 
-}  // namespace published
+}  // namespace morvanta::published

@@ -1,5 +1,7 @@
 #include "morvanta/platform/formfiles/PropertyText.h"
 
+namespace morvanta {
+
 AnsiString PropertyValueText(const PropertyValue& value) {
   switch (KindOf(value)) {
     case PropertyKind::Text:
@@ -25,3 +27,5 @@ AnsiString PropertyValueText(const PropertyValue& value) {
   }
   return AnsiString();
 }
+
+}  // namespace morvanta

@@ -2,6 +2,8 @@
 
 #include "morvanta/platform/core/Params.h"
 
+namespace morvanta {
+
 const char* PropertyKindName(PropertyKind kind) {
   switch (kind) {
     case PropertyKind::Text:
@@ -58,3 +60,5 @@ void FromStoredParams(const StoredParams& stored, TParams& params) {
     if (!entry.value.IsNull()) param.SetValue(entry.value);
   }
 }
+
+}  // namespace morvanta

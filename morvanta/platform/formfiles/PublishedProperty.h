@@ -14,6 +14,8 @@
 #include "morvanta/platform/core/FieldTypes.h"
 #include "morvanta/platform/core/Variant.h"
 
+namespace morvanta {
+
 class TParams;
 
 // The kinds, in the order of the alternatives of PropertyValue.
@@ -66,3 +68,5 @@ struct PublishedProperty {
 // Conversions between a parameter list and its stored form.
 StoredParams ToStoredParams(const TParams& params);
 void FromStoredParams(const StoredParams& stored, TParams& params);
+
+}  // namespace morvanta

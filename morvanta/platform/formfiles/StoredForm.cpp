@@ -11,6 +11,8 @@
 #include "morvanta/platform/formfiles/FormJson.h"
 #include "morvanta/platform/formfiles/FormReader.h"
 
+namespace morvanta {
+
 namespace {
 
 void SetStateOf(TComponent& component, FormState state) {
@@ -121,3 +123,5 @@ void TStoredForm::SaveToFile(const std::string& path) const {
 }
 
 void TStoredForm::SetFormState(FormState state) { SetStateOf(*this, state); }
+
+}  // namespace morvanta

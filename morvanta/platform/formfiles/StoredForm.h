@@ -25,6 +25,8 @@
 #include "morvanta/platform/formfiles/ClassRegistry.h"
 #include "morvanta/platform/framework/Component.h"
 
+namespace morvanta {
+
 enum class FormState { Running, Designing };
 
 class TStoredForm : public TComponent {
@@ -60,3 +62,5 @@ class TStoredForm : public TComponent {
  private:
   const ClassRegistry& classes_;
 };
+
+}  // namespace morvanta

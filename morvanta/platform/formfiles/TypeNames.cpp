@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace morvanta {
+
 namespace {
 
 // In the order of the codes.
@@ -42,3 +44,5 @@ std::optional<TParamType> ParamTypeFromIdent(std::string_view ident) {
   if (auto i = IndexOf(kParamTypes, ident)) return static_cast<TParamType>(*i);
   return std::nullopt;
 }
+
+}  // namespace morvanta

@@ -7,7 +7,11 @@
 
 #include "morvanta/platform/core/FieldTypes.h"
 
+namespace morvanta {
+
 const char* FieldTypeIdent(TFieldType type);
 std::optional<TFieldType> FieldTypeFromIdent(std::string_view ident);
 const char* ParamTypeIdent(TParamType type);
 std::optional<TParamType> ParamTypeFromIdent(std::string_view ident);
+
+}  // namespace morvanta

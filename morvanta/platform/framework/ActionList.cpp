@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+namespace morvanta {
+
 namespace {
 
 struct Modifier {
@@ -93,3 +95,5 @@ bool ExecuteShortCut(TComponent& owner, TShortCut shortCut) {
   }
   return false;
 }
+
+}  // namespace morvanta

@@ -9,6 +9,8 @@
 
 #include "morvanta/platform/framework/Component.h"
 
+namespace morvanta {
+
 // A keyboard shortcut: a key code (letters and digits as their upper-case characters, function
 // keys from kKeyF1) plus modifier bits; 0 is no shortcut.
 using TShortCut = std::uint16_t;
@@ -71,3 +73,5 @@ class TActionList : public TComponent {
 // Runs the first action with this shortcut in the action lists that `owner` owns, in creation
 // order; true when one ran.
 bool ExecuteShortCut(TComponent& owner, TShortCut shortCut);
+
+}  // namespace morvanta

@@ -3,6 +3,8 @@
 #include "morvanta/platform/framework/DataSet.h"
 #include "morvanta/platform/core/Exceptions.h"
 
+namespace morvanta {
+
 TClientDataSet::TClientDataSet(TComponent* owner) : TDataSet(owner) {}
 
 TClientDataSet::~TClientDataSet() = default;
@@ -74,3 +76,5 @@ FieldValue TClientDataSet::ReadStoredField(int row, int index) const {
 }
 
 void TClientDataSet::WriteField(int index, const FieldValue& value) { buffer_.Write(index, value); }
+
+}  // namespace morvanta

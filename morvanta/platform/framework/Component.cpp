@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace morvanta {
+
 TComponent::TComponent(TComponent* owner) : owner_(owner) {
   if (owner_) owner_->InsertComponent(this);
 }
@@ -53,3 +55,5 @@ void TComponent::InsertComponent(TComponent* component) { components_.push_back(
 void TComponent::RemoveComponent(TComponent* component) {
   components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
 }
+
+}  // namespace morvanta

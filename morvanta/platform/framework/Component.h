@@ -8,6 +8,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 enum class TOperation { opInsert, opRemove };
 // Whether a change of design state reaches the components a component owns.
 enum class TDesignScope { ThisOnly, WithOwned };
@@ -62,3 +64,5 @@ class TComponent {
   std::vector<TComponent*> components_;    // owned, in creation order
   std::vector<TComponent*> freeNotifies_;  // told when this component goes
 };
+
+}  // namespace morvanta

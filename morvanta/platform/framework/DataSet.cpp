@@ -5,6 +5,8 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
+namespace morvanta {
+
 namespace {
 
 constexpr const char* kClosedDataSet = "Cannot perform this operation on a closed dataset";
@@ -392,3 +394,5 @@ AnsiString TDataSet::RecordText(int recNo, int fieldIndex) const {
   return field.TextOf(ReadStoredField(row, fieldIndex));
 }
 void TDataSet::WriteField(int, const FieldValue&) { throw EDatabaseError(kNotSupported); }
+
+}  // namespace morvanta

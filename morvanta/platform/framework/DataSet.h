@@ -13,6 +13,8 @@
 #include "morvanta/platform/framework/RecordStore.h"
 #include "morvanta/platform/core/Variant.h"
 
+namespace morvanta {
+
 class TDataSet;
 class TDataSource;
 
@@ -362,3 +364,5 @@ class TDataSource : public TComponent {
   TDataSet* dataSet_ = nullptr;
   TComponent* linked_ = nullptr;  // the dataset as a component, compared when it is destroyed
 };
+
+}  // namespace morvanta

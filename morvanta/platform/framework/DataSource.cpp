@@ -5,6 +5,8 @@
 
 #include "morvanta/platform/framework/DataSet.h"
 
+namespace morvanta {
+
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
@@ -68,3 +70,5 @@ void TDataSource::Notification(TComponent* component, TOperation operation) {
     linked_ = nullptr;
   }
 }
+
+}  // namespace morvanta

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace morvanta {
+
 namespace {
 
 std::string Lowered(std::string text) {
@@ -43,3 +45,5 @@ DatabasePlace PlaceOf(const std::string& database) {
   const std::string host = HostOf(database);
   return host.empty() || IsThisMachine(host) ? DatabasePlace::ThisMachine : DatabasePlace::OtherMachine;
 }
+
+}  // namespace morvanta

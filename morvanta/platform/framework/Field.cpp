@@ -8,6 +8,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/framework/Runtime.h"
 
+namespace morvanta {
+
 namespace {
 
 bool IsBlank(std::string_view text) { return Trim(text).empty(); }
@@ -378,3 +380,5 @@ void TField::SetValue(const TVariant& value) {
       return SetAsString(value.StringRef());
   }
 }
+
+}  // namespace morvanta

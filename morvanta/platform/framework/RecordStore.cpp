@@ -5,6 +5,8 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
+namespace morvanta {
+
 namespace {
 
 constexpr std::size_t kBlockSize = 256 * 1024;
@@ -247,3 +249,5 @@ void RecordStore::Compact() {
 }
 
 std::size_t RecordStore::BytesReserved() const { return arena_.bytes + rows_.capacity() * sizeof(std::byte*); }
+
+}  // namespace morvanta

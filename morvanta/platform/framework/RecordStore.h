@@ -15,6 +15,8 @@
 
 #include "morvanta/platform/core/FieldTypes.h"
 
+namespace morvanta {
+
 // How a field's value is held: text kinds as bytes (any byte value), integer kinds as int64,
 // float kinds and date-times as double, Boolean as a number 0 or 1.
 enum class ValueKind : std::uint8_t { Text, Integer, Float, DateTime, Boolean };
@@ -106,3 +108,5 @@ class RecordStore {
   Arena arena_;
   std::size_t garbage_ = 0;  // bytes of replaced or deleted rows still in the arena
 };
+
+}  // namespace morvanta

@@ -3,6 +3,8 @@
 #include <langinfo.h>
 #include <locale.h>
 
+namespace morvanta {
+
 namespace {
 
 std::vector<AnsiString>& Arguments() {
@@ -40,3 +42,5 @@ char DecimalSeparator() {
   }();
   return separator;
 }
+
+}  // namespace morvanta

@@ -5,6 +5,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 // Records the process's arguments, converted from the system's encoding to code page 1252.
 void SetCommandLine(int argc, const char* const* argv);
 // Replaces the arguments (tests use it to switch diagnostic mode); index 0 is the program.
@@ -15,3 +17,5 @@ int ParamCount();
 
 // The decimal separator of the user's numeric locale ('.' when none is set).
 char DecimalSeparator();
+
+}  // namespace morvanta

@@ -5,6 +5,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/firebird/Session.h"
 
+namespace morvanta {
+
 namespace {
 
 // The driver names that reach Firebird through its client library.
@@ -60,7 +62,7 @@ void TSQLConnection::Connect() {
   if (loginPrompt_ && OnLogin) OnLogin(*this, params_);
   fb::ConnectionSettings settings = fb::ReadSettings(params_);
   settings.wireCompression = wireCompression_;
-  session_ = std::make_unique<FirebirdSession>(std::move(settings));
+  session_ = std::make_unique<fb::Session>(std::move(settings));
 }
 
 void TSQLConnection::Disconnect() {
@@ -72,7 +74,7 @@ void TSQLConnection::Disconnect() {
   session_.reset();  // rolls back an open transaction, detaches
 }
 
-FirebirdSession& TSQLConnection::Session() {
+fb::Session& TSQLConnection::Session() {
   if (!session_) throw EDatabaseError("The connection is not open");
   return *session_;
 }
@@ -121,3 +123,5 @@ void TSQLConnection::Relink(TComponent& owner, SQLConnectionClient* client, TSQL
     owner.FreeNotification(link);
   }
 }
+
+}  // namespace morvanta

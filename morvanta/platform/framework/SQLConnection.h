@@ -12,7 +12,11 @@
 #include "morvanta/platform/core/Strings.h"
 #include "morvanta/platform/firebird/ConnectionSettings.h"
 
-class FirebirdSession;  // the driver's attachment and transactions (platform/firebird)
+namespace morvanta {
+
+namespace fb {
+class Session;  // the driver's attachment and transactions (platform/firebird)
+}  // namespace fb
 
 // A user of a connection's server resources (an open cursor, a prepared statement): told to give
 // them up before the connection closes.
@@ -86,7 +90,7 @@ class TSQLConnection : public TComponent {
   void Rollback(TTransactionDesc desc);
 
   // The live driver session; raises when the connection is not open.
-  FirebirdSession& Session();
+  fb::Session& Session();
 
   // Runs the writes held back on the connection (TSQLQuery::SetBatching), so that a caller about
   // to run something of its own meets their failure before, not inside, its own error handling;
@@ -114,6 +118,8 @@ class TSQLConnection : public TComponent {
   int transactionsCount_ = 0;
   fb::WireCompression wireCompression_ = fb::WireCompression::Off;
   TWideStringList params_;
-  std::unique_ptr<FirebirdSession> session_;
+  std::unique_ptr<fb::Session> session_;
   std::vector<SQLConnectionClient*> clients_;
 };
+
+}  // namespace morvanta

@@ -3,6 +3,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/firebird/Session.h"
 
+namespace morvanta {
+
 // ---- TSQLField: reads the current row of its query's cursor.
 
 bool TSQLField::IsNull() const { return cursor_->IsNull(index_); }
@@ -64,26 +66,26 @@ void TSQLQuery::SQLChanged() {
   positional_ = params_.ParseSQL(sql_.Text(), true);
 }
 
-FirebirdSession& TSQLQuery::OpenSession() {
+fb::Session& TSQLQuery::OpenSession() {
   if (!connection_)
     throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("query") : Name()));
   if (!connection_->Connected()) connection_->Open();
   return connection_->Session();
 }
 
-std::string TSQLQuery::StatementText(const FirebirdSession& session) const {
+std::string TSQLQuery::StatementText(const fb::Session& session) const {
   AnsiString text = ToAnsi(positional_);
   return session.Settings().Utf8Text() ? ToSystem(text) : text;
 }
 
-FirebirdStatement& TSQLQuery::Statement(FirebirdSession& session) {
+fb::Statement& TSQLQuery::Statement(fb::Session& session) {
   return session.Prepared(statement_, StatementText(session));
 }
 
 void TSQLQuery::SetPrepared(bool value) {
   if (value == prepared_) return;
   if (value) {
-    FirebirdSession& session = OpenSession();
+    fb::Session& session = OpenSession();
     Statement(session);
     prepared_ = true;
   } else {
@@ -102,8 +104,8 @@ void TSQLQuery::SetReadAhead(int rows) {
 
 void TSQLQuery::Open() {
   if (Active()) return;
-  FirebirdSession& session = OpenSession();
-  FirebirdStatement& statement = Statement(session);
+  fb::Session& session = OpenSession();
+  fb::Statement& statement = Statement(session);
   if (!statement.ReturnsRows()) throw EDatabaseError("The statement returns no rows: run it with ExecSQL");
   cursor_ = session.Open(statement, params_);
   cursor_->SetReadAhead(readAhead_);
@@ -158,7 +160,7 @@ TSQLField& TSQLQuery::FieldByName(std::u16string_view name) {
 }
 
 int TSQLQuery::ExecSQL(bool directExecute) {
-  FirebirdSession& session = OpenSession();
+  fb::Session& session = OpenSession();
   Close();
   const std::string text = StatementText(session);
   const bool cached = statement_ && &statement_->Session() == &session && statement_->Text() == text;
@@ -185,7 +187,7 @@ void TSQLQuery::ApplyWrites() {
 
 int TSQLQuery::RowsAffected() {
   if (connection_ && connection_->Connected()) {
-    FirebirdSession& session = connection_->Session();
+    fb::Session& session = connection_->Session();
     if (auto count = session.RunHeldBackAlone(this)) heldCount_ = static_cast<int>(*count);
     else session.FlushWrites(this);
   }
@@ -193,3 +195,5 @@ int TSQLQuery::RowsAffected() {
   if (!countable_ || !statement_) return -1;
   return static_cast<int>(statement_->AffectedRecords());
 }
+
+}  // namespace morvanta

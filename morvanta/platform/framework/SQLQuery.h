@@ -13,9 +13,13 @@
 #include "morvanta/platform/core/Strings.h"
 #include "morvanta/platform/core/Variant.h"
 
-class FirebirdCursor;     // platform/firebird: an open select
-class FirebirdStatement;  // platform/firebird: a prepared statement
-class FirebirdSession;
+namespace morvanta {
+
+namespace fb {
+class Cursor;     // platform/firebird: an open select
+class Statement;  // platform/firebird: a prepared statement
+class Session;
+}  // namespace fb
 
 // One column of the current row of an open query. Values are read from the fetched row without
 // copying until asked for; a null reads as the empty text, 0 or the zero date-time. CHAR columns
@@ -43,7 +47,7 @@ class TSQLField {
   TFieldType dataType_ = ftUnknown;
   int size_ = 0;
   int index_ = 0;
-  const FirebirdCursor* cursor_ = nullptr;
+  const fb::Cursor* cursor_ = nullptr;
 };
 
 // Whether ExecSQL may hold a writing statement back to send it with others (see the driver's
@@ -110,9 +114,9 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
  private:
   void ConnectionClosing() override;
   void SQLChanged();
-  FirebirdSession& OpenSession();
-  std::string StatementText(const FirebirdSession& session) const;
-  FirebirdStatement& Statement(FirebirdSession& session);
+  fb::Session& OpenSession();
+  std::string StatementText(const fb::Session& session) const;
+  fb::Statement& Statement(fb::Session& session);
   void DropStatement();
 
   TSQLConnection* connection_ = nullptr;
@@ -128,9 +132,11 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   bool countable_ = false;        // the last execution ran on statement_
   std::string onceText_;          // the text last run in one call: run again, it gets prepared
   std::vector<std::unique_ptr<TSQLField>> fields_;
-  std::unique_ptr<FirebirdCursor> cursor_;
-  std::unique_ptr<FirebirdStatement> statement_;  // kept while its text is run again
+  std::unique_ptr<fb::Cursor> cursor_;
+  std::unique_ptr<fb::Statement> statement_;  // kept while its text is run again
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
 };
+
+}  // namespace morvanta

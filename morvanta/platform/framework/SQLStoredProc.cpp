@@ -3,6 +3,8 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/firebird/Session.h"
 
+namespace morvanta {
+
 namespace {
 
 bool IsRegularIdentifier(std::string_view name) {
@@ -74,7 +76,7 @@ void TSQLStoredProc::SetPrepared(bool value) {
   }
 }
 
-void TSQLStoredProc::Prepare(FirebirdSession& session) {
+void TSQLStoredProc::Prepare(fb::Session& session) {
   const AnsiString name = Trim(ToAnsi(storedProcName_));
   const bool regular = IsRegularIdentifier(name);
   std::vector<WideString> inputs = session.ProcedureInputNames(regular ? AnsiUpperCase(name) : name);
@@ -105,7 +107,7 @@ void TSQLStoredProc::ExecProc() {
   if (!connection_)
     throw EDatabaseError("No connection assigned to " + (Name().empty() ? AnsiString("stored procedure") : Name()));
   if (!connection_->Connected()) connection_->Open();
-  FirebirdSession& session = connection_->Session();
+  fb::Session& session = connection_->Session();
   if (!prepared_ || !statement_) Prepare(session);  // raises what the server says
 
   std::vector<const TParam*> inputs;
@@ -117,3 +119,5 @@ void TSQLStoredProc::ExecProc() {
   }
   session.ExecuteProcedure(*statement_, inputs, outputs);
 }
+
+}  // namespace morvanta

@@ -8,8 +8,12 @@
 #include "morvanta/platform/core/Params.h"
 #include "morvanta/platform/framework/SQLConnection.h"
 
-class FirebirdStatement;  // platform/firebird: a prepared statement
-class FirebirdSession;
+namespace morvanta {
+
+namespace fb {
+class Statement;  // platform/firebird: a prepared statement
+class Session;
+}  // namespace fb
 
 class TSQLStoredProc : public TComponent, private SQLConnectionClient {
  public:
@@ -46,15 +50,17 @@ class TSQLStoredProc : public TComponent, private SQLConnectionClient {
 
  private:
   void ConnectionClosing() override;
-  void Prepare(FirebirdSession& session);
+  void Prepare(fb::Session& session);
 
   TSQLConnection* connection_ = nullptr;
   WideString storedProcName_;
   AnsiString schemaName_;
   TParams params_;
   bool prepared_ = false;
-  std::unique_ptr<FirebirdStatement> statement_;
+  std::unique_ptr<fb::Statement> statement_;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
 };
+
+}  // namespace morvanta

@@ -1,5 +1,7 @@
 #include "morvanta/platform/framework/UpdateSQL.h"
 
+namespace morvanta {
+
 TWideStringList& TUpdateSQL::SQL(TUpdateKind kind) {
   switch (kind) {
     case ukInsert:
@@ -11,3 +13,5 @@ TWideStringList& TUpdateSQL::SQL(TUpdateKind kind) {
       return modifySQL_;
   }
 }
+
+}  // namespace morvanta

@@ -5,6 +5,8 @@
 #include "morvanta/platform/framework/Component.h"
 #include "morvanta/platform/core/Strings.h"
 
+namespace morvanta {
+
 enum TUpdateKind { ukModify, ukInsert, ukDelete };
 
 class TUpdateSQL : public TComponent {
@@ -22,3 +24,5 @@ class TUpdateSQL : public TComponent {
  private:
   TWideStringList modifySQL_, insertSQL_, deleteSQL_;
 };
+
+}  // namespace morvanta

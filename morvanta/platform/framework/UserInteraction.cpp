@@ -7,6 +7,8 @@
 #include <iostream>
 #include <string>
 
+namespace morvanta {
+
 namespace {
 
 TUserInteraction* gInteraction = nullptr;
@@ -94,3 +96,5 @@ void ShowMessage(const AnsiString& text) { UserInteraction().ShowMessage(text); 
 bool Confirm(const AnsiString& question) { return UserInteraction().Confirm(question); }
 
 void ProcessMessages() { UserInteraction().ProcessMessages(); }
+
+}  // namespace morvanta

@@ -9,6 +9,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 // A modal report window's content: a caption, labelled texts in order, and a table.
 struct TModalReport {
   AnsiString Caption;
@@ -44,3 +46,5 @@ void SetUserInteraction(TUserInteraction* interaction);
 void ShowMessage(const AnsiString& text);
 bool Confirm(const AnsiString& question);
 void ProcessMessages();
+
+}  // namespace morvanta

@@ -9,6 +9,8 @@
 #include "morvanta/platform/ui/Form.h"
 #include "morvanta/platform/framework/UserInteraction.h"
 
+namespace morvanta {
+
 namespace {
 
 TShortCut ShortCutOfKey(const QKeyEvent& event) {
@@ -97,3 +99,5 @@ void HandleEvent(const std::function<void()>& handler) {
     ShowMessage(FromSystem(error.what()));
   }
 }
+
+}  // namespace morvanta

@@ -11,6 +11,8 @@
 class QApplication;
 class QObject;
 
+namespace morvanta {
+
 class TApplication : public TComponent {
  public:
   TApplication();
@@ -46,3 +48,5 @@ TApplication& Application();
 // Runs the handler of a window event; an error it raises is shown in a message box (the silent
 // abort shows nothing) instead of unwinding through the toolkit.
 void HandleEvent(const std::function<void()>& handler);
+
+}  // namespace morvanta

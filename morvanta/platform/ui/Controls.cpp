@@ -15,6 +15,8 @@
 
 #include "morvanta/platform/ui/UiText.h"
 
+namespace morvanta {
+
 namespace {
 
 // Lays out children by alignment, in the order top, bottom, left, right, client; within one
@@ -197,3 +199,5 @@ void SetAlign(QWidget& control, TAlign align, int extent) {
   }
   layout->Add(control, align, extent);
 }
+
+}  // namespace morvanta

@@ -20,6 +20,8 @@ class QPushButton;
 class QTextEdit;
 class QWidget;
 
+namespace morvanta {
+
 enum class TFontStyle { fsRegular, fsBold };
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum class TScrollBars { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -49,3 +51,5 @@ void OnKeyPress(QWidget& control, std::function<bool(const QKeyEvent&)> handler)
 // alLeft and alRight as width, alClient fills what the others leave. The parent must have been
 // given its aligned children only through this function.
 void SetAlign(QWidget& control, TAlign align, int extent = 0);
+
+}  // namespace morvanta

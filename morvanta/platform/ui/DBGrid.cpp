@@ -8,6 +8,8 @@
 #include "morvanta/platform/ui/UiText.h"
 #include "morvanta/platform/framework/UserInteraction.h"
 
+namespace morvanta {
+
 // The rows of a source's dataset for the view: counts and headers are kept, cell texts are read
 // from the record cache when the view asks for them.
 class DataSetTableModel : public QAbstractTableModel {
@@ -142,3 +144,5 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     FollowDataSet();
   }
 }
+
+}  // namespace morvanta

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+namespace morvanta {
+
 class TDataSource;
 class DataSetTableModel;
 class TComponent;
@@ -32,3 +34,5 @@ class TDBGrid : public QTableView {
   std::unique_ptr<TComponent> watch_;  // tells the grid when the source goes
   bool following_ = false;             // the grid moves because the dataset did
 };
+
+}  // namespace morvanta

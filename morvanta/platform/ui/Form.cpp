@@ -9,6 +9,8 @@
 
 #include "morvanta/platform/ui/UiText.h"
 
+namespace morvanta {
+
 namespace {
 const char* const kFormProperty = "morvantaForm";
 }  // namespace
@@ -147,3 +149,5 @@ QFont FormFont() {
   }();
   return font;
 }
+
+}  // namespace morvanta

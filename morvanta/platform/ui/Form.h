@@ -14,6 +14,8 @@
 class QFont;
 class QWidget;
 
+namespace morvanta {
+
 enum class TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
 enum class TBorderStyle { bsSizeable, bsDialog, bsToolWindow };
 enum class TModalResult { mrNone, mrOk, mrCancel };
@@ -76,3 +78,5 @@ class TForm : public TComponent {
 
 // The font of the system's windows: Tahoma 8 point, or the closest font this system has.
 QFont FormFont();
+
+}  // namespace morvanta

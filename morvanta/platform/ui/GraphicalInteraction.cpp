@@ -8,6 +8,8 @@
 #include "morvanta/platform/ui/Form.h"
 #include "morvanta/platform/ui/UiText.h"
 
+namespace morvanta {
+
 namespace {
 
 // A modal box with the text as given (each carriage return a line break) and an OK button.
@@ -60,3 +62,5 @@ void UseGraphicalInteraction() {
   static TGraphicalInteraction interaction;
   SetUserInteraction(&interaction);
 }
+
+}  // namespace morvanta

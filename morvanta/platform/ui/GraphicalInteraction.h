@@ -4,6 +4,8 @@
 
 #include "morvanta/platform/framework/UserInteraction.h"
 
+namespace morvanta {
+
 class TGraphicalInteraction : public TUserInteraction {
  public:
   void ShowMessage(const AnsiString& text) override;
@@ -15,3 +17,5 @@ class TGraphicalInteraction : public TUserInteraction {
 
 // Makes the graphical service the program's user interaction (for the rest of the process).
 void UseGraphicalInteraction();
+
+}  // namespace morvanta

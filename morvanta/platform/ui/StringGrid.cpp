@@ -5,6 +5,8 @@
 
 #include "morvanta/platform/ui/UiText.h"
 
+namespace morvanta {
+
 TStringGrid::TStringGrid(QWidget* parent, const char* name, int colCount, int rowCount)
     : QTableWidget(rowCount, colCount, parent) {
   setObjectName(QString::fromLatin1(name));
@@ -69,3 +71,5 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
   }
   QTableWidget::keyPressEvent(event);
 }
+
+}  // namespace morvanta

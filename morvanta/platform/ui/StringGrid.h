@@ -6,6 +6,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 class TStringGrid : public QTableWidget {
  public:
   TStringGrid(QWidget* parent, const char* name, int colCount, int rowCount);
@@ -25,3 +27,5 @@ class TStringGrid : public QTableWidget {
  private:
   void StyleCell(int col, int row);
 };
+
+}  // namespace morvanta

@@ -6,6 +6,8 @@
 
 #include "morvanta/platform/core/Text.h"
 
+namespace morvanta {
+
 inline QString ToQString(std::string_view ansi) {
   const WideString wide = ToWide(ansi);
   return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
@@ -23,3 +25,5 @@ inline QString ToQStringLines(std::string_view ansi) {
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return text;
 }
+
+}  // namespace morvanta

@@ -6,7 +6,7 @@
 
 #include "morvanta/platform/core/SqlScanner.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -198,4 +198,4 @@ EFirebirdError WithoutBlockLocation(const EFirebirdError& error) {
   return EFirebirdError(kept, std::move(codes), error.SqlState());
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

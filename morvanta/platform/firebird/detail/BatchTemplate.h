@@ -23,7 +23,7 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/firebird/detail/Handles.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class BatchTemplate {
  public:
@@ -79,4 +79,4 @@ class BatchTemplate {
 // place it in the block (and without the stack-trace code when nothing else was in the trace).
 EFirebirdError WithoutBlockLocation(const EFirebirdError& error);
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

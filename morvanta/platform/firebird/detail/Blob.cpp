@@ -6,7 +6,7 @@
 
 #include "morvanta/platform/firebird/detail/Handles.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -48,4 +48,4 @@ ISC_QUAD WriteBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* tr
   return id;
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -5,7 +5,7 @@
 
 #include <firebird/Interface.h>
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 // Reads the blob into `out` (replacing its content, reusing its storage), in large segments;
 // with `limit` above 0 at most that many bytes.
@@ -15,4 +15,4 @@ void ReadBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* transac
 // Creates a blob holding `data` and returns its id.
 ISC_QUAD WriteBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, std::string_view data);
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -136,4 +136,4 @@ bool BulkBlobReader::ReadBatch(Firebird::ITransaction* transaction, const ISC_QU
   return true;
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -16,7 +16,7 @@
 #include "morvanta/platform/firebird/DriverCounts.h"
 #include "morvanta/platform/firebird/detail/Handles.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class BulkBlobReader {
  public:
@@ -50,4 +50,4 @@ class BulkBlobReader {
   std::vector<unsigned char> inBuffer_, outBuffer_;
 };
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -6,7 +6,7 @@
 
 #include <ibase.h>
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -63,4 +63,4 @@ AnsiString FormatStatus(Firebird::IStatus* status) {
   return FromSystem(buffer);
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -1,7 +1,7 @@
 #pragma once
 // Entry points of the Firebird client library and the status object every call takes.
 //
-// `fb::Status` is the one place where the client's error status becomes an exception: after each
+// `Status` is the one place where the client's error status becomes an exception: after each
 // call of the object interface it raises EFirebirdError with the server's message, formatted by
 // the client library and converted to code page 1252, its error codes and its SQLSTATE.
 
@@ -9,7 +9,7 @@
 
 #include "morvanta/platform/core/Exceptions.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 // The client library's master and utility interfaces (process-wide, never released). The first
 // use also makes sure the client converts file and user names as UTF-8 (see Client.cpp).
@@ -33,4 +33,4 @@ AnsiString FormatStatus(Firebird::IStatus* status);
 // The exception for a failed call: the formatted message, the error codes and the SQLSTATE.
 EFirebirdError ServerError(Firebird::IStatus* status);
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -2,7 +2,7 @@
 
 #include "morvanta/platform/core/StopSignals.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -21,7 +21,7 @@ Connection::Connection(ConnectionSettings settings) : settings_(std::move(settin
   Status status;
   provider_ = ProviderRef(Master()->getDispatcher());
   const std::vector<unsigned char> dpb = BuildDpb(settings_);
-  attachment_ = fb::Attachment(
+  attachment_ = detail::Attachment(
       provider_->attachDatabase(&status, settings_.database.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
   pipeline_ = std::make_unique<WritePipeline>(attachment_.Get(), settings_.dialect, *counts_);
 }
@@ -41,7 +41,7 @@ Connection::~Connection() {
   explicit_.reset();          // rolls back unless cursors still read in it
   autocommit_.reset();
   metadata_.reset();
-  attachment_ = fb::Attachment();  // detaches
+  attachment_ = detail::Attachment();  // detaches
 }
 
 TransactionOptions Connection::WritingOptions(Isolation isolation) const {
@@ -106,4 +106,4 @@ Firebird::ITransaction* Connection::AutocommitTransaction() {
   return autocommit_->Get();
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

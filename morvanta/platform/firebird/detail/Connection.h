@@ -19,7 +19,7 @@
 #include "morvanta/platform/firebird/detail/SharedTransaction.h"
 #include "morvanta/platform/firebird/detail/WritePipeline.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class Connection {
  public:
@@ -68,7 +68,7 @@ class Connection {
   const std::shared_ptr<DriverCounts>& SharedCounts() const { return counts_; }
 
   // Prepared writing statements shared by the texts that differ only in their literals.
-  fb::SharedStatements& SharedStatements() { return sharedStatements_; }
+  detail::SharedStatements& SharedStatements() { return sharedStatements_; }
   // The input message of statements run in one call, without a prepared statement.
   InputMessage& OneCallInput() { return oneCallInput_; }
   // Builds `input` for `values` under this connection's text settings; long blobs are written
@@ -84,11 +84,11 @@ class Connection {
 
   ConnectionSettings settings_;
   ProviderRef provider_;
-  fb::Attachment attachment_;
+  detail::Attachment attachment_;
   TransactionPtr explicit_;
   std::unique_ptr<SharedTransaction> autocommit_;  // read committed only
   std::unique_ptr<SharedTransaction> metadata_;    // read-only, for snapshot connections
-  fb::SharedStatements sharedStatements_;
+  detail::SharedStatements sharedStatements_;
   InputMessage oneCallInput_;
   std::shared_ptr<DriverCounts> counts_ = std::make_shared<DriverCounts>();
   std::unique_ptr<WritePipeline> pipeline_;
@@ -110,4 +110,4 @@ void Connection::RunWriting(Work&& work) {
   own.Commit();
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

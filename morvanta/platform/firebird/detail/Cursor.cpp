@@ -8,7 +8,7 @@
 #include "morvanta/platform/firebird/detail/Blob.h"
 #include "morvanta/platform/firebird/detail/Statement.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -143,7 +143,7 @@ void Cursor::ReadBlob(ISC_QUAD id, std::string& out) {
   }
   if (!transaction_ || !transaction_->Active()) throw EDatabaseError("The transaction of this cursor has ended");
   ++(ReadsAhead() ? counts_->blobsAloneMissed : counts_->blobsAloneNoReadAhead);
-  fb::ReadBlob(attachment_.Get(), transaction_->Get(), id, out, blobLimit_);
+  detail::ReadBlob(attachment_.Get(), transaction_->Get(), id, out, blobLimit_);
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -20,7 +20,7 @@
 #include "morvanta/platform/firebird/detail/RowValues.h"
 #include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class BulkBlobReader;
 class Connection;
@@ -68,4 +68,4 @@ class Cursor {
   std::shared_ptr<DriverCounts> counts_;
 };
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -2,7 +2,7 @@
 
 #include "morvanta/platform/firebird/detail/Client.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 // ISC_TIME counts ten-thousandths of a second.
@@ -42,4 +42,4 @@ ISC_TIMESTAMP ToIscTimestamp(TDateTime value) {
   return stamp;
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

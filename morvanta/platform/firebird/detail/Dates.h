@@ -5,11 +5,11 @@
 
 #include "morvanta/platform/core/DateTime.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 TDateTime FromIscDate(ISC_DATE date);
 TDateTime FromIscTime(ISC_TIME time);
 TDateTime FromIscTimestamp(const ISC_TIMESTAMP& stamp);
 ISC_TIMESTAMP ToIscTimestamp(TDateTime value);
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -9,7 +9,7 @@
 
 #include "morvanta/platform/firebird/detail/Client.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 template <class I>
 class FbRef {
@@ -198,4 +198,4 @@ class XpbBuilder {
   Firebird::IXpbBuilder* builder_ = nullptr;
 };
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

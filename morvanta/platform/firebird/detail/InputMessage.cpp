@@ -6,7 +6,7 @@
 #include "morvanta/platform/firebird/detail/Blob.h"
 #include "morvanta/platform/firebird/detail/Dates.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -221,4 +221,4 @@ void InputMessage::Layout(const std::vector<Slot>& slots) {
   buffer_.assign(metadata_->getMessageLength(&status), 0);
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

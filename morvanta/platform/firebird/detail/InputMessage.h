@@ -12,7 +12,7 @@
 #include "morvanta/platform/firebird/detail/Handles.h"
 #include "morvanta/platform/core/Params.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 // The longest text a VARYING of the message can carry.
 inline constexpr std::size_t kMaxInlineBlob = 32765;
@@ -80,4 +80,4 @@ class InputMessage {
 // The parameters of a list, in order, as the message takes them.
 std::vector<const TParam*> ValuesOf(const TParams& params);
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -7,7 +7,7 @@
 #include "morvanta/platform/core/Exceptions.h"
 #include "morvanta/platform/firebird/detail/Dates.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -201,4 +201,4 @@ TVariant RowValues::Value(int index) const {
   }
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

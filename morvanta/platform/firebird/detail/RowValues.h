@@ -12,7 +12,7 @@
 #include "morvanta/platform/firebird/detail/MessageColumns.h"
 #include "morvanta/platform/core/Variant.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class RowValues {
  public:
@@ -64,4 +64,4 @@ class RowValues {
 // Exact decimal text of a scaled integer ("12.3" for 1230 at scale -2).
 AnsiString ScaledToText(std::int64_t value, int scale);
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

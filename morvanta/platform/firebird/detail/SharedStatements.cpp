@@ -5,7 +5,7 @@
 #include "morvanta/platform/firebird/detail/Connection.h"
 #include "morvanta/platform/firebird/detail/Statement.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 // Enough for the statements one program runs over and over; past it the cache starts afresh.
@@ -52,4 +52,4 @@ Statement* SharedStatements::Find(Connection& connection, Firebird::ITransaction
   return entry.statement.get();
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -10,7 +10,7 @@
 #include "morvanta/platform/firebird/detail/Handles.h"
 #include "morvanta/platform/firebird/StatementLiterals.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class Connection;
 class Statement;
@@ -37,4 +37,4 @@ class SharedStatements {
   std::unordered_map<std::string, Entry> entries_;
 };
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -1,6 +1,6 @@
 #include "morvanta/platform/firebird/detail/SharedTransaction.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 SharedTransaction::~SharedTransaction() {
   if (!ref_) return;
@@ -39,4 +39,4 @@ void SharedTransaction::Rollback() {
   ref_.Forget();
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -7,7 +7,7 @@
 
 #include "morvanta/platform/firebird/detail/Handles.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class SharedTransaction {
  public:
@@ -35,4 +35,4 @@ class SharedTransaction {
 
 using TransactionPtr = std::shared_ptr<SharedTransaction>;
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -2,7 +2,7 @@
 
 #include "morvanta/platform/firebird/detail/Connection.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 Statement::Statement(Connection& connection, Firebird::ITransaction* transaction, std::string text)
     : text_(std::move(text)) {
@@ -45,4 +45,4 @@ std::int64_t Statement::AffectedRecords() const {
   return static_cast<std::int64_t>(handle_->getAffectedRecords(&status));
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -7,7 +7,7 @@
 #include "morvanta/platform/firebird/detail/Handles.h"
 #include "morvanta/platform/firebird/detail/InputMessage.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class Connection;
 
@@ -47,4 +47,4 @@ class Statement {
   std::vector<unsigned char> discarded_;
 };
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -7,7 +7,7 @@
 #include "morvanta/platform/core/SqlScanner.h"
 #include "morvanta/platform/firebird/StatementLiterals.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 namespace {
 
@@ -378,4 +378,4 @@ BatchTemplate* WritePipeline::TemplateFor(Firebird::ITransaction* transaction, c
   return &templates_.front();
 }
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail

@@ -32,7 +32,7 @@
 #include "morvanta/platform/firebird/HeldWrites.h"
 #include "morvanta/platform/firebird/StatementLiterals.h"
 
-namespace fb {
+namespace morvanta::fb::detail {
 
 class InputMessage;
 
@@ -119,4 +119,4 @@ class WritePipeline {
   static constexpr std::size_t kBlobPlaceTexts = 64;
 };
 
-}  // namespace fb
+}  // namespace morvanta::fb::detail
