@@ -128,3 +128,26 @@ TEST(FormFile, AHandWrittenFormIsCanonicalAfterOneSaveInEitherState) {
     }
   }
 }
+
+// A form file names a saved component by the name it reports and finds the class to create by
+// that name when it is loaded, so the two must agree for every registered class, and a reference
+// property must accept the class it names.
+TEST(FormFile, EveryRegisteredClassIsNamedAsItsObjectsNameThemselves) {
+  ClassRegistry classes = StandardClasses();
+  std::vector<std::string> created;
+  for (const ComponentClass* componentClass : classes.Classes()) {
+    if (!componentClass->create) continue;
+    std::unique_ptr<TComponent> component(componentClass->create(nullptr));
+    EXPECT_STREQ(component->ClassName(), componentClass->name.c_str());
+    created.push_back(componentClass->name);
+    for (const PublishedProperty* property : classes.PropertiesOf(*componentClass)) {
+      const ComponentClass* target = classes.Find(property->referenceClass);
+      if (property->kind != PropertyKind::ComponentReference || !target || !target->create) continue;
+      std::unique_ptr<TComponent> referenced(target->create(nullptr));
+      EXPECT_TRUE(property->accepts(*referenced)) << componentClass->name << "." << property->name;
+    }
+  }
+  EXPECT_EQ(created, (std::vector<std::string>{"TDataSource", "TMorvantaDatabase", "TMorvantaDataset",
+                                               "TMorvantaStoredProc", "TMorvantaTransaction", "TMorvantaUpDateObject",
+                                               "TSQLConnection", "TSQLStoredProc", "TUpdateSQL"}));
+}

@@ -18,7 +18,8 @@ class TCounted : public TComponent {
  public:
   explicit TCounted(TComponent* owner) : TComponent(owner) { ++live; }
   ~TCounted() override { --live; }
-  const char* ClassName() const override { return "TCounted"; }
+  static constexpr const char* kClassName = "TCounted";
+  const char* ClassName() const override { return kClassName; }
   TCounted* Peer() const { return peer_; }
   void SetPeer(TCounted* peer) { peer_ = peer; }
   static inline int live = 0;
@@ -29,11 +30,8 @@ class TCounted : public TComponent {
 
 ClassRegistry CountingClasses() {
   ClassRegistry classes = StandardClasses();
-  classes.Register(
-      {"TCounted",
-       "TComponent",
-       Factory<TCounted>(),
-       {published::Reference<TCounted, TCounted>("Peer", "TCounted", &TCounted::Peer, &TCounted::SetPeer)}});
+  classes.Register(ClassOf<TCounted, TComponent>(
+      {published::Reference<TCounted, TCounted>("Peer", &TCounted::Peer, &TCounted::SetPeer)}));
   return classes;
 }
 

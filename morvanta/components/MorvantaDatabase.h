@@ -15,7 +15,9 @@ class TMorvantaDatabase : public TSQLConnection {
   explicit TMorvantaDatabase(TComponent* owner);
   ~TMorvantaDatabase() override;
 
-  const char* ClassName() const override { return "TMorvantaDatabase"; }
+  static constexpr const char* kClassName = "TMorvantaDatabase";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "MorvantaDatabase"; }
 
   // Applies the profile of a database kind ("Interbase", "Firebird" or "Oracle"; any other

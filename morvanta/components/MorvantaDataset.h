@@ -38,7 +38,9 @@ class TMorvantaDataset : public TClientDataSet {
   explicit TMorvantaDataset(TComponent* owner);
   ~TMorvantaDataset() override;
 
-  const char* ClassName() const override { return "TMorvantaDataset"; }
+  static constexpr const char* kClassName = "TMorvantaDataset";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "MorvantaDataset"; }
 
   // The four operations the dataset adds, in this order.

@@ -10,7 +10,9 @@ class TMorvantaStoredProc : public TSQLStoredProc {
  public:
   explicit TMorvantaStoredProc(TComponent* owner) : TSQLStoredProc(owner) {}
 
-  const char* ClassName() const override { return "TMorvantaStoredProc"; }
+  static constexpr const char* kClassName = "TMorvantaStoredProc";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "MorvantaStoredProc"; }
 
   void PrepareProc();

@@ -17,7 +17,9 @@ class TMorvantaTransaction : public TComponent {
   explicit TMorvantaTransaction(TComponent* owner);
   ~TMorvantaTransaction() override;  // rolls back an open transaction
 
-  const char* ClassName() const override { return "TMorvantaTransaction"; }
+  static constexpr const char* kClassName = "TMorvantaTransaction";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "MorvantaTransaction"; }
 
   TMorvantaDatabase* Database() const { return database_; }

@@ -14,7 +14,9 @@ class TMorvantaUpDateObject : public TUpdateSQL {
   explicit TMorvantaUpDateObject(TComponent* owner);
   ~TMorvantaUpDateObject() override;
 
-  const char* ClassName() const override { return "TMorvantaUpDateObject"; }
+  static constexpr const char* kClassName = "TMorvantaUpDateObject";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "MorvantaUpDateObject"; }
 
   TStrings& RefreshSQL() { return *refreshSQL_; }

@@ -17,7 +17,8 @@ class TDataBrowser : public TForm {
   // Owned by the dataset it shows, so that it goes with it. Its data source presents the dataset
   // while the window is shown (from its creation until it is first closed).
   explicit TDataBrowser(TMorvantaDataset& dataset);
-  const char* ClassName() const override { return "TDataBrowser"; }
+  static constexpr const char* kClassName = "TDataBrowser";
+  const char* ClassName() const override { return kClassName; }
 
   TDataSource* DataSource;
   TDBGrid* Grid;

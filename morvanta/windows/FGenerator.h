@@ -18,7 +18,8 @@ class TMorvantaTransaction;
 class TFGenerator : public TForm {
  public:
   explicit TFGenerator(TComponent* owner);
-  const char* ClassName() const override { return "TFGenerator"; }
+  static constexpr const char* kClassName = "TFGenerator";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "uGenerator"; }
 
   void FormShow();

@@ -18,7 +18,8 @@ class TfrmListaQuery : public TForm {
  public:
   // The window belongs to the application object; `owner` is only the caller's context.
   explicit TfrmListaQuery(TComponent* owner);
-  const char* ClassName() const override { return "TfrmListaQuery"; }
+  static constexpr const char* kClassName = "TfrmListaQuery";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "uListaQuery"; }
 
   // Sets OwnerComponent and lists the datasets it owns.

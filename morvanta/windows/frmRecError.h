@@ -19,7 +19,8 @@ class TStringGrid;
 class TfrmRecError : public TForm {
  public:
   explicit TfrmRecError(TComponent* owner);
-  const char* ClassName() const override { return "TfrmRecError"; }
+  static constexpr const char* kClassName = "TfrmRecError";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "ufrmRecError"; }
 
   void FillReport(TSQLQuery& query, const Exception& error, const AnsiString& sqlText, const AnsiString& formName,

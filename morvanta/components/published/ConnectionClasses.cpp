@@ -33,10 +33,9 @@ std::vector<PublishedProperty> DatabaseProperties() {
 std::vector<PublishedProperty> TransactionProperties() {
   using C = TMorvantaTransaction;
   return {
-      Reference<C, TMorvantaDatabase>("Database", "TMorvantaDatabase", &C::Database, &C::SetDatabase),
+      Reference<C, TMorvantaDatabase>("Database", &C::Database, &C::SetDatabase),
       Integer<C>("ID", &C::ID, &C::SetID),
-      Reference<C, TMorvantaTransaction>("TransactionLOG", "TMorvantaTransaction", &C::TransactionLOG,
-                                         &C::SetTransactionLOG),
+      Reference<C, TMorvantaTransaction>("TransactionLOG", &C::TransactionLOG, &C::SetTransactionLOG),
   };
 }
 
@@ -45,14 +44,11 @@ std::vector<PublishedProperty> TransactionProperties() {
 void RegisterDatasetClass(ClassRegistry& classes);  // DatasetClass.cpp
 
 void RegisterComponentClasses(ClassRegistry& classes) {
-  classes.Register({"TMorvantaDatabase", "TSQLConnection", Factory<TMorvantaDatabase>(), DatabaseProperties()});
-  classes.Register({"TMorvantaTransaction", "TComponent", Factory<TMorvantaTransaction>(), TransactionProperties()});
-  classes.Register({"TMorvantaStoredProc", "TSQLStoredProc", Factory<TMorvantaStoredProc>(), {}});
-  classes.Register({"TMorvantaUpDateObject",
-                    "TUpdateSQL",
-                    Factory<TMorvantaUpDateObject>(),
-                    {Lines<TMorvantaUpDateObject>("RefreshSQL", &TMorvantaUpDateObject::RefreshSQL,
-                                                  &TMorvantaUpDateObject::SetRefreshSQL)}});
+  classes.Register(ClassOf<TMorvantaDatabase, TSQLConnection>(DatabaseProperties()));
+  classes.Register(ClassOf<TMorvantaTransaction, TComponent>(TransactionProperties()));
+  classes.Register(ClassOf<TMorvantaStoredProc, TSQLStoredProc>({}));
+  classes.Register(ClassOf<TMorvantaUpDateObject, TUpdateSQL>({Lines<TMorvantaUpDateObject>(
+      "RefreshSQL", &TMorvantaUpDateObject::RefreshSQL, &TMorvantaUpDateObject::SetRefreshSQL)}));
   RegisterDatasetClass(classes);
 }
 

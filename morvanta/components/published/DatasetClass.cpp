@@ -20,9 +20,8 @@ using C = TMorvantaDataset;
 // From the packet size to the macro character.
 void AddStatementProperties(std::vector<PublishedProperty>& p) {
   p.push_back(Integer<C>("PacoteRegistros", &C::PacoteRegistros, &C::SetPacoteRegistros));
-  p.push_back(Reference<C, TMorvantaDatabase>("Database", "TMorvantaDatabase", &C::Database, &C::SetDatabase));
-  p.push_back(
-      Reference<C, TMorvantaTransaction>("Transaction", "TMorvantaTransaction", &C::Transaction, &C::SetTransaction));
+  p.push_back(Reference<C, TMorvantaDatabase>("Database", &C::Database, &C::SetDatabase));
+  p.push_back(Reference<C, TMorvantaTransaction>("Transaction", &C::Transaction, &C::SetTransaction));
   p.push_back(Lines<C>("SQL", &C::SQL, &C::SetSQL));
   p.push_back(Lines<C>("SelectSQL", &C::SelectSQL, &C::SetSelectSQL));
   p.push_back(Lines<C>("DeleteSQL", &C::DeleteSQL, &C::SetDeleteSQL));
@@ -54,13 +53,12 @@ void AddSettingProperties(std::vector<PublishedProperty>& p) {
   p.push_back(Text<C>("GeneratorField", &C::GeneratorField, &C::SetGeneratorField));
   p.push_back(Boolean<C>("GeneratorField_Edit", &C::GeneratorField_Edit, &C::SetGeneratorField_Edit));
   p.push_back(Boolean<C>("CachedUpdates", &C::CachedUpdates, &C::SetCachedUpdates));
-  p.push_back(Reference<C, TMorvantaUpDateObject>("UpdateObject", "TMorvantaUpDateObject", &C::UpdateObject,
-                                                  &C::SetUpdateObject));
+  p.push_back(Reference<C, TMorvantaUpDateObject>("UpdateObject", &C::UpdateObject, &C::SetUpdateObject));
   p.push_back(Text<C>("Text", &C::Text, &C::SetText));
   p.push_back(Boolean<C>("IgnorarErro", &C::IgnorarErro, &C::SetIgnorarErro));
   p.push_back(Boolean<C>("PermiteApostrofo", &C::PermiteApostrofo, &C::SetPermiteApostrofo));
   p.push_back(Boolean<C>("InternalInsert", &C::InternalInsert, &C::SetInternalInsert));
-  p.push_back(Reference<C, TDataSource>("DataSource", "TDataSource", &C::DataSource, &C::SetDataSource));
+  p.push_back(Reference<C, TDataSource>("DataSource", &C::DataSource, &C::SetDataSource));
   p.push_back(Boolean<C>("IsControleLog", &C::IsControleLog, &C::SetIsControleLog));
   p.push_back(Text<C>("DefaultValue_Integer", &C::DefaultValue_Integer, &C::SetDefaultValue_Integer));
   p.push_back(Text<C>("DefaultValue_Float", &C::DefaultValue_Float, &C::SetDefaultValue_Float));
@@ -75,7 +73,7 @@ void RegisterDatasetClass(ClassRegistry& classes) {
   std::vector<PublishedProperty> properties;
   AddStatementProperties(properties);
   AddSettingProperties(properties);
-  classes.Register({"TMorvantaDataset", "TComponent", Factory<TMorvantaDataset>(), std::move(properties)});
+  classes.Register(ClassOf<TMorvantaDataset, TComponent>(std::move(properties)));
 }
 
 }  // namespace morvanta

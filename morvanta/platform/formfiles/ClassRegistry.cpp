@@ -19,6 +19,12 @@ const ComponentClass* ClassRegistry::Find(std::string_view name) const {
   return it == classes_.end() ? nullptr : &it->second;
 }
 
+std::vector<const ComponentClass*> ClassRegistry::Classes() const {
+  std::vector<const ComponentClass*> all;
+  for (const auto& [name, componentClass] : classes_) all.push_back(&componentClass);
+  return all;
+}
+
 std::vector<const PublishedProperty*> ClassRegistry::PropertiesOf(const ComponentClass& componentClass) const {
   std::vector<const ComponentClass*> chain;  // the class first, its farthest base last
   for (const ComponentClass* c = &componentClass; c; c = c->baseName.empty() ? nullptr : Find(c->baseName))

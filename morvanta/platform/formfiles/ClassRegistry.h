@@ -6,7 +6,7 @@
 //
 //   ClassRegistry classes;
 //   RegisterFrameworkClasses(classes);        // TComponent, TSQLConnection, TDataSource, ...
-//   classes.Register({"TMyGrid", "TComponent", Factory<TMyGrid>(), {...its properties...}});
+//   classes.Register(ClassOf<TMyGrid, TComponent>({...its properties...}));
 
 #include <functional>
 #include <map>
@@ -31,6 +31,15 @@ std::function<TComponent*(TComponent*)> Factory() {
   return [](TComponent* owner) -> TComponent* { return new C(owner); };
 }
 
+// The registration of class C, a component that can be created with an owner, after its registered
+// base Base. Both names are the classes' own (kClassName, which ClassName returns), so that a form
+// file names each component as the component names itself.
+template <class C, class Base>
+ComponentClass ClassOf(std::vector<PublishedProperty> properties) {
+  static_assert(std::string_view(C::kClassName) != Base::kClassName, "the class declares no kClassName of its own");
+  return {C::kClassName, Base::kClassName, Factory<C>(), std::move(properties)};
+}
+
 class ClassRegistry {
  public:
   // Adds a class, or replaces the one of the same name. Its base must be registered first.
@@ -41,6 +50,8 @@ class ClassRegistry {
   std::vector<const PublishedProperty*> PropertiesOf(const ComponentClass& componentClass) const;
   // The property of that name (compared exactly) among PropertiesOf; nullptr when none.
   const PublishedProperty* FindProperty(const ComponentClass& componentClass, std::string_view name) const;
+  // Every registered class, by name.
+  std::vector<const ComponentClass*> Classes() const;
 
  private:
   std::map<std::string, ComponentClass, std::less<>> classes_;

@@ -36,7 +36,7 @@ std::vector<PublishedProperty> ConnectionProperties() {
 std::vector<PublishedProperty> StoredProcProperties() {
   using C = TSQLStoredProc;
   return {
-      Reference<C, TSQLConnection>("SQLConnection", "TSQLConnection", &C::SQLConnection, &C::SetSQLConnection),
+      Reference<C, TSQLConnection>("SQLConnection", &C::SQLConnection, &C::SetSQLConnection),
       WideText<C>("StoredProcName", &C::StoredProcName, &C::SetStoredProcName),
       Text<C>("SchemaName", &C::SchemaName, &C::SetSchemaName),
       Parameters<C>(
@@ -64,15 +64,14 @@ std::vector<PublishedProperty> UpdateSQLProperties() {
 }  // namespace
 
 void RegisterFrameworkClasses(ClassRegistry& classes) {
-  classes.Register({"TComponent", "", nullptr, {Integer<TComponent>("Tag", &TComponent::Tag, &TComponent::SetTag, 0)}});
-  classes.Register({"TSQLConnection", "TComponent", Factory<TSQLConnection>(), ConnectionProperties()});
-  classes.Register({"TSQLStoredProc", "TComponent", Factory<TSQLStoredProc>(), StoredProcProperties()});
-  classes.Register({"TUpdateSQL", "TComponent", Factory<TUpdateSQL>(), UpdateSQLProperties()});
+  // Only a base: a form holds none of its own.
   classes.Register(
-      {"TDataSource",
-       "TComponent",
-       Factory<TDataSource>(),
-       {Reference<TDataSource, TDataSet>("DataSet", "TDataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)}});
+      {TComponent::kClassName, "", nullptr, {Integer<TComponent>("Tag", &TComponent::Tag, &TComponent::SetTag, 0)}});
+  classes.Register(ClassOf<TSQLConnection, TComponent>(ConnectionProperties()));
+  classes.Register(ClassOf<TSQLStoredProc, TComponent>(StoredProcProperties()));
+  classes.Register(ClassOf<TUpdateSQL, TComponent>(UpdateSQLProperties()));
+  classes.Register(ClassOf<TDataSource, TComponent>(
+      {Reference<TDataSource, TDataSet>("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)}));
 }
 
 }  // namespace morvanta

@@ -126,11 +126,11 @@ PublishedProperty Parameters(std::string name, Get get, Set set) {
   return p;
 }
 
-// A link to another component of the form, of class T (named `className` in messages).
+// A link to another component of the form, of class T (named in messages as it names itself).
 template <class C, class T, class Get, class Set>
-PublishedProperty Reference(std::string name, std::string className, Get get, Set set) {
+PublishedProperty Reference(std::string name, Get get, Set set) {
   PublishedProperty p = Make(std::move(name), PropertyKind::ComponentReference);
-  p.referenceClass = std::move(className);
+  p.referenceClass = T::kClassName;
   p.accepts = [](const TComponent& target) { return dynamic_cast<const T*>(&target) != nullptr; };
   p.get = [get](TComponent& c) { return PropertyValue(static_cast<TComponent*>(std::invoke(get, As<C>(c)))); };
   p.set = [set](TComponent& c, const PropertyValue& v) {

@@ -34,7 +34,9 @@ class TStoredForm : public TComponent {
   // The classes the form's file may name; the registry must outlive the form.
   explicit TStoredForm(const ClassRegistry& classes, TComponent* owner = nullptr);
 
-  const char* ClassName() const override { return "TStoredForm"; }
+  static constexpr const char* kClassName = "TStoredForm";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "StoredForm"; }
 
   const ClassRegistry& Classes() const { return classes_; }

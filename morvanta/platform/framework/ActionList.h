@@ -30,7 +30,8 @@ class TCustomAction : public TComponent {
  public:
   explicit TCustomAction(TComponent* owner);
   ~TCustomAction() override;
-  const char* ClassName() const override { return "TCustomAction"; }
+  static constexpr const char* kClassName = "TCustomAction";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "ActnList"; }
 
   const AnsiString& Caption() const { return caption_; }
@@ -57,7 +58,8 @@ class TActionList : public TComponent {
  public:
   explicit TActionList(TComponent* owner) : TComponent(owner) {}
   ~TActionList() override;
-  const char* ClassName() const override { return "TActionList"; }
+  static constexpr const char* kClassName = "TActionList";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "ActnList"; }
 
   int ActionCount() const { return static_cast<int>(actions_.size()); }

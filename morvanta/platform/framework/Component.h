@@ -41,7 +41,8 @@ class TComponent {
   TComponent* FindComponent(std::string_view name) const;  // case-insensitive; nullptr when missing
 
   // Type information: the class name and the unit that declares the class.
-  virtual const char* ClassName() const { return "TComponent"; }
+  static constexpr const char* kClassName = "TComponent";
+  virtual const char* ClassName() const { return kClassName; }
   virtual const char* UnitName() const { return "Classes"; }
 
   // Asks to be told through Notification when `other` is destroyed (and tells it the same way).

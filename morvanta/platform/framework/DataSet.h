@@ -144,7 +144,9 @@ class TDataSet : public TComponent {
   explicit TDataSet(TComponent* owner);
   ~TDataSet() override;
 
-  const char* ClassName() const override { return "TDataSet"; }
+  static constexpr const char* kClassName = "TDataSet";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "DB"; }
 
   TDataSetState State() const { return state_; }
@@ -294,7 +296,9 @@ class TClientDataSet : public TDataSet {
   explicit TClientDataSet(TComponent* owner);
   ~TClientDataSet() override;
 
-  const char* ClassName() const override { return "TClientDataSet"; }
+  static constexpr const char* kClassName = "TClientDataSet";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "DBClient"; }
 
   // Builds the record set from FieldDefs and opens it; "No fields defined.  Cannot create
@@ -330,7 +334,8 @@ class TDataSource : public TComponent {
  public:
   explicit TDataSource(TComponent* owner);
   ~TDataSource() override;
-  const char* ClassName() const override { return "TDataSource"; }
+  static constexpr const char* kClassName = "TDataSource";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "DB"; }
 
   TDataSet* DataSet() const { return dataSet_; }

@@ -36,7 +36,9 @@ class TSQLConnection : public TComponent {
   explicit TSQLConnection(TComponent* owner);
   ~TSQLConnection() override;  // disconnects
 
-  const char* ClassName() const override { return "TSQLConnection"; }
+  static constexpr const char* kClassName = "TSQLConnection";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "SqlExpr"; }
 
   // Writing a different name closes an open connection and clears the parameters-loaded mark.

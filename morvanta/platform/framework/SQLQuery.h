@@ -59,7 +59,9 @@ class TSQLQuery : public TComponent, private SQLConnectionClient {
   explicit TSQLQuery(TComponent* owner);
   ~TSQLQuery() override;
 
-  const char* ClassName() const override { return "TSQLQuery"; }
+  static constexpr const char* kClassName = "TSQLQuery";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "SqlExpr"; }
 
   TSQLConnection* SQLConnection() const { return connection_; }

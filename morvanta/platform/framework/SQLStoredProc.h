@@ -20,7 +20,9 @@ class TSQLStoredProc : public TComponent, private SQLConnectionClient {
   explicit TSQLStoredProc(TComponent* owner);
   ~TSQLStoredProc() override;
 
-  const char* ClassName() const override { return "TSQLStoredProc"; }
+  static constexpr const char* kClassName = "TSQLStoredProc";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "SqlExpr"; }
 
   TSQLConnection* SQLConnection() const { return connection_; }

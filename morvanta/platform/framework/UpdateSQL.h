@@ -13,7 +13,9 @@ class TUpdateSQL : public TComponent {
  public:
   explicit TUpdateSQL(TComponent* owner) : TComponent(owner) {}
 
-  const char* ClassName() const override { return "TUpdateSQL"; }
+  static constexpr const char* kClassName = "TUpdateSQL";
+
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "DBTables"; }
 
   TWideStringList& ModifySQL() { return modifySQL_; }

@@ -17,7 +17,8 @@ class TApplication : public TComponent {
  public:
   TApplication();
   ~TApplication() override;
-  const char* ClassName() const override { return "TApplication"; }
+  static constexpr const char* kClassName = "TApplication";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "Forms"; }
 
   // Creates the toolkit's application unless one exists already (tests make their own) and

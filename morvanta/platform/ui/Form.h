@@ -27,7 +27,8 @@ class TForm : public TComponent {
   // Owned by `owner` (normally the application object); created hidden.
   explicit TForm(TComponent* owner);
   ~TForm() override;
-  const char* ClassName() const override { return "TForm"; }
+  static constexpr const char* kClassName = "TForm";
+  const char* ClassName() const override { return kClassName; }
   const char* UnitName() const override { return "Forms"; }
 
   QDialog& Window() const { return *window_; }
