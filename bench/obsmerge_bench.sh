@@ -70,7 +70,7 @@ fail() {
 # --- programs ---------------------------------------------------------------------------------
 if [ "${MERGE_BENCH_NO_BUILD:-0}" != 1 ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j2 --target merge_baselines delay_proxy >"$build/bench-build.log" 2>&1 ||
+  cmake --build "$build" -j2 --target morvanta_bench_merge_baselines morvanta_bench_delay_proxy >"$build/bench-build.log" 2>&1 ||
     { tail -30 "$build/bench-build.log" >&2; fail "merge_baselines does not build (log: $build/bench-build.log)"; }
   cmake --build "$build" -j2 --target obsmerge >>"$build/bench-build.log" 2>&1 ||
     { echo "obsmerge_bench: obsmerge does not build (log: $build/bench-build.log); measuring without it" >&2

@@ -15,7 +15,7 @@ fail() { echo "post_bench.sh: $*" >&2; exit 1; }
 
 if [[ -z "${POST_BENCH_NO_BUILD:-}" ]]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVANTA_BENCH=ON >/dev/null
-  cmake --build "$build" -j2 --target post_bench >/dev/null
+  cmake --build "$build" -j2 --target morvanta_bench_post_bench >/dev/null
 fi
 bench=$(find "$build" -name post_bench -type f -perm -u+x | head -n1)
 [[ -n "$bench" ]] || fail "post_bench not built in $build"

@@ -26,7 +26,7 @@ fail() {
 }
 
 cmake -S "$root" -B "$build" >/dev/null
-cmake --build "$build" -j2 --target obsmerge-lojas obsmerge merge_baselines delay_proxy >"$build/stores-bench-build.log" 2>&1 ||
+cmake --build "$build" -j2 --target obsmerge-lojas obsmerge morvanta_bench_merge_baselines morvanta_bench_delay_proxy >"$build/stores-bench-build.log" 2>&1 ||
   { tail -30 "$build/stores-bench-build.log" >&2; fail "the programs do not build (log: $build/stores-bench-build.log)"; }
 runner=$build/bin/obsmerge-lojas
 baselines=$build/bin/merge_baselines
