@@ -32,6 +32,24 @@ if [ "$mode" = source ]; then
   exit 0
 fi
 
+# What find_package accepts and refuses: REQUEST | what the configure output must hold.
+while IFS='|' read -r request expected; do
+  output=$(cmake -S "$here/find" -B "$work/find" -DCMAKE_PREFIX_PATH="$prefix" "-DREQUEST=$request" 2>&1 || true)
+  rm -rf "$work/find"
+  grep -q -- "$expected" <<<"$output" || { echo "find_package(Morvanta $request): no \"$expected\" in:" >&2; echo "$output" >&2; exit 1; }
+  if [[ $request != *windows* && $request != *ui* ]] && grep -q "has Qt6::Widgets" <<<"$output"; then
+    echo "find_package(Morvanta $request) brought Qt" >&2
+    exit 1
+  fi
+done <<'CASES'
+0.1 REQUIRED COMPONENTS components diagnostics|has Morvanta::morvanta
+0.1.0 REQUIRED|has Morvanta::morvanta
+0.1 REQUIRED COMPONENTS windows|has Morvanta::windows
+0.2 REQUIRED|considered but not accepted
+1.0|considered but not accepted
+0.1 REQUIRED COMPONENTS reports|has no component "reports"
+CASES
+
 cmake -S "$here" -B "$work/build" -DCMAKE_PREFIX_PATH="$prefix" | grep "Installed headers" || true
 cmake --build "$work/build" -j"$(nproc)" >/dev/null
 "$work/build/consumer-console" "$database"
