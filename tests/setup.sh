@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libgtest-dev googletest firebird3.0-server firebird3.0-utils
           firebird-dev libfbclient2 clang libclang-rt-14-dev clang-format qt6-base-dev nlohmann-json3-dev
-          fonts-dejavu-extra xvfb xauth libxcb-cursor0 zlib1g)  # zlib: the client compresses the wire with it
+          fonts-dejavu-extra xvfb xauth libxcb-cursor0 zlib1g doxygen)  # zlib: the client compresses the wire with it; doxygen: the docs target
 
 missing=()
 for p in "${packages[@]}"; do
