@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev googletest firebird3.0-server firebird3.0-utils
           firebird-dev libfbclient2 clang libclang-rt-14-dev clang-format qt6-base-dev nlohmann-json3-dev
           fonts-dejavu-extra xvfb xauth libxcb-cursor0
-          zlib1g        # the client compresses the wire with it
+          zlib1g          # the client compresses the wire with it
+          doxygen         # the reference documentation (the docs target)
           file dpkg-dev)  # cpack reads the programs' dependencies on Debian's libraries with them
 
 missing=()
