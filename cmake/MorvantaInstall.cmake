@@ -55,17 +55,17 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/morvanta.pc.in ${PROJECT_BINARY_DIR}/pa
 install(FILES ${PROJECT_BINARY_DIR}/package/morvanta.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${MORVANTA_DEV_DOC_DIR} RENAME copyright COMPONENT dev)
-install(FILES ${PROJECT_SOURCE_DIR}/docs/getting-started.md DESTINATION ${MORVANTA_DEV_DOC_DIR} COMPONENT dev OPTIONAL)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/getting-started.md DESTINATION ${MORVANTA_DEV_DOC_DIR} COMPONENT dev)
 
 if(MORVANTA_PROGRAMS)
   install(TARGETS obsmerge obsmerge-lojas RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT obsmerge)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvanta-obsmerge RENAME copyright
           COMPONENT obsmerge)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/programs/obsmerge.md ${PROJECT_SOURCE_DIR}/docs/programs/obsmerge-lojas.md
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvanta-obsmerge COMPONENT obsmerge OPTIONAL)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvanta-obsmerge COMPONENT obsmerge)
   install(TARGETS morvanta-inspector RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT inspector)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvanta-inspector RENAME copyright
           COMPONENT inspector)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/programs/inspector.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvanta-inspector
-          COMPONENT inspector OPTIONAL)
+          COMPONENT inspector)
 endif()
