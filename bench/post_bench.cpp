@@ -59,18 +59,18 @@ void Execute(TMorvantaDatabase& connection, const AnsiString& sql) {
 
 void CreateSchema(TMorvantaDatabase& connection) {
   for (const char* table : {"R", "RLOG"})
-    Execute(connection, AnsiString("CREATE TABLE ") + table +
+    Execute(connection, "CREATE TABLE " + AnsiString(table) +
                             " (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(40), QTD INTEGER, VALOR DOUBLE PRECISION, "
                             "DIA DATE)");
   Execute(connection,
           "CREATE TABLE CONTROLLOG (CTL_ID INTEGER NOT NULL PRIMARY KEY, DBA_CODIGO INTEGER, CTL_TABLE VARCHAR(100), "
           "CTL_USUARIO VARCHAR(60), CTL_DATAHORA TIMESTAMP, CTL_TPOPER CHAR(1), CTL_FORM VARCHAR(100), "
-          "CTL_QUERY VARCHAR(100))");
+          "CTL_QUERY VARCHAR(100))"_a);
   Execute(connection,
           "CREATE TABLE CONTROLLOGDET (CTL_ID INTEGER NOT NULL, CLD_ID INTEGER NOT NULL, CLD_FIELDNAME VARCHAR(100), "
-          "CLD_FIELDTYPE VARCHAR(20), CLD_FIELDVALUE VARCHAR(500), PRIMARY KEY (CTL_ID, CLD_ID))");
-  Execute(connection, "CREATE SEQUENCE GEN_CONTROLLOG");
-  Execute(connection, "CREATE PROCEDURE ID_LOG RETURNS (NID INTEGER) AS BEGIN NID = GEN_ID(GEN_CONTROLLOG, 1); END");
+          "CLD_FIELDTYPE VARCHAR(20), CLD_FIELDVALUE VARCHAR(500), PRIMARY KEY (CTL_ID, CLD_ID))"_a);
+  Execute(connection, "CREATE SEQUENCE GEN_CONTROLLOG"_a);
+  Execute(connection, "CREATE PROCEDURE ID_LOG RETURNS (NID INTEGER) AS BEGIN NID = GEN_ID(GEN_CONTROLLOG, 1); END"_a);
 }
 
 // Posts `rows` new rows into `table` and commits; returns the seconds taken.
@@ -85,7 +85,7 @@ double PostRows(TMorvantaDatabase& connection, TMorvantaTransaction& transaction
   ds.FieldDefs().Add(u"VALOR", ftFloat);
   ds.FieldDefs().Add(u"DIA", ftDate);
   ds.CreateDataSet();
-  ds.InsertSQL().SetText(AnsiString("INSERT INTO ") + table +
+  ds.InsertSQL().SetText("INSERT INTO " + AnsiString(table) +
                          " (ID, NOME, QTD, VALOR, DIA) VALUES (:ID, :NOME, :QTD, :VALOR, :DIA)");
   const auto start = std::chrono::steady_clock::now();
   for (int i = 1; i <= rows; ++i) {
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
   try {
     CreateDatabase(database, user, password);
     TMorvantaDatabase connection(nullptr);
-    connection.ConfigureConnection("Interbase", FromSystem(database), FromSystem(user), FromSystem(password));
+    connection.ConfigureConnection("Interbase"_a, FromSystem(database), FromSystem(user), FromSystem(password));
     connection.SetConnected(true);
     CreateSchema(connection);
     TMorvantaTransaction transaction(nullptr);
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     Report("post", rows, PostRows(connection, transaction, "R", rows));
 
     TMorvantaDatabase logConnection(nullptr);
-    logConnection.ConfigureConnection("Interbase", FromSystem(database), FromSystem(user), FromSystem(password));
+    logConnection.ConfigureConnection("Interbase"_a, FromSystem(database), FromSystem(user), FromSystem(password));
     logConnection.SetConnected(true);
     TMorvantaTransaction logTransaction(nullptr);
     logTransaction.SetDatabase(&logConnection);

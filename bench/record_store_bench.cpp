@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
     dataSet.Append();
     id.SetAsInteger(i);
     code.SetAsInteger(static_cast<std::int64_t>(i) * 7);
-    name.SetAsString(std::string_view(nameText).substr(0, nameLength));
-    note.SetAsString(std::string_view(noteText).substr(0, noteLength));
+    name.SetAsStringBytes(std::string_view(nameText).substr(0, nameLength));
+    note.SetAsStringBytes(std::string_view(noteText).substr(0, noteLength));
     dataSet.Post();
     textBytes += static_cast<long long>(nameLength + noteLength);
   }

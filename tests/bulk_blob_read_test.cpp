@@ -51,7 +51,7 @@ class BulkBlobRead : public ::testing::TestWithParam<const char*> {
   void SetUp() override {
     FIREBIRD_SERVER_REQUIRED();
     DatabaseOptions options;
-    options.charSet = GetParam();
+    options.charSet = AnsiString(GetParam());
     db_ = TestDatabase::OnServer(options);
     db_->Execute("CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY, M BLOB SUB_TYPE TEXT, X BLOB SUB_TYPE BINARY)");
     connection_ = std::make_unique<TSQLConnection>(nullptr);
@@ -182,7 +182,7 @@ TEST(BulkBlobReadDataset, MemoAndBinaryColumnsWithNullsArriveWholeAcrossPackets)
       "INSERT INTO D VALUES (:I, IIF(MOD(:I, 4) = 0, NULL, 'nota ' || :I || ' ' || LPAD('', :I * 700, 'y')), "
       "IIF(MOD(:I, 3) = 0, NULL, CAST(LPAD('', :I * 700, ASCII_CHAR(MOD(:I, 256))) AS BLOB SUB_TYPE BINARY))); "
       "I = I + 1; END END");
-  TMorvantaDataset& ds = world.Dataset("dsNotas", "SELECT * FROM D ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("dsNotas"_a, "SELECT * FROM D ORDER BY ID"_a);
   ds.SetPacoteRegistros(10);
   ds.OpenQuery();
   int id = 0;

@@ -25,8 +25,9 @@ class LogWorld {
     world.Db().Execute(
         "CREATE TABLE P (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(700), MOMENTO TIMESTAMP, VALOR DOUBLE "
         "PRECISION, OBS VARCHAR(40))");
-    world.Connection.SetcLogin("joao");
-    logConnection.ConfigureConnection("Interbase", world.Db().Database(), world.Db().UserName(), world.Db().Password());
+    world.Connection.SetcLogin("joao"_a);
+    logConnection.ConfigureConnection("Interbase"_a, world.Db().Database(), world.Db().UserName(),
+                                      world.Db().Password());
     logConnection.SetConnected(true);
     logTransaction.SetDatabase(ownLogConnection ? &logConnection : &world.Connection);
     logTransaction.SetID(4712);
@@ -36,7 +37,7 @@ class LogWorld {
   }
 
   // A dataset without a select, its fields named in mixed case, writing table P.
-  TMorvantaDataset& RowDataset(const AnsiString& name = "qryP") {
+  TMorvantaDataset& RowDataset(const AnsiString& name = "qryP"_a) {
     TMorvantaDataset& ds = world.Dataset(name, AnsiString(), &form);
     ds.FieldDefs().Add(u"id", ftInteger);
     ds.FieldDefs().Add(u"Nome", ftString, 700);
@@ -89,7 +90,7 @@ TEST(ChangeLog, APostedRowLeavesAHeaderAndOneDetailPerFieldWithTheIdOfTheSecondI
   EXPECT_EQ(log.Headers(), "2:7:P:joao:I:frmLog.qryP");
   EXPECT_EQ(log.Details(2), "0:ID:INTEGER:1,1:NOME:STRING:" + AnsiString(500, 'n') +
                                 ",2:MOMENTO:TIMESTAMP:05/01/2007 10:07:03,3:VALOR:FLOAT:,4:OBS:STRING:its  x ");
-  EXPECT_EQ(log.world.Count("CONTROLLOG", "CTL_DATAHORA > CURRENT_TIMESTAMP - 1"), "1");
+  EXPECT_EQ(log.world.Count("CONTROLLOG"_a, "CTL_DATAHORA > CURRENT_TIMESTAMP - 1"_a), "1");
   TMorvantaStoredProc* proc = ds.LogIdProc;
   TMorvantaDataset* header = ds.LogHeader;
   TMorvantaDataset* detail = ds.LogDetail;
@@ -97,7 +98,7 @@ TEST(ChangeLog, APostedRowLeavesAHeaderAndOneDetailPerFieldWithTheIdOfTheSecondI
   ds.FieldByName("OBS").SetAsString("editado");
   ds.Post();
   EXPECT_EQ(log.Headers(), "2:7:P:joao:I:frmLog.qryP,4:7:P:joao:A:frmLog.qryP");
-  EXPECT_EQ(log.world.Count("CONTROLLOGDET", "CTL_ID = 4"), "5");
+  EXPECT_EQ(log.world.Count("CONTROLLOGDET"_a, "CTL_ID = 4"_a), "5");
   // Created once, then reused.
   EXPECT_EQ(ds.LogIdProc, proc);
   EXPECT_EQ(ds.LogHeader, header);
@@ -122,20 +123,20 @@ TEST(ChangeLog, NothingIsWrittenOrCreatedUnlessLoggingIsActive) {
     LogWorld log;
     TMorvantaDataset& ds = log.RowDataset();
     c.setUp(log, ds);
-    log.Post(ds, 1, "um");
-    EXPECT_EQ(log.world.Count("CONTROLLOG"), "0") << c.what;
+    log.Post(ds, 1, "um"_a);
+    EXPECT_EQ(log.world.Count("CONTROLLOG"_a), "0") << c.what;
     EXPECT_EQ(ds.LogIdProc, nullptr) << c.what;
     EXPECT_EQ(ds.LogHeader, nullptr) << c.what;
     log.world.Transaction.Commit();
-    EXPECT_EQ(log.world.Count("P"), "1") << c.what;
+    EXPECT_EQ(log.world.Count("P"_a), "1") << c.what;
   }
   // The log's own INSERTs need the log connection's insert permission; refused, nothing is logged.
   LogWorld log;
   RecordingInteraction boxes;
   TMorvantaDataset& ds = log.RowDataset();
   log.logConnection.SetPermiteInserir(false);
-  log.Post(ds, 1, "um");
-  EXPECT_EQ(log.world.Count("CONTROLLOG"), "0");
+  log.Post(ds, 1, "um"_a);
+  EXPECT_EQ(log.world.Count("CONTROLLOG"_a), "0");
   EXPECT_TRUE(boxes.Messages.empty());
   EXPECT_FALSE(ds.RowChanged);
 }
@@ -144,7 +145,7 @@ TEST(ChangeLog, AnExecutedStatementIsLoggedWithItsParameters) {
   LogWorld log;
   log.world.Db().Execute("INSERT INTO P (ID, NOME) VALUES (1, 'um')");
   TMorvantaDataset& ds =
-      log.world.Dataset("qryUpd", "update P set NOME = :nome, VALOR = :VALOR where ID = :ID", &log.form);
+      log.world.Dataset("qryUpd"_a, "update P set NOME = :nome, VALOR = :VALOR where ID = :ID"_a, &log.form);
   ds.ParamByName("nome").SetAsString("novo");
   ds.ParamByName("ID").SetAsInteger(1);  // VALOR stays without a type or a value
   ds.ExecSQL();
@@ -155,18 +156,18 @@ TEST(ChangeLog, AnExecutedStatementIsLoggedWithItsParameters) {
 TEST(ChangeLog, ADeletionIsLoggedOnlyWhileAPostsWriteIsIncomplete) {
   LogWorld log;
   TMorvantaDataset& ds = log.RowDataset();
-  log.Post(ds, 1, "um");
+  log.Post(ds, 1, "um"_a);
   ds.DeleteSQL().SetText("DELETE FROM P WHERE ID = :ID");
   ds.DeleteRow();  // after a completed post: RowChanged is clear
-  EXPECT_EQ(log.world.Count("CONTROLLOG", "CTL_TPOPER = 'E'"), "0");
+  EXPECT_EQ(log.world.Count("CONTROLLOG"_a, "CTL_TPOPER = 'E'"_a), "0");
   ds.SetIgnorarErro(true);
   log.world.Connection.SetPermiteInserir(false);
-  EXPECT_THROW(log.Post(ds, 2, "dois"), Exception);
+  EXPECT_THROW(log.Post(ds, 2, "dois"_a), Exception);
   log.world.Connection.SetPermiteInserir(true);
   ds.DeleteRow();
   EXPECT_EQ(log.world.Db().QueryScalar("SELECT LIST(CTL_TPOPER, ',') FROM (SELECT * FROM CONTROLLOG ORDER BY CTL_ID)"),
             "I,E");
-  EXPECT_EQ(log.world.Count("CONTROLLOGDET", "CTL_ID = 4 AND CLD_FIELDNAME = 'ID' AND CLD_FIELDVALUE = '2'"), "1");
+  EXPECT_EQ(log.world.Count("CONTROLLOGDET"_a, "CTL_ID = 4 AND CLD_FIELDNAME = 'ID' AND CLD_FIELDVALUE = '2'"_a), "1");
 }
 
 TEST(ChangeLog, AFailingDetailRowEndsTheLogQuietlyAndTheWriteSucceeds) {
@@ -179,16 +180,16 @@ TEST(ChangeLog, AFailingDetailRowEndsTheLogQuietlyAndTheWriteSucceeds) {
   TMorvantaDataset& ds = log.RowDataset();
   int afterPost = 0;
   ds.AfterPost = [&](TDataSet&) { ++afterPost; };
-  EXPECT_NO_THROW(log.Post(ds, 1, "um"));
+  EXPECT_NO_THROW(log.Post(ds, 1, "um"_a));
   EXPECT_EQ(afterPost, 1);
   EXPECT_FALSE(ds.RowChanged);
   EXPECT_TRUE(boxes.Messages.empty());
   log.world.Transaction.Commit();
-  EXPECT_EQ(log.world.Count("P"), "1");
+  EXPECT_EQ(log.world.Count("P"_a), "1");
   // On a connection of its own each log INSERT commits as it runs: the header and the two rows
   // before the failing one remain.
-  EXPECT_EQ(log.world.Count("CONTROLLOG"), "1");
-  EXPECT_EQ(log.world.Count("CONTROLLOGDET"), "2");
+  EXPECT_EQ(log.world.Count("CONTROLLOG"_a), "1");
+  EXPECT_EQ(log.world.Count("CONTROLLOGDET"_a), "2");
 }
 
 // The log on a connection of its own commits apart from the application: rolling the write back
@@ -196,11 +197,11 @@ TEST(ChangeLog, AFailingDetailRowEndsTheLogQuietlyAndTheWriteSucceeds) {
 TEST(ChangeLog, OnItsOwnConnectionTheLogCommitsApartFromTheApplication) {
   LogWorld log(true);
   TMorvantaDataset& ds = log.RowDataset();
-  log.Post(ds, 1, "um");
+  log.Post(ds, 1, "um"_a);
   EXPECT_TRUE(log.world.Transaction.InTransaction());  // the application's write is still open
   log.world.Transaction.Rollback();
-  EXPECT_EQ(log.world.Count("P"), "0");
-  EXPECT_EQ(log.world.Count("CONTROLLOG"), "1");
+  EXPECT_EQ(log.world.Count("P"_a), "0");
+  EXPECT_EQ(log.world.Count("CONTROLLOG"_a), "1");
 }
 
 // On the application's connection there is one transaction: the log's commit commits the
@@ -208,12 +209,12 @@ TEST(ChangeLog, OnItsOwnConnectionTheLogCommitsApartFromTheApplication) {
 TEST(ChangeLog, OnTheApplicationsConnectionTheLogCommitsTheApplicationsTransaction) {
   LogWorld log(false);
   TMorvantaDataset& ds = log.RowDataset();
-  log.Post(ds, 1, "um");
+  log.Post(ds, 1, "um"_a);
   EXPECT_FALSE(log.world.Transaction.InTransaction());
   log.world.Transaction.Rollback();
-  EXPECT_EQ(log.world.Count("P"), "1");
-  EXPECT_EQ(log.world.Count("CONTROLLOG"), "1");
-  EXPECT_EQ(log.world.Count("CONTROLLOGDET"), "5");
+  EXPECT_EQ(log.world.Count("P"_a), "1");
+  EXPECT_EQ(log.world.Count("CONTROLLOG"_a), "1");
+  EXPECT_EQ(log.world.Count("CONTROLLOGDET"_a), "5");
 }
 
 TEST(ChangeLog, FieldTypeNamesFollowTheFrameworksCodes) {

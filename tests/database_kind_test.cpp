@@ -17,16 +17,16 @@ TEST(DatabaseKind, OnlyTheExactNamesInterbaseAndOracleHaveAKind) {
 TEST(DatabaseKind, FollowsTheDriverNameHoweverItIsWritten) {
   TMorvantaDatabase db(nullptr);
   EXPECT_EQ(db.Kind(), DatabaseKind::Other);
-  db.ConfigureConnection("Firebird", "x", "u", "p");
+  db.ConfigureConnection("Firebird"_a, "x"_a, "u"_a, "p"_a);
   EXPECT_EQ(db.Kind(), DatabaseKind::Interbase);
-  db.ConfigureConnection("Oracle", "x", "u", "p");
+  db.ConfigureConnection("Oracle"_a, "x"_a, "u"_a, "p"_a);
   EXPECT_EQ(db.Kind(), DatabaseKind::Oracle);
   // Through the framework's connection, as code that only knows a TSQLConnection writes it.
   TSQLConnection& connection = db;
-  connection.SetDriverName("Interbase");
+  connection.SetDriverName("Interbase"_a);
   EXPECT_EQ(db.Kind(), DatabaseKind::Interbase);
   EXPECT_EQ(db.DriverName(), "Interbase");
-  connection.SetDriverName("interbase");
+  connection.SetDriverName("interbase"_a);
   EXPECT_EQ(db.Kind(), DatabaseKind::Other);
   EXPECT_EQ(db.DriverName(), "interbase");
 }
@@ -35,10 +35,10 @@ TEST(DatabaseKind, TheDatasetPreparesForItsConnectionsCurrentKind) {
   TMorvantaDatabase db(nullptr);
   TMorvantaDataset ds(nullptr);
   ds.SetDatabase(&db);
-  const AnsiString text = "SELECT * FROM T PLAN (T NATURAL)";
-  static_cast<TSQLConnection&>(db).SetDriverName("Interbase");
+  const AnsiString text = "SELECT * FROM T PLAN (T NATURAL)"_a;
+  static_cast<TSQLConnection&>(db).SetDriverName("Interbase"_a);
   EXPECT_EQ(ds.RemovePlanClause(text), text);
-  db.SetDriverName("Oracle");
+  db.SetDriverName("Oracle"_a);
   EXPECT_EQ(ds.RemovePlanClause(text).find("PLAN"), AnsiString::npos);
   EXPECT_EQ(ds.DateTimeToDBText(EncodeDate(2007, 1, 5)), "05-JAN-2007");
 }

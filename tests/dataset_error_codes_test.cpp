@@ -77,7 +77,7 @@ TEST(DatasetErrorCodes, AWrappedServerErrorKeepsItsClassCodesAndSqlState) {
     DatasetWorld world;
     world.CreateNumberedTable(1);
     RecordingInteraction ui;
-    TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T");
+    TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T"_a);
     ds.SetIgnoreLog(true);
     ds.SetIgnorarErro(c.ignorarErro);
     const std::optional<EFirebirdError> error = FirebirdErrorOf([&] { c.fail(ds); });

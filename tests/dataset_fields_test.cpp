@@ -48,7 +48,7 @@ TEST_F(DataSetFields, ValuesKeepTheirTypeAcrossPostAndRead) {
   const TDateTime when = EncodeDateTime(2024, 2, 29, 13, 45, 10, 0);
   ds.Append();
   ds.Fields(0).SetAsInteger(9'000'000'000LL);
-  ds.Fields(1).SetAsString("Jo\xe3o");
+  ds.Fields(1).SetAsString(AnsiString(std::string_view("Jo\xe3o")));
   ds.Fields(2).SetAsFloat(12.5);
   ds.Fields(3).SetAsDateTime(when);
   ds.Fields(4).SetAsBoolean(true);
@@ -104,8 +104,8 @@ TEST_F(DataSetFields, TextKeepsEveryByteValue) {
   for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
   bytes += bytes;
   ds.Append();
-  ds.Fields(5).SetAsString(bytes);
-  ds.Fields(1).SetAsString(std::string("a\0b\x80\xff", 5));
+  ds.Fields(5).SetAsString(AnsiString(bytes));
+  ds.Fields(1).SetAsString(AnsiString(std::string("a\0b\x80\xff", 5)));
   ds.Post();
   ds.Append();
   ds.Fields(1).SetAsString("");
@@ -143,15 +143,15 @@ TEST_F(DataSetFields, EditedRowsOfEveryLengthSurviveManyRewrites) {
   for (int i = 0; i < 200; ++i) {
     ds.Append();
     ds.Fields(0).SetAsInteger(i);
-    ds.Fields(1).SetAsString(std::string(static_cast<std::size_t>(i), 'a'));
+    ds.Fields(1).SetAsString(AnsiString(static_cast<std::size_t>(i), 'a'));
     ds.Post();
   }
   for (int round = 0; round < 30; ++round) {
     for (ds.First(); !ds.Eof(); ds.Next()) {
       ds.Edit();
       const std::int64_t id = ds.Fields(0).AsInteger();
-      ds.Fields(1).SetAsString(std::string(static_cast<std::size_t>((id * 37 + round * 1000) % 4000), 'b'));
-      ds.Fields(5).SetAsString(std::string(static_cast<std::size_t>(round * 100), 'c'));
+      ds.Fields(1).SetAsString(AnsiString(static_cast<std::size_t>((id * 37 + round * 1000) % 4000), 'b'));
+      ds.Fields(5).SetAsString(AnsiString(static_cast<std::size_t>(round * 100), 'c'));
       ds.Post();
     }
     ds.First();

@@ -16,7 +16,7 @@ namespace {
 
 class DiagnosticsInstallationTest : public ::testing::Test {
  protected:
-  void SetUp() override { SetCommandLine(std::vector<AnsiString>{"obsmerge", "-Q"}); }
+  void SetUp() override { SetCommandLine(std::vector<AnsiString>{"obsmerge"_a, "-Q"_a}); }
   void TearDown() override {
     SetCommandLine(std::vector<AnsiString>{});
     SetLastSQLText({});
@@ -28,15 +28,15 @@ class DiagnosticsInstallationTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(DiagnosticsInstallationTest, DiagnosticModeIsOffWithoutAnInstallationAndBackOffAfterIt) {
-  SetLastSQLText("SELECT 1");
+  SetLastSQLText("SELECT 1"_a);
   EXPECT_FALSE(DiagnosticModeActive());
   EXPECT_EQ(LastTracedStatement(), "");
-  EXPECT_FALSE(ShowStatementError(query_, Exception("falhou"), "frm", "qry", ""));
+  EXPECT_FALSE(ShowStatementError(query_, Exception("falhou"), "frm"_a, "qry"_a, ""_a));
   {
     const DiagnosticsInstallation diagnostics;
     EXPECT_TRUE(DiagnosticModeActive());
     EXPECT_EQ(LastTracedStatement(), "SELECT 1");
-    EXPECT_TRUE(ShowStatementError(query_, Exception("falhou"), "frm", "qry", ""));
+    EXPECT_TRUE(ShowStatementError(query_, Exception("falhou"), "frm"_a, "qry"_a, ""_a));
     ASSERT_EQ(ui_.Reports.size(), 1u);  // the console report goes through the user interaction
     EXPECT_EQ(ui_.Reports[0].Fields[4].second, "SELECT 1");
   }
@@ -58,8 +58,8 @@ TEST_F(DiagnosticsInstallationTest, AnInstalledReportViewShowsTheReportUntilItsI
   const DiagnosticsInstallation console;
   {
     const DiagnosticsInstallation window(options);
-    SetLastSQLText("SELECT 2");
-    EXPECT_TRUE(ShowStatementError(query_, Exception("falhou"), "frmPedido", "qryPedido", "uPedido"));
+    SetLastSQLText("SELECT 2"_a);
+    EXPECT_TRUE(ShowStatementError(query_, Exception("falhou"), "frmPedido"_a, "qryPedido"_a, "uPedido"_a));
     ASSERT_TRUE(shown.has_value());
     EXPECT_EQ(shown->sqlText, "SELECT 2");
     EXPECT_EQ(shown->formName, "frmPedido");
@@ -69,7 +69,7 @@ TEST_F(DiagnosticsInstallationTest, AnInstalledReportViewShowsTheReportUntilItsI
     EXPECT_TRUE(ui_.Reports.empty());
   }
   // The enclosing installation, with the console report, is back.
-  EXPECT_TRUE(ShowSQLError(query_, Exception("falhou"), "", "qry", ""));
+  EXPECT_TRUE(ShowSQLError(query_, Exception("falhou"), ""_a, "qry"_a, ""_a));
   EXPECT_EQ(ui_.Reports.size(), 1u);
 }
 
@@ -78,5 +78,5 @@ TEST_F(DiagnosticsInstallationTest, AReportViewThatFailsLeavesTheErrorToTheCalle
   options.ReportView = [](TSQLQuery&, const Exception&, const AnsiString&, const AnsiString&, const AnsiString&,
                           const AnsiString&) { throw Exception("sem janela"); };
   const DiagnosticsInstallation diagnostics(options);
-  EXPECT_FALSE(ShowStatementError(query_, Exception("falhou"), "frm", "qry", ""));
+  EXPECT_FALSE(ShowStatementError(query_, Exception("falhou"), "frm"_a, "qry"_a, ""_a));
 }

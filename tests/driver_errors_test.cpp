@@ -73,7 +73,7 @@ TEST_F(DriverErrors, AUniqueKeyViolationCarriesItsCodesAndSqlStateOnEveryRoad) {
   for (const auto& [sql, prepared] : {std::pair<const char*, bool>{"INSERT INTO T (ID) VALUES (1)", false},
                                       {"INSERT INTO T (ID, NAME) VALUES (1, 'again')", false},
                                       {"INSERT INTO T (ID) VALUES (1)", true}}) {
-    const EFirebirdError error = ExecError(*connection_, sql, prepared);
+    const EFirebirdError error = ExecError(*connection_, AnsiString(sql), prepared);
     EXPECT_EQ(error.ErrorCode(), isc_unique_key_violation) << sql;
     EXPECT_TRUE(error.HasErrorCode(isc_unique_key_violation));
     EXPECT_EQ(error.SqlState(), "23000") << sql;
@@ -84,7 +84,7 @@ TEST_F(DriverErrors, AUniqueKeyViolationCarriesItsCodesAndSqlStateOnEveryRoad) {
 }
 
 TEST_F(DriverErrors, ASyntaxErrorIsDynamicSqlErrorWithSqlState42000) {
-  const EFirebirdError error = ExecError(*connection_, "UPDATE T SET WHERE");
+  const EFirebirdError error = ExecError(*connection_, "UPDATE T SET WHERE"_a);
   EXPECT_EQ(error.ErrorCode(), isc_dsql_error);
   EXPECT_EQ(error.SecondaryErrorCode(), isc_sqlerr);
   EXPECT_EQ(error.SqlState(), "42000");
@@ -107,7 +107,7 @@ TEST_F(DriverErrors, ALockConflictWithoutWaitingIsReportedWithItsCodes) {
   writer.ExecSQL();
 
   auto other = Connect(u"False");
-  const EFirebirdError error = ExecError(*other, "UPDATE T SET NAME = 'theirs' WHERE ID = 1");
+  const EFirebirdError error = ExecError(*other, "UPDATE T SET NAME = 'theirs' WHERE ID = 1"_a);
   EXPECT_EQ(error.ErrorCode(), isc_deadlock);  // the engine reports an update conflict as a deadlock
   EXPECT_TRUE(error.HasErrorCode(isc_update_conflict));
   EXPECT_EQ(error.SqlState(), "40001");

@@ -23,14 +23,14 @@ TEST(FieldCopyFailure, RaiseEndsTheFetchWithTheFieldsErrorAndLeavesTheOpenErrors
   DatasetWorld world;
   world.CreateNumberedTable(3);
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T ORDER BY ID"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"NOME", ftInteger);  // the column holds 'n1', 'n2', 'n3'
   ds.CreateDataSet();
   ds.SetOnFieldCopyFailure(FieldCopyFailure::Raise);
   const AnsiString message = ErrorMessageOf([&] { ds.OpenQuery(); });
   EXPECT_NE(message.find("n1"), AnsiString::npos) << message;
-  EXPECT_TRUE(EndsWith(message, " Em: .qryT")) << message;
+  EXPECT_TRUE(EndsWith(message, " Em: .qryT"_a)) << message;
   EXPECT_TRUE(ui.Messages.empty());
   EXPECT_EQ(ds.RecordCount(), 0);
   EXPECT_EQ(ds.State(), dsBrowse);
@@ -39,5 +39,5 @@ TEST(FieldCopyFailure, RaiseEndsTheFetchWithTheFieldsErrorAndLeavesTheOpenErrors
   ds.SQL().SetText("SELECT ID FROM NAOEXISTE");
   EXPECT_THROW(ds.OpenQuery(), EAbort);
   ASSERT_EQ(ui.Messages.size(), 1u);
-  EXPECT_TRUE(EndsWith(ui.Messages[0], " No Dataset: .qryT")) << ui.Messages[0];
+  EXPECT_TRUE(EndsWith(ui.Messages[0], " No Dataset: .qryT"_a)) << ui.Messages[0];
 }

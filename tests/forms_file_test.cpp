@@ -27,7 +27,7 @@ std::vector<std::string> SavedKeys(const std::string& saved, const std::string& 
 
 TComponent& Create(TStoredForm& form, const char* className, const char* name) {
   TComponent* component = form.Classes().Find(className)->create(&form);
-  component->SetName(name);
+  component->SetName(AnsiString(name));
   return *component;
 }
 

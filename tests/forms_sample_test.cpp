@@ -22,7 +22,7 @@ const char* const kIsql = "/usr/bin/isql-fb";  // Debian's firebird3.0-utils
 
 TEST(SampleForm, OrdersAndTheCurrentOrdersObservationsOpenFromTheForm) {
   if (!std::filesystem::exists(kIsql)) GTEST_SKIP() << "isql-fb is not installed";
-  auto db = testdb::TestDatabase::Embedded({"WIN1252"});
+  auto db = testdb::TestDatabase::Embedded({"WIN1252"_a});
   std::string script = std::string(MORVANTA_SOURCE_DIR) + "/samples/loja-pedidos/loja-pedidos.sql";
   ProgramResult isql = RunProgram(kIsql, {"-q", "-ch", "UTF8", "-user", "SYSDBA", db->FilePath(), "-i", script});
   ASSERT_EQ(isql.exitCode, 0) << isql.out << isql.err;
@@ -31,7 +31,7 @@ TEST(SampleForm, OrdersAndTheCurrentOrdersObservationsOpenFromTheForm) {
   auto form = TStoredForm::LoadFromFile(SampleFormPath(), Classes());
   for (const char* name : {"dbLoja", "dbLog"}) {
     auto& connection = Find<TMorvantaDatabase>(*form, name);
-    connection.ConfigureConnection("Firebird", db->Database(), db->UserName(), db->Password());
+    connection.ConfigureConnection("Firebird"_a, db->Database(), db->UserName(), db->Password());
     connection.SetConnected(true);
   }
   auto& pedidos = Find<TMorvantaDataset>(*form, "qryPedidos");

@@ -35,7 +35,7 @@ struct MergeOutcome {
 // The observation merge as the program runs it, on `database` (the path the connection is given).
 MergeOutcome Merge(const TestDatabase& db, Writes writes, const AnsiString& database = AnsiString()) {
   TMorvantaDatabase connection(nullptr);
-  connection.ConfigureConnection("Interbase", database.empty() ? db.Database() : database, db.UserName(),
+  connection.ConfigureConnection("Interbase"_a, database.empty() ? db.Database() : database, db.UserName(),
                                  db.Password());
   connection.SetConnected(true);
   TMorvantaTransaction transaction(nullptr);
@@ -78,7 +78,7 @@ std::unique_ptr<TestDatabase> Store(int rows, const testdb::DatabaseOptions& opt
                                     storedb::TempColumn temp = storedb::TempColumn::Varchar) {
   auto db = TestDatabase::OnServer(options);
   storedb::CreateStoreTables(*db, temp);
-  storedb::InsertBulk(*db, 1, 1, rows, "W", AnsiString(240, 'p'), "temp ");
+  storedb::InsertBulk(*db, 1, 1, rows, "W"_a, AnsiString(240, 'p'), "temp "_a);
   return db;
 }
 
@@ -149,7 +149,7 @@ TEST(HeldBackWrites, AFailingRowFailsTheRunOnceAsOneStatementAtATimeDoes) {
       auto db = Store(300);
       if (c.bigRow) {
         db->Execute("DELETE FROM fatobservpedido WHERE cpe_codigo = " + std::to_string(c.bigRow));
-        storedb::InsertObservations(*db, {{1, c.bigRow, AnsiString(40000, 'g'), "grande"}});
+        storedb::InsertObservations(*db, {{1, c.bigRow, AnsiString(40000, 'g'), "grande"_a}});
       }
       db->Execute("CREATE SEQUENCE g_runs");
       db->Execute("CREATE EXCEPTION e_row 'Linha recusada'");
@@ -174,9 +174,9 @@ TEST(HeldBackWrites, AFailureMetByAnotherDatasetsOpenReachesItsCallerAsTheWriter
   testdb::DatasetWorld world(true);
   world.Db().Execute("CREATE TABLE W (ID INTEGER NOT NULL PRIMARY KEY)");
   world.Db().Execute("INSERT INTO W VALUES (5)");
-  TMorvantaDataset& writer = world.Dataset("dsW", "INSERT INTO W (ID) VALUES (:ID)");
+  TMorvantaDataset& writer = world.Dataset("dsW"_a, "INSERT INTO W (ID) VALUES (:ID)"_a);
   writer.SetIgnoreLog(true);
-  TMorvantaDataset& reader = world.Dataset("dsR", "SELECT ID FROM W");
+  TMorvantaDataset& reader = world.Dataset("dsR"_a, "SELECT ID FROM W"_a);
   auto write = [&](int id) {
     writer.ParamByName("ID").SetAsInteger(id);
     writer.ExecSQL();
@@ -243,13 +243,13 @@ std::unique_ptr<TestDatabase> ShapedStore(const StoreShape& shape, int rows) {
   const int parts = static_cast<int>(shape.noteLengths.size());
   for (int p = 0; p < parts; ++p) {
     const int first = 1 + p * rows / parts, count = (p + 1) * rows / parts - p * rows / parts;
-    storedb::InsertBulk(*db, 1, first, count, "W", AnsiString(shape.noteLengths[static_cast<std::size_t>(p)], 'n'),
-                        "obs ");
+    storedb::InsertBulk(*db, 1, first, count, "W"_a, AnsiString(shape.noteLengths[static_cast<std::size_t>(p)], 'n'),
+                        "obs "_a);
   }
   for (int b = 0; b < shape.bigRows; ++b) {
     const int cpe = 1 + b * rows / std::max(1, shape.bigRows);
     db->Execute("DELETE FROM fatobservpedido WHERE cpe_codigo = " + std::to_string(cpe));
-    storedb::InsertObservations(*db, {{1, cpe, AnsiString(40000, 'g'), "grande"}});
+    storedb::InsertObservations(*db, {{1, cpe, AnsiString(40000, 'g'), "grande"_a}});
   }
   return db;
 }
@@ -262,15 +262,15 @@ TEST(HeldBackWrites, EveryStoreShapeTakesTheFastPath) {
   FIREBIRD_SERVER_REQUIRED();
   using storedb::TempColumn;
   const StoreShape shapes[] = {
-      {"short notes", "", TempColumn::Varchar, {10, 35, 60}, 0},
-      {"notes of 250 bytes", "", TempColumn::Varchar, {250}, 0},
-      {"notes of 2 to 9 KB", "", TempColumn::Varchar, {2000, 5000, 9000}, 0},
-      {"mixed, a few over 32 KB", "", TempColumn::Varchar, {20, 250, 4000}, 5},
-      {"WIN1252", "WIN1252", TempColumn::Varchar, {10, 60}, 0},
-      {"ISO8859_1", "ISO8859_1", TempColumn::Varchar, {10, 60}, 0},
-      {"WIN1251", "WIN1251", TempColumn::Varchar, {10, 60}, 0},
-      {"UTF8", "UTF8", TempColumn::Varchar, {10, 60}, 0},
-      {"obs_temp a text blob", "", TempColumn::TextBlob, {10, 60}, 0},
+      {"short notes", ""_a, TempColumn::Varchar, {10, 35, 60}, 0},
+      {"notes of 250 bytes", ""_a, TempColumn::Varchar, {250}, 0},
+      {"notes of 2 to 9 KB", ""_a, TempColumn::Varchar, {2000, 5000, 9000}, 0},
+      {"mixed, a few over 32 KB", ""_a, TempColumn::Varchar, {20, 250, 4000}, 5},
+      {"WIN1252", "WIN1252"_a, TempColumn::Varchar, {10, 60}, 0},
+      {"ISO8859_1", "ISO8859_1"_a, TempColumn::Varchar, {10, 60}, 0},
+      {"WIN1251", "WIN1251"_a, TempColumn::Varchar, {10, 60}, 0},
+      {"UTF8", "UTF8"_a, TempColumn::Varchar, {10, 60}, 0},
+      {"obs_temp a text blob", ""_a, TempColumn::TextBlob, {10, 60}, 0},
   };
   constexpr int kRows = 900;
   for (const StoreShape& shape : shapes) {
@@ -280,7 +280,7 @@ TEST(HeldBackWrites, EveryStoreShapeTakesTheFastPath) {
     options.lifetime = std::chrono::seconds(120);
     DelayProxy proxy(options);
     const MergeOutcome outcome =
-        Merge(*db, Writes::HeldBack, "127.0.0.1/" + std::to_string(proxy.Port()) + ":" + db->FilePath());
+        Merge(*db, Writes::HeldBack, AnsiString("127.0.0.1/" + std::to_string(proxy.Port()) + ":" + db->FilePath()));
     ASSERT_EQ(outcome.error, "");
     const fb::DriverCounts& c = outcome.counts;
     const int blobsPerRow = shape.temp == TempColumn::TextBlob ? 2 : 1;

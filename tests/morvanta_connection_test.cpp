@@ -21,7 +21,7 @@ std::unique_ptr<TestDatabase> MakeDatabase(bool onServer) {
   return db;
 }
 
-std::unique_ptr<TMorvantaDatabase> Connect(const TestDatabase& db, const char* kind = "Interbase") {
+std::unique_ptr<TMorvantaDatabase> Connect(const TestDatabase& db, const AnsiString& kind = "Interbase"_a) {
   auto connection = std::make_unique<TMorvantaDatabase>(nullptr);
   connection->ConfigureConnection(kind, db.Database(), db.UserName(), db.Password());
   connection->SetConnected(true);
@@ -48,7 +48,7 @@ class MorvantaConnection : public ::testing::TestWithParam<bool> {
 }  // namespace
 
 TEST_P(MorvantaConnection, BothFirebirdProfilesConnect) {
-  for (const char* kind : {"Interbase", "Firebird"}) {
+  for (const AnsiString& kind : {"Interbase"_a, "Firebird"_a}) {
     auto connection = Connect(*db_, kind);
     EXPECT_TRUE(connection->Connected()) << kind;
     EXPECT_EQ(connection->DatabaseName(), db_->Database());
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(EmbeddedAndServer, MorvantaConnection, ::testing::Value
 
 TEST(MorvantaConnectionErrors, ConnectFailuresCarryTheServersMessage) {
   auto missing = std::make_unique<TMorvantaDatabase>(nullptr);
-  missing->ConfigureConnection("Firebird", "/nonexistent/folder/loja.fdb", "SYSDBA", "x");
+  missing->ConfigureConnection("Firebird"_a, "/nonexistent/folder/loja.fdb"_a, "SYSDBA"_a, "x"_a);
   try {
     missing->SetConnected(true);
     FAIL() << "a missing file must not connect";
@@ -127,11 +127,11 @@ TEST(MorvantaConnectionErrors, ConnectFailuresCarryTheServersMessage) {
   }
 
   auto unreachable = std::make_unique<TMorvantaDatabase>(nullptr);
-  unreachable->ConfigureConnection("Interbase", "127.0.0.1/3059:/tmp/x.fdb", "SYSDBA", "x");
+  unreachable->ConfigureConnection("Interbase"_a, "127.0.0.1/3059:/tmp/x.fdb"_a, "SYSDBA"_a, "x"_a);
   EXPECT_THROW(unreachable->SetConnected(true), EDatabaseError);
 
   auto oracle = std::make_unique<TMorvantaDatabase>(nullptr);
-  oracle->ConfigureConnection("Oracle", "/tmp/x.fdb", "u", "p");
+  oracle->ConfigureConnection("Oracle"_a, "/tmp/x.fdb"_a, "u"_a, "p"_a);
   try {
     oracle->SetConnected(true);
     FAIL() << "there is no Oracle driver here";
@@ -144,7 +144,7 @@ TEST(MorvantaConnectionErrors, WrongPasswordThroughTheServer) {
   FIREBIRD_SERVER_REQUIRED();
   auto db = TestDatabase::OnServer();
   TMorvantaDatabase connection(nullptr);
-  connection.ConfigureConnection("Interbase", db->Database(), db->UserName(), "wrong password");
+  connection.ConfigureConnection("Interbase"_a, db->Database(), db->UserName(), "wrong password"_a);
   try {
     connection.SetConnected(true);
     FAIL() << "a wrong password must not connect";
@@ -159,7 +159,7 @@ TEST(MorvantaConnectionText, AccentedPathAndUserName) {
   options.fileName = "lojão_çé.fdb"_a;
   auto db = TestDatabase::Embedded(options);
   TMorvantaDatabase connection(nullptr);
-  connection.ConfigureConnection("Interbase", db->Database(), "JOSÉ"_a, "vornikate");
+  connection.ConfigureConnection("Interbase"_a, db->Database(), "JOSÉ"_a, "vornikate"_a);
   connection.SetConnected(true);
   TSQLQuery query(nullptr);
   query.SetSQLConnection(&connection);

@@ -16,70 +16,70 @@ std::vector<AnsiString> ParamLines(const TMorvantaDatabase& db) {
 }  // namespace
 
 TEST(MorvantaDatabaseProfile, InterbaseAndFirebirdShareTheInterbaseDriverAndLines) {
-  for (const char* kind : {"Interbase", "Firebird"}) {
+  for (const AnsiString& kind : {"Interbase"_a, "Firebird"_a}) {
     TMorvantaDatabase db(nullptr);
-    db.ConfigureConnection(kind, "/data/loja.fdb", "LOJA", "vornikate");
+    db.ConfigureConnection(kind, "/data/loja.fdb"_a, "LOJA"_a, "vornikate"_a);
     EXPECT_EQ(db.ConnectionName(), "IBConnection");
     EXPECT_EQ(db.DriverName(), "Interbase");
     EXPECT_EQ(db.GetDriverFunc(), "getSQLDriverINTERBASE");
     EXPECT_FALSE(db.LoginPrompt());
-    std::vector<AnsiString> expected = {"DriverName=Interbase",
-                                        "Database=/data/loja.fdb",
-                                        "RoleName=RoleName",
-                                        "User_Name=LOJA",
-                                        "Password=vornikate",
-                                        "ServerCharSet=",
-                                        "SQLDialect=3",
-                                        "ErrorResourceFile=",
-                                        "LocaleCode=0000",
-                                        "BlobSize=-1",
-                                        "CommitRetain=False",
-                                        "WaitOnLocks=True",
-                                        "Interbase TransIsolation=ReadCommited",
-                                        "Trim Char=False"};
+    std::vector<AnsiString> expected = {"DriverName=Interbase"_a,
+                                        "Database=/data/loja.fdb"_a,
+                                        "RoleName=RoleName"_a,
+                                        "User_Name=LOJA"_a,
+                                        "Password=vornikate"_a,
+                                        "ServerCharSet="_a,
+                                        "SQLDialect=3"_a,
+                                        "ErrorResourceFile="_a,
+                                        "LocaleCode=0000"_a,
+                                        "BlobSize=-1"_a,
+                                        "CommitRetain=False"_a,
+                                        "WaitOnLocks=True"_a,
+                                        "Interbase TransIsolation=ReadCommited"_a,
+                                        "Trim Char=False"_a};
     EXPECT_EQ(ParamLines(db), expected) << kind;
   }
   TMorvantaDatabase firebird(nullptr);
-  firebird.ConfigureConnection("Firebird", "x", "u", "p");
+  firebird.ConfigureConnection("Firebird"_a, "x"_a, "u"_a, "p"_a);
   EXPECT_EQ(firebird.LibraryName(), "dbexpUIBfire15.dll");
   EXPECT_EQ(firebird.VendorLib(), "fbclient.dll");
   TMorvantaDatabase interbase(nullptr);
-  interbase.ConfigureConnection("Interbase", "x", "u", "p");
+  interbase.ConfigureConnection("Interbase"_a, "x"_a, "u"_a, "p"_a);
   EXPECT_EQ(interbase.LibraryName(), "dbxint30.dll");
   EXPECT_EQ(interbase.VendorLib(), "gds32.dll");
 }
 
 TEST(MorvantaDatabaseProfile, OracleHasSixteenLinesAndNoCommitRetain) {
   TMorvantaDatabase db(nullptr);
-  db.ConfigureConnection("Oracle", "", "", "");
+  db.ConfigureConnection("Oracle"_a, ""_a, ""_a, ""_a);
   EXPECT_EQ(db.ConnectionName(), "OracleConnection");
   EXPECT_EQ(db.DriverName(), "Oracle");
   EXPECT_EQ(db.GetDriverFunc(), "getSQLDriverORACLE");
   EXPECT_EQ(db.LibraryName(), "dbxora30.dll");
   EXPECT_EQ(db.VendorLib(), "oci.dll");
-  std::vector<AnsiString> expected = {"DriverName=Oracle",
-                                      "Database=",
-                                      "RoleName=RoleName",
-                                      "User_Name=",
-                                      "Password=",
-                                      "ServerCharSet=",
-                                      "SQLDialect=3",
-                                      "ErrorResourceFile=",
-                                      "LocaleCode=0000",
-                                      "BlobSize=-1",
-                                      "OS Authentication=False",
-                                      "Multiple Transaction=False",
-                                      "WaitOnLocks=True",
-                                      "Decimal Separator=.",
-                                      "Oracle TransIsolation=ReadCommited",
-                                      "Trim Char=False"};
+  std::vector<AnsiString> expected = {"DriverName=Oracle"_a,
+                                      "Database="_a,
+                                      "RoleName=RoleName"_a,
+                                      "User_Name="_a,
+                                      "Password="_a,
+                                      "ServerCharSet="_a,
+                                      "SQLDialect=3"_a,
+                                      "ErrorResourceFile="_a,
+                                      "LocaleCode=0000"_a,
+                                      "BlobSize=-1"_a,
+                                      "OS Authentication=False"_a,
+                                      "Multiple Transaction=False"_a,
+                                      "WaitOnLocks=True"_a,
+                                      "Decimal Separator=."_a,
+                                      "Oracle TransIsolation=ReadCommited"_a,
+                                      "Trim Char=False"_a};
   EXPECT_EQ(ParamLines(db), expected);
 }
 
 TEST(MorvantaDatabaseProfile, KindOutsideTheThreeEmptiesEverything) {
   TMorvantaDatabase db(nullptr);
-  db.ConfigureConnection("Firebird", "x", "u", "p");
-  db.ConfigureConnection("interbase", "x", "u", "p");
+  db.ConfigureConnection("Firebird"_a, "x"_a, "u"_a, "p"_a);
+  db.ConfigureConnection("interbase"_a, "x"_a, "u"_a, "p"_a);
   EXPECT_EQ(db.ConnectionName(), "");
   EXPECT_EQ(db.DriverName(), "");
   EXPECT_EQ(db.GetDriverFunc(), "");
@@ -91,7 +91,7 @@ TEST(MorvantaDatabaseProfile, KindOutsideTheThreeEmptiesEverything) {
 
 TEST(MorvantaDatabaseProfile, ParameterTextUsesSingleCarriageReturnsAndValuesAreUnescaped) {
   TMorvantaDatabase db(nullptr);
-  db.ConfigureConnection("Interbase", "host:/a=b;c.fdb", "Jos\xE9", "p=w\"d");
+  db.ConfigureConnection("Interbase"_a, "host:/a=b;c.fdb"_a, AnsiString(std::string_view("Jos\xE9")), "p=w\"d"_a);
   EXPECT_EQ(ToAnsi(db.Params().Values(u"Database")), "host:/a=b;c.fdb");
   EXPECT_EQ(ToAnsi(db.Params().Values(u"user_name")), "Jos\xE9");
   EXPECT_EQ(ToAnsi(db.Params().Values(u"PASSWORD")), "p=w\"d");
@@ -131,11 +131,11 @@ TEST(MorvantaDatabase, IdIsTheProductOfTheTimeOfDayWithoutZeroGuard) {
 
 TEST(MorvantaDatabase, DatabaseNameFollowsTheParameters) {
   TMorvantaDatabase db(nullptr);
-  db.SetDatabaseName("antes");
+  db.SetDatabaseName("antes"_a);
   EXPECT_EQ(db.DatabaseName(), "");  // no Database entry yet
-  db.SetDatabaseName("antes");
-  db.ConfigureConnection("Interbase", "/lojas/loja7.fdb", "u", "p");
+  db.SetDatabaseName("antes"_a);
+  db.ConfigureConnection("Interbase"_a, "/lojas/loja7.fdb"_a, "u"_a, "p"_a);
   EXPECT_EQ(db.DatabaseName(), "/lojas/loja7.fdb");
-  db.SetDatabaseName("outro");  // writing does not touch the parameters
+  db.SetDatabaseName("outro"_a);  // writing does not touch the parameters
   EXPECT_EQ(ToAnsi(db.Params().Values(u"Database")), "/lojas/loja7.fdb");
 }

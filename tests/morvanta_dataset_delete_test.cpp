@@ -48,7 +48,7 @@ TEST_P(MorvantaDatasetDeletePaths, DeletesInTheDatabaseAndTheCacheWithOneEventEa
   if (GetParam()) FIREBIRD_SERVER_REQUIRED();
   DatasetWorld world(GetParam());
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T ORDER BY ID"_a);
   ds.DeleteSQL().SetText("DELETE FROM T WHERE ID = :ID AND NOME = :NOME");
   Events events;
   events.Watch(ds);
@@ -64,10 +64,10 @@ TEST_P(MorvantaDatasetDeletePaths, DeletesInTheDatabaseAndTheCacheWithOneEventEa
   EXPECT_NE(ToAnsi(ds.InternalQuery->SQL().Text()).find(":ID"), AnsiString::npos);
 
   EXPECT_TRUE(world.Transaction.InTransaction());
-  EXPECT_EQ(world.Count("T"), "3");  // not committed: another connection still sees the row
+  EXPECT_EQ(world.Count("T"_a), "3");  // not committed: another connection still sees the row
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T"), "2");
-  EXPECT_EQ(world.Count("T", "ID = 2"), "0");
+  EXPECT_EQ(world.Count("T"_a), "2");
+  EXPECT_EQ(world.Count("T"_a, "ID = 2"_a), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, MorvantaDatasetDeletePaths, ::testing::Values(false, true),
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, MorvantaDatasetDeletePaths, ::testing::Values(fa
 TEST(MorvantaDatasetDelete, DateTimeFieldsAreBoundAsTheServersTextAndNullAsNull) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, MOMENTO FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, MOMENTO FROM T ORDER BY ID"_a);
   ds.DeleteSQL().SetText("DELETE FROM T WHERE ID = :ID AND MOMENTO IS NOT DISTINCT FROM :MOMENTO");
   ds.OpenQuery();
   ASSERT_EQ(ds.FieldByName("MOMENTO").DataType(), ftDateTime);
@@ -87,14 +87,14 @@ TEST(MorvantaDatasetDelete, DateTimeFieldsAreBoundAsTheServersTextAndNullAsNull)
   ds.DeleteRow();
   EXPECT_EQ(ds.InternalQuery->Params().ParamByName("MOMENTO").AsString(), "05.01.2007 10:07:03");
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T"), "1");
-  EXPECT_EQ(world.Count("T", "ID = 3"), "1");
+  EXPECT_EQ(world.Count("T"_a), "1");
+  EXPECT_EQ(world.Count("T"_a, "ID = 3"_a), "1");
 }
 
 TEST(MorvantaDatasetDelete, ATimestampFieldIsBoundAsItsTextAndDeletesItsOwnRow) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"MOMENTO", ftTimeStamp);
   ds.CreateDataSet();
@@ -109,14 +109,14 @@ TEST(MorvantaDatasetDelete, ATimestampFieldIsBoundAsItsTextAndDeletesItsOwnRow) 
   EXPECT_EQ(ds.InternalQuery->Params().ParamByName("MOMENTO").Value().GetKind(), TVariant::Kind::String);
   world.Transaction.Commit();
   // Row 1 (5 January) is gone, row 3 (1 May) stays.
-  EXPECT_EQ(world.Count("T", "ID = 1"), "0");
-  EXPECT_EQ(world.Count("T", "ID = 3"), "1");
+  EXPECT_EQ(world.Count("T"_a, "ID = 1"_a), "0");
+  EXPECT_EQ(world.Count("T"_a, "ID = 3"_a), "1");
 }
 
 TEST(MorvantaDatasetDelete, WhileLoadingOnlyTheCachedRowGoes) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T ORDER BY ID"_a);
   ds.DeleteSQL().SetText("DELETE FROM T WHERE ID = :ID");
   ds.OpenQuery();
   ds.SetInternalInsert(true);
@@ -124,14 +124,14 @@ TEST(MorvantaDatasetDelete, WhileLoadingOnlyTheCachedRowGoes) {
   ds.SetInternalInsert(false);
   EXPECT_EQ(CachedIds(ds), (std::vector<std::int64_t>{2, 3}));
   EXPECT_FALSE(world.Transaction.InTransaction());
-  EXPECT_EQ(world.Count("T"), "3");
+  EXPECT_EQ(world.Count("T"_a), "3");
 }
 
 TEST(MorvantaDatasetDelete, AnUpdateObjectWithoutDeleteTextFailsAndKeepsTheRow) {
   DatasetWorld world;
   CreateTable(world);
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T ORDER BY ID"_a);
   ds.DeleteSQL().SetText("DELETE FROM T WHERE ID = :ID");  // not used: the update object's text wins
   TMorvantaUpDateObject updateObject(nullptr);
   ds.SetUpdateObject(&updateObject);
@@ -147,7 +147,7 @@ TEST(MorvantaDatasetDelete, AnUpdateObjectWithoutDeleteTextFailsAndKeepsTheRow) 
   EXPECT_EQ(events.after, 0);
   EXPECT_TRUE(ui.Messages.empty());
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T"), "3");
+  EXPECT_EQ(world.Count("T"_a), "3");
 
   updateObject.DeleteSQL().SetText(u"DELETE FROM T WHERE ID = :ID");
   ds.DeleteRow();
@@ -158,7 +158,7 @@ TEST(MorvantaDatasetDelete, RefusalsMissingFieldsAndServerErrorsReachTheCallerUn
   DatasetWorld world;
   CreateTable(world);
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T ORDER BY ID"_a);
   Events events;
   events.Watch(ds);
   ds.OpenQuery();
@@ -188,13 +188,13 @@ TEST(MorvantaDatasetDelete, RefusalsMissingFieldsAndServerErrorsReachTheCallerUn
   EXPECT_EQ(ds.RecordCount(), 3);
   EXPECT_TRUE(ui.Messages.empty() && ui.Reports.empty());
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T"), "3");
+  EXPECT_EQ(world.Count("T"_a), "3");
 }
 
 TEST(MorvantaDatasetDelete, AnAbortInBeforeDeleteDeletesNothing) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T ORDER BY ID"_a);
   ds.DeleteSQL().SetText("DELETE FROM T WHERE ID = :ID");
   ds.BeforeDelete = [](TDataSet&) { Abort(); };
   ds.OpenQuery();

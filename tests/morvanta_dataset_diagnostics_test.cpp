@@ -81,7 +81,7 @@ std::vector<TraceEntry> ReadTrace(const std::string& path) {
 const AnsiString& FieldOf(const TModalReport& report, const AnsiString& label) {
   for (const auto& field : report.Fields)
     if (field.first == label) return field.second;
-  static const AnsiString kMissing = "<missing>";
+  static const AnsiString kMissing = "<missing>"_a;
   return kMissing;
 }
 
@@ -98,9 +98,9 @@ class MorvantaDatasetDiagnostics : public ::testing::Test {
  protected:
   void SetUp() override {
     previousTrace_ = SQLTraceFileName();
-    SetSQLTraceFileName(folder_.File("trace/qry.sql"));
+    SetSQLTraceFileName(AnsiString(folder_.File("trace/qry.sql")));
     SetLastSQLText({});
-    SetCommandLine(std::vector<AnsiString>{"obsmerge", "-Q"});
+    SetCommandLine(std::vector<AnsiString>{"obsmerge"_a, "-Q"_a});
     world_.CreateNumberedTable(3);
     world_.Db().Execute("ALTER TABLE T ADD OBS BLOB SUB_TYPE TEXT");
   }
@@ -123,12 +123,12 @@ class MorvantaDatasetDiagnostics : public ::testing::Test {
 TEST_F(MorvantaDatasetDiagnostics, AFailingOpenShowsTheReportOnceAndEndsWithTheSilentAbort) {
   TfrmPedido form(nullptr);
   form.SetName("frmPedido");
-  TMorvantaDataset& ds = world_.Dataset("qryPedido", "SELECT * FROM NAOEXISTE WHERE ID = :ID", &form);
+  TMorvantaDataset& ds = world_.Dataset("qryPedido"_a, "SELECT * FROM NAOEXISTE WHERE ID = :ID"_a, &form);
   ds.ParamByName("ID").SetAsInteger(5);
   int attempts = 0;
   for (const char* flag : {"-Q", "-q"}) {
     for (bool ignorarErro : {false, true}) {
-      SetCommandLine(std::vector<AnsiString>{"obsmerge", flag});
+      SetCommandLine(std::vector<AnsiString>{"obsmerge"_a, AnsiString(flag)});
       ds.SetIgnorarErro(ignorarErro);
       try {
         ds.OpenQuery();
@@ -146,16 +146,16 @@ TEST_F(MorvantaDatasetDiagnostics, AFailingOpenShowsTheReportOnceAndEndsWithTheS
   }
   EXPECT_TRUE(ui_.Messages.empty());  // no box besides the report
 
-  const AnsiString rendered = AsHeld("SELECT * FROM NAOEXISTE WHERE ID = '5'");
+  const AnsiString rendered = AsHeld("SELECT * FROM NAOEXISTE WHERE ID = '5'"_a);
   const TModalReport& report = ui_.Reports.back();
   EXPECT_EQ(report.Caption, "Reconciliação de SQL"_a);
   EXPECT_EQ(FieldOf(report, "Formulário:"_a), "frmPedido");
-  EXPECT_EQ(FieldOf(report, "Unit:"), "uPedido");
-  EXPECT_EQ(FieldOf(report, "Componente:"), "qryPedido");
-  EXPECT_NE(FieldOf(report, "Erro:").find("NAOEXISTE"), AnsiString::npos);
-  EXPECT_EQ(FieldOf(report, "SQL"), rendered);
-  EXPECT_EQ(report.TableHeader, (std::vector<AnsiString>{"Parametro", "Valor"}));
-  EXPECT_EQ(report.TableRows, (std::vector<std::vector<AnsiString>>{{"ID", "5"}}));
+  EXPECT_EQ(FieldOf(report, "Unit:"_a), "uPedido");
+  EXPECT_EQ(FieldOf(report, "Componente:"_a), "qryPedido");
+  EXPECT_NE(FieldOf(report, "Erro:"_a).find("NAOEXISTE"), AnsiString::npos);
+  EXPECT_EQ(FieldOf(report, "SQL"_a), rendered);
+  EXPECT_EQ(report.TableHeader, (std::vector<AnsiString>{"Parametro"_a, "Valor"_a}));
+  EXPECT_EQ(report.TableRows, (std::vector<std::vector<AnsiString>>{{"ID"_a, "5"_a}}));
   EXPECT_EQ(ds.LastSQL, ToWide(rendered));
 
   std::vector<TraceEntry> entries = ReadTrace(TracePath());
@@ -168,12 +168,12 @@ TEST_F(MorvantaDatasetDiagnostics, EveryStatementIsTracedWithTheEntryLayout) {
   PinnedClock clock(TimeOfDay(10, 20, 30, 0));
   TfrmPedido form(nullptr);
   form.SetName("frmPedido");
-  TMorvantaDataset& ds = world_.Dataset("qryT", "SELECT ID, NOME FROM T WHERE ID <= :ID ORDER BY ID", &form);
+  TMorvantaDataset& ds = world_.Dataset("qryT"_a, "SELECT ID, NOME FROM T WHERE ID <= :ID ORDER BY ID"_a, &form);
   ds.ParamByName("ID").SetAsInteger(2);
   ds.OpenQuery();
   std::vector<AnsiString> traced{ToAnsi(ds.LastSQL)};
 
-  TMorvantaDataset& exec = world_.Dataset("qryExec", "UPDATE T SET NOME = :NOME, OBS = :OBS WHERE ID = :ID", &form);
+  TMorvantaDataset& exec = world_.Dataset("qryExec"_a, "UPDATE T SET NOME = :NOME, OBS = :OBS WHERE ID = :ID"_a, &form);
   exec.ParamByName("NOME").SetAsString("novo");
   exec.ParamByName("OBS").SetAsBlob("it's a blob");
   exec.ParamByName("ID").SetAsInteger(1);
@@ -184,9 +184,9 @@ TEST_F(MorvantaDatasetDiagnostics, EveryStatementIsTracedWithTheEntryLayout) {
   ds.DeleteRow();
   traced.push_back(ToAnsi(ds.LastSQL));
 
-  EXPECT_EQ(traced[0], AsHeld("SELECT ID, NOME FROM T WHERE ID <= '2' ORDER BY ID"));
-  EXPECT_EQ(traced[1], AsHeld("UPDATE T SET NOME = 'novo', OBS = 'it''s a blob' WHERE ID = '1'"));
-  EXPECT_EQ(traced[2], AsHeld("DELETE FROM T WHERE ID = '1'"));
+  EXPECT_EQ(traced[0], AsHeld("SELECT ID, NOME FROM T WHERE ID <= '2' ORDER BY ID"_a));
+  EXPECT_EQ(traced[1], AsHeld("UPDATE T SET NOME = 'novo', OBS = 'it''s a blob' WHERE ID = '1'"_a));
+  EXPECT_EQ(traced[2], AsHeld("DELETE FROM T WHERE ID = '1'"_a));
   EXPECT_EQ(LastSQLText(), traced[2]);
 
   std::vector<TraceEntry> entries = ReadTrace(TracePath());
@@ -195,8 +195,8 @@ TEST_F(MorvantaDatasetDiagnostics, EveryStatementIsTracedWithTheEntryLayout) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     EXPECT_EQ(entries[i].statement, traced[i]) << i;
     const std::string& header = entries[i].header;
-    EXPECT_TRUE(StartsWith(
-        header, std::string("MorvantaDataset: ") + names[i] + " Base: " + world_.Db().Database() + " Data/Hora: "))
+    EXPECT_TRUE(StartsWith(header, std::string("MorvantaDataset: ") + names[i] +
+                                       " Base: " + world_.Db().Database().Bytes() + " Data/Hora: "))
         << header;
     EXPECT_NE(header.find("-10:20:30"), std::string::npos) << header;
     EXPECT_TRUE(EndsWith(header, " Form: frmPedido")) << header;
@@ -206,7 +206,7 @@ TEST_F(MorvantaDatasetDiagnostics, EveryStatementIsTracedWithTheEntryLayout) {
 TEST_F(MorvantaDatasetDiagnostics, AFailingDeleteShowsTheReportOnceWithoutUnitAndKeepsTheRow) {
   TfrmPedido form(nullptr);
   form.SetName("frmPedido");
-  TMorvantaDataset& ds = world_.Dataset("qryT", "SELECT ID FROM T ORDER BY ID", &form);
+  TMorvantaDataset& ds = world_.Dataset("qryT"_a, "SELECT ID FROM T ORDER BY ID"_a, &form);
   ds.OpenQuery();
   ds.SetRecNo(2);
   ds.DeleteSQL().SetText("DELETE FROM NAOEXISTE WHERE ID = :ID");
@@ -217,10 +217,10 @@ TEST_F(MorvantaDatasetDiagnostics, AFailingDeleteShowsTheReportOnceWithoutUnitAn
   EXPECT_TRUE(ui_.Messages.empty());
   const TModalReport& report = ui_.Reports[0];
   EXPECT_EQ(FieldOf(report, "Formulário:"_a), "frmPedido");
-  EXPECT_EQ(FieldOf(report, "Unit:"), "");
-  EXPECT_EQ(FieldOf(report, "Componente:"), "qryT");
-  EXPECT_EQ(FieldOf(report, "SQL"), AsHeld("DELETE FROM NAOEXISTE WHERE ID = '2'"));
-  EXPECT_EQ(report.TableRows, (std::vector<std::vector<AnsiString>>{{"ID", "2"}}));
+  EXPECT_EQ(FieldOf(report, "Unit:"_a), "");
+  EXPECT_EQ(FieldOf(report, "Componente:"_a), "qryT");
+  EXPECT_EQ(FieldOf(report, "SQL"_a), AsHeld("DELETE FROM NAOEXISTE WHERE ID = '2'"_a));
+  EXPECT_EQ(report.TableRows, (std::vector<std::vector<AnsiString>>{{"ID"_a, "2"_a}}));
   EXPECT_EQ(ds.RecordCount(), 3);
   EXPECT_EQ(afterDelete, 0);
   EXPECT_FALSE(ds.Deleting);
@@ -228,7 +228,7 @@ TEST_F(MorvantaDatasetDiagnostics, AFailingDeleteShowsTheReportOnceWithoutUnitAn
 }
 
 TEST_F(MorvantaDatasetDiagnostics, AFailingExecSQLIsTracedButNotReported) {
-  TMorvantaDataset& ds = world_.Dataset("qryT", "INSERT INTO T (ID) VALUES (:ID)");
+  TMorvantaDataset& ds = world_.Dataset("qryT"_a, "INSERT INTO T (ID) VALUES (:ID)"_a);
   ds.ParamByName("ID").SetAsInteger(1);  // the key exists
   try {
     ds.ExecSQL();
@@ -241,31 +241,31 @@ TEST_F(MorvantaDatasetDiagnostics, AFailingExecSQLIsTracedButNotReported) {
   EXPECT_TRUE(ui_.Reports.empty());
   std::vector<TraceEntry> entries = ReadTrace(TracePath());
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].statement, AsHeld("INSERT INTO T (ID) VALUES ('1')"));
+  EXPECT_EQ(entries[0].statement, AsHeld("INSERT INTO T (ID) VALUES ('1')"_a));
   EXPECT_TRUE(EndsWith(entries[0].header, " Form: ")) << entries[0].header;  // no owner
 }
 
 TEST_F(MorvantaDatasetDiagnostics, AFailureBeforeTheTraceShowsThePreviousStatement) {
-  TMorvantaDataset& first = world_.Dataset("qryA", "SELECT ID FROM T");
+  TMorvantaDataset& first = world_.Dataset("qryA"_a, "SELECT ID FROM T"_a);
   first.OpenQuery();
-  TMorvantaDataset& blank = world_.Dataset("qryB", "  ");
+  TMorvantaDataset& blank = world_.Dataset("qryB"_a, "  "_a);
   EXPECT_THROW(blank.OpenQuery(), EAbort);
   ASSERT_EQ(ui_.Reports.size(), 1u);
-  EXPECT_EQ(FieldOf(ui_.Reports[0], "Erro:"), "Erro: .qryB Sem SQL");
-  EXPECT_EQ(FieldOf(ui_.Reports[0], "SQL"), AsHeld("SELECT ID FROM T"));
+  EXPECT_EQ(FieldOf(ui_.Reports[0], "Erro:"_a), "Erro: .qryB Sem SQL");
+  EXPECT_EQ(FieldOf(ui_.Reports[0], "SQL"_a), AsHeld("SELECT ID FROM T"_a));
   EXPECT_EQ(FieldOf(ui_.Reports[0], "Formulário:"_a), "");
-  EXPECT_EQ(FieldOf(ui_.Reports[0], "Unit:"), "");
+  EXPECT_EQ(FieldOf(ui_.Reports[0], "Unit:"_a), "");
 }
 
 TEST_F(MorvantaDatasetDiagnostics, OutsideDiagnosticModeNothingIsShownOrWritten) {
   TfrmPedido form(nullptr);
   form.SetName("frmPedido");
-  TMorvantaDataset& ds = world_.Dataset("qryT", "SELECT ID FROM T ORDER BY ID", &form);
-  TMorvantaDataset& failing = world_.Dataset("qryF", "SELECT ID FROM NAOEXISTE", &form);
+  TMorvantaDataset& ds = world_.Dataset("qryT"_a, "SELECT ID FROM T ORDER BY ID"_a, &form);
+  TMorvantaDataset& failing = world_.Dataset("qryF"_a, "SELECT ID FROM NAOEXISTE"_a, &form);
   failing.SetIgnorarErro(true);
   ds.DeleteSQL().SetText("DELETE FROM NAOEXISTE WHERE ID = :ID");
   const std::vector<std::vector<AnsiString>> commandLines = {
-      {"obsmerge"}, {"obsmerge", "-X"}, {"obsmerge", "-QQ"}, {"obsmerge", "loja.fdb", "-Q"}};
+      {"obsmerge"_a}, {"obsmerge"_a, "-X"_a}, {"obsmerge"_a, "-QQ"_a}, {"obsmerge"_a, "loja.fdb"_a, "-Q"_a}};
   for (const auto& commandLine : commandLines) {
     SetCommandLine(commandLine);
     ds.OpenQuery();
@@ -294,8 +294,8 @@ TEST_F(MorvantaDatasetDiagnostics, OutsideDiagnosticModeNothingIsShownOrWritten)
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "trace"));
 
   // The mode is read afresh at every use.
-  SetCommandLine(std::vector<AnsiString>{"obsmerge", "-q"});
+  SetCommandLine(std::vector<AnsiString>{"obsmerge"_a, "-q"_a});
   ds.OpenQuery();
-  EXPECT_EQ(ToAnsi(ds.LastSQL), AsHeld("SELECT ID FROM T ORDER BY ID"));
+  EXPECT_EQ(ToAnsi(ds.LastSQL), AsHeld("SELECT ID FROM T ORDER BY ID"_a));
   EXPECT_EQ(ReadTrace(TracePath()).size(), 1u);
 }

@@ -60,27 +60,27 @@ TEST(MorvantaDatasetExecKinds, EachKindNeedsItsOwnPermissions) {
   noMovimentar.movimentar = false;
   none = {false, false, false, false};
   const std::vector<Case> cases = {
-      {{"INSERT INTO T (ID) VALUES (10)"}, noAlterar, ""},
-      {{"INSERT INTO T (ID) VALUES (11)"}, noInserir, kInserir},
-      {{"INSERT INTO T (ID) VALUES (12)"}, noMovimentar, kInserir},
-      {{"INSERT", "INTO T (ID) VALUES (13)"}, noInserir, kInserir},  // keyword at a line end
-      {{"UPDATE T SET NOME = 'a' WHERE ID = 1"}, noInserir, ""},
-      {{"UPDATE T SET NOME = 'b' WHERE ID = 1"}, noAlterar, kAlterar},
-      {{"UPDATE T SET NOME = 'c' WHERE ID = 1"}, noMovimentar, kAlterar},
-      {{"UPDATE", "T SET NOME = 'd' WHERE ID = 1"}, noAlterar, kAlterar},
-      // "INSERT " anywhere, a literal included, makes the statement an insert.
-      {{"UPDATE T SET NOME = 'INSERT INTO' WHERE ID = 2"}, noAlterar, ""},
-      {{"UPDATE T SET NOME = 'INSERT INTO' WHERE ID = 2"}, noInserir, kInserir},
-      {{"DELETE FROM T WHERE ID = 99"}, {false, false, true, false}, ""},
-      {{"DELETE FROM T WHERE ID = 98"}, noExcluir, kExcluir},
+      {{"INSERT INTO T (ID) VALUES (10)"_a}, noAlterar, ""_a},
+      {{"INSERT INTO T (ID) VALUES (11)"_a}, noInserir, kInserir},
+      {{"INSERT INTO T (ID) VALUES (12)"_a}, noMovimentar, kInserir},
+      {{"INSERT"_a, "INTO T (ID) VALUES (13)"_a}, noInserir, kInserir},  // keyword at a line end
+      {{"UPDATE T SET NOME = 'a' WHERE ID = 1"_a}, noInserir, ""_a},
+      {{"UPDATE T SET NOME = 'b' WHERE ID = 1"_a}, noAlterar, kAlterar},
+      {{"UPDATE T SET NOME = 'c' WHERE ID = 1"_a}, noMovimentar, kAlterar},
+      {{"UPDATE"_a, "T SET NOME = 'd' WHERE ID = 1"_a}, noAlterar, kAlterar},
+      // "INSERT "_a anywhere, a literal included, makes the statement an insert.
+      {{"UPDATE T SET NOME = 'INSERT INTO' WHERE ID = 2"_a}, noAlterar, ""_a},
+      {{"UPDATE T SET NOME = 'INSERT INTO' WHERE ID = 2"_a}, noInserir, kInserir},
+      {{"DELETE FROM T WHERE ID = 99"_a}, {false, false, true, false}, ""_a},
+      {{"DELETE FROM T WHERE ID = 98"_a}, noExcluir, kExcluir},
       // A tab or a lone line feed after the keyword is no marker: kind other, nothing checked.
-      {{"UPDATE\tT SET NOME = 'tab' WHERE ID = 1"}, none, ""},
-      {{"UPDATE\nT SET NOME = 'lf' WHERE ID = 1"}, none, ""},
-      {{"DELETE\tFROM T WHERE ID = 97"}, none, ""},
+      {{"UPDATE\tT SET NOME = 'tab' WHERE ID = 1"_a}, none, ""_a},
+      {{"UPDATE\nT SET NOME = 'lf' WHERE ID = 1"_a}, none, ""_a},
+      {{"DELETE\tFROM T WHERE ID = 97"_a}, none, ""_a},
       // Lower case is upper-cased first, unless ManterCase keeps it.
-      {{"update t set nome = 'lower' where id = 1"}, noAlterar, kAlterar},
-      {{"update t set nome = 'lower' where id = 1"}, noAlterar, "", true},
-      {{"SELECT ID FROM T"}, none, ""},
+      {{"update t set nome = 'lower' where id = 1"_a}, noAlterar, kAlterar},
+      {{"update t set nome = 'lower' where id = 1"_a}, noAlterar, ""_a, true},
+      {{"SELECT ID FROM T"_a}, none, ""_a},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
@@ -99,8 +99,8 @@ TEST(MorvantaDatasetExecKinds, EachKindNeedsItsOwnPermissions) {
   }
   Grant(world.Connection, {});
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T", "ID = 10"), "1");
-  EXPECT_EQ(world.Count("T", "ID IN (11, 12, 13)"), "0");  // refused statements never ran
+  EXPECT_EQ(world.Count("T"_a, "ID = 10"_a), "1");
+  EXPECT_EQ(world.Count("T"_a, "ID IN (11, 12, 13)"_a), "0");  // refused statements never ran
   EXPECT_EQ(world.Db().QueryScalar("SELECT NOME FROM T WHERE ID = 1"), "lower");
   EXPECT_EQ(world.Db().QueryScalar("SELECT NOME FROM T WHERE ID = 2"), "INSERT INTO");
 }
@@ -110,11 +110,11 @@ TEST(MorvantaDatasetExecKinds, WithoutIgnorarErroARefusalCarriesThePrefixTwice) 
   CreateTable(world);
   TComponent form(nullptr);
   form.SetName("frmPedido");
-  TMorvantaDataset& ds = world.Dataset("qryPedido", "UPDATE T SET NOME = 'x' WHERE ID = 1", &form);
+  TMorvantaDataset& ds = world.Dataset("qryPedido"_a, "UPDATE T SET NOME = 'x' WHERE ID = 1"_a, &form);
   world.Connection.SetPermiteAlterar(false);
   EXPECT_EQ(ErrorMessageOf([&] { ds.ExecSQL(); }),
             "Erro de ExecSQL em frmPedido.qryPedido Erro de ExecSQL em frmPedido.qryPedido" + kAlterar);
-  TMorvantaDataset& loose = world.Dataset("qryLoose", "DELETE FROM T");
+  TMorvantaDataset& loose = world.Dataset("qryLoose"_a, "DELETE FROM T"_a);
   world.Connection.SetPermiteExcluir(false);
   EXPECT_EQ(ErrorMessageOf([&] { loose.ExecSQL(); }),
             "Erro de ExecSQL em .qryLoose Erro de ExecSQL em .qryLoose" + kExcluir);
@@ -126,7 +126,7 @@ TEST(MorvantaDatasetExecErrors, DatabaseErrorsAreWrappedUnlessIgnorarErro) {
   DatasetWorld world;
   CreateTable(world);
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "INSERT INTO T (ID, NOME) VALUES (1, 'de novo')");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "INSERT INTO T (ID, NOME) VALUES (1, 'de novo')"_a);
   AnsiString wrapped = ErrorMessageOf([&] { ds.ExecSQL(); });
   ds.SetIgnorarErro(true);
   AnsiString plain = ErrorMessageOf([&] { ds.ExecSQL(); });
@@ -138,18 +138,18 @@ TEST(MorvantaDatasetExecErrors, DatabaseErrorsAreWrappedUnlessIgnorarErro) {
 TEST(MorvantaDatasetExecErrors, BlankTextsAndUnknownParametersFailWrapped) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& blank = world.Dataset("qryBlank");
+  TMorvantaDataset& blank = world.Dataset("qryBlank"_a);
   blank.SQL().Add("   ");
   AnsiString message = ErrorMessageOf([&] { blank.ExecSQL(); });
   EXPECT_EQ(message.rfind("Erro de ExecSQL em .qryBlank ", 0), 0u) << message;
   EXPECT_GT(message.size(), AnsiString("Erro de ExecSQL em .qryBlank ").size());
 
-  TMorvantaDataset& extra = world.Dataset("qryExtra", "UPDATE T SET NOME = :NOME WHERE ID = 1");
+  TMorvantaDataset& extra = world.Dataset("qryExtra"_a, "UPDATE T SET NOME = :NOME WHERE ID = 1"_a);
   extra.ParamByName("NOME").SetAsString("x");
   extra.Params().CreateParam(ftInteger, u"CODIGO", ptInput).SetAsInteger(3);
   EXPECT_EQ(ErrorMessageOf([&] { extra.ExecSQL(); }), "Erro de ExecSQL em .qryExtra Parameter 'CODIGO' not found");
 
-  TMorvantaDataset& precision = world.Dataset("qryPrecision", "UPDATE T SET VALOR = :VALOR WHERE ID = 1");
+  TMorvantaDataset& precision = world.Dataset("qryPrecision"_a, "UPDATE T SET VALOR = :VALOR WHERE ID = 1"_a);
   precision.ParamByName("VALOR").SetAsFloat(1.5);
   precision.SetFloatPrecision(10);
   EXPECT_EQ(ErrorMessageOf([&] { precision.ExecSQL(); }),
@@ -161,7 +161,7 @@ TEST(MorvantaDatasetExecErrors, BlankTextsAndUnknownParametersFailWrapped) {
 TEST(MorvantaDatasetExecText, SelectSQLRunsWhenSQLIsBlank) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a);
   ds.SQL().Add(" ");
   ds.SQL().Add("\t");
   ds.SelectSQL().Add("INSERT INTO T (ID, NOME) VALUES (:ID, :NOME)");
@@ -179,8 +179,8 @@ TEST(MorvantaDatasetExecValues, FloatsAreRoundedDatesWrittenAndNullsStayNull) {
   DatasetWorld world;
   CreateTable(world);
   TMorvantaDataset& ds = world.Dataset(
-      "qryT",
-      "INSERT INTO T (ID, NOME, VALOR, PRECO, DIA, MOMENTO) VALUES (:ID, :NOME, :VALOR, :PRECO, :DIA, :MOMENTO)");
+      "qryT"_a,
+      "INSERT INTO T (ID, NOME, VALOR, PRECO, DIA, MOMENTO) VALUES (:ID, :NOME, :VALOR, :PRECO, :DIA, :MOMENTO)"_a);
   ds.SetFloatPrecision(3);
   ds.ParamByName("ID").SetAsInteger(3);
   ds.ParamByName("NOME").SetAsString("d'Ávila :ID \"x\""_a);
@@ -205,17 +205,18 @@ TEST(MorvantaDatasetExecValues, FloatsAreRoundedDatesWrittenAndNullsStayNull) {
   EXPECT_NE(ToAnsi(ds.InternalQuery->SQL().Text()).find("null"), AnsiString::npos);
 
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T", "ID = 3 AND VALOR = 2.005 AND PRECO = -1.235"), "1");
-  EXPECT_EQ(world.Count("T", "ID = 3 AND DIA = '2007-01-05' AND MOMENTO = '2007-01-05 10:07:03'"), "1");
+  EXPECT_EQ(world.Count("T"_a, "ID = 3 AND VALOR = 2.005 AND PRECO = -1.235"_a), "1");
+  EXPECT_EQ(world.Count("T"_a, "ID = 3 AND DIA = '2007-01-05' AND MOMENTO = '2007-01-05 10:07:03'"_a), "1");
   // The value reaches the table as given: a quote inside it never ends the literal.
   EXPECT_EQ(world.Db().QueryScalar("SELECT NOME FROM T WHERE ID = 3"), "d'Ávila :ID  x "_a);
-  EXPECT_EQ(world.Count("T", "ID = 4 AND VALOR IS NULL AND PRECO IS NULL AND DIA IS NULL AND MOMENTO IS NULL"), "1");
+  EXPECT_EQ(world.Count("T"_a, "ID = 4 AND VALOR IS NULL AND PRECO IS NULL AND DIA IS NULL AND MOMENTO IS NULL"_a),
+            "1");
 }
 
 TEST(MorvantaDatasetExecValues, ANameUsedTwiceTakesTheValueGivenThroughParamByName) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT", "UPDATE T SET NOME = :NOME || '!' WHERE NOME = :NOME");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "UPDATE T SET NOME = :NOME || '!' WHERE NOME = :NOME"_a);
   ASSERT_EQ(ds.ParamCount(), 2);  // one entry per marker
   ds.ParamByName("NOME").SetAsString("dois");
   ds.ExecSQL();
@@ -227,12 +228,12 @@ TEST(MorvantaDatasetExecValues, ABlobNameUsedTwiceIsBoundAtBothReferences) {
   DatasetWorld world;
   CreateTable(world);
   TMorvantaDataset& ds =
-      world.Dataset("qryT", "UPDATE T SET OBS = :OBS, NOME = CAST(:OBS AS VARCHAR(20)) WHERE ID = :ID");
+      world.Dataset("qryT"_a, "UPDATE T SET OBS = :OBS, NOME = CAST(:OBS AS VARCHAR(20)) WHERE ID = :ID"_a);
   ds.ParamByName("OBS").SetAsBlob("duas vezes");
   ds.ParamByName("ID").SetAsInteger(1);
   ds.ExecSQL();
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T", "ID = 1 AND NOME = 'duas vezes' AND OBS = 'duas vezes'"), "1");
+  EXPECT_EQ(world.Count("T"_a, "ID = 1 AND NOME = 'duas vezes' AND OBS = 'duas vezes'"_a), "1");
 }
 
 class MorvantaDatasetExecPaths : public ::testing::TestWithParam<bool> {};
@@ -243,7 +244,7 @@ TEST_P(MorvantaDatasetExecPaths, ABlobParameterStaysBoundAndTheStatementRunsPrep
   CreateTable(world);
   AnsiString text;
   while (text.size() < 100000) text += "obs com 'apóstrofo', \"aspas\", `crase` e :ID\r\n"_a;
-  TMorvantaDataset& ds = world.Dataset("qryObs", "UPDATE T SET OBS = :OBS, NOME = :NOME WHERE ID = :ID");
+  TMorvantaDataset& ds = world.Dataset("qryObs"_a, "UPDATE T SET OBS = :OBS, NOME = :NOME WHERE ID = :ID"_a);
   ds.ParamByName("OBS").SetAsBlob(text);
   ds.ParamByName("NOME").SetAsString("com obs");
   ds.ParamByName("ID").SetAsInteger(1);
@@ -255,7 +256,7 @@ TEST_P(MorvantaDatasetExecPaths, ABlobParameterStaysBoundAndTheStatementRunsPrep
   ds.ExecSQL();
   EXPECT_EQ(ds.InternalQuery->RowsAffected(), 1);
 
-  TMorvantaDataset& inlined = world.Dataset("qryNome", "UPDATE T SET NOME = :NOME WHERE ID = :ID");
+  TMorvantaDataset& inlined = world.Dataset("qryNome"_a, "UPDATE T SET NOME = :NOME WHERE ID = :ID"_a);
   inlined.ParamByName("NOME").SetAsString("sem obs");
   inlined.ParamByName("ID").SetAsInteger(2);
   inlined.ExecSQL();
@@ -263,7 +264,7 @@ TEST_P(MorvantaDatasetExecPaths, ABlobParameterStaysBoundAndTheStatementRunsPrep
   EXPECT_EQ(inlined.InternalQuery->Params().Count(), 0);
   EXPECT_EQ(inlined.InternalQuery->RowsAffected(), -1);
 
-  TMorvantaDataset& check = world.Dataset("qryCheck", "SELECT OBS, NOME FROM T WHERE ID = 1");
+  TMorvantaDataset& check = world.Dataset("qryCheck"_a, "SELECT OBS, NOME FROM T WHERE ID = 1"_a);
   check.OpenQuery();  // in the same, still open transaction
   EXPECT_EQ(check.FieldByName("OBS").AsString(), text);
   EXPECT_EQ(check.FieldByName("NOME").AsString(), "com obs");
@@ -275,32 +276,32 @@ TEST_P(MorvantaDatasetExecPaths, TheTransactionIsStartedOnDemandAndNeverEndedByT
   if (GetParam()) FIREBIRD_SERVER_REQUIRED();
   DatasetWorld world(GetParam());
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryT", "INSERT INTO T (ID, NOME) VALUES (:ID, 'novo')");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "INSERT INTO T (ID, NOME) VALUES (:ID, 'novo')"_a);
   ASSERT_FALSE(world.Transaction.InTransaction());
   ds.ParamByName("ID").SetAsInteger(10);
   ds.ExecSQL();
   EXPECT_TRUE(world.Transaction.InTransaction());
-  EXPECT_EQ(world.Count("T"), "2");  // another connection sees nothing yet
+  EXPECT_EQ(world.Count("T"_a), "2");  // another connection sees nothing yet
 
   ds.ParamByName("ID").SetAsInteger(1);  // fails: the key exists
   ErrorMessageOf([&] { ds.ExecSQL(); });
   EXPECT_TRUE(world.Transaction.InTransaction());  // no rollback either
   ds.ParamByName("ID").SetAsInteger(11);
   ds.ExecSQL();
-  EXPECT_EQ(world.Count("T"), "2");
+  EXPECT_EQ(world.Count("T"_a), "2");
 
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T"), "4");
-  EXPECT_EQ(world.Count("T", "ID IN (10, 11)"), "2");
+  EXPECT_EQ(world.Count("T"_a), "4");
+  EXPECT_EQ(world.Count("T"_a, "ID IN (10, 11)"_a), "2");
 }
 
 TEST_P(MorvantaDatasetExecPaths, AnotherDatasetWritesTheRowsOfASelectWalkedAcrossPackets) {
   if (GetParam()) FIREBIRD_SERVER_REQUIRED();
   DatasetWorld world(GetParam());
   world.CreateNumberedTable(1200);
-  TMorvantaDataset& select = world.Dataset("qrySelect", "SELECT ID, NOME FROM T ORDER BY ID");
+  TMorvantaDataset& select = world.Dataset("qrySelect"_a, "SELECT ID, NOME FROM T ORDER BY ID"_a);
   select.SetPacoteRegistros(500);
-  TMorvantaDataset& update = world.Dataset("qryUpdate", "UPDATE T SET NOME = :NOME WHERE ID = :ID");
+  TMorvantaDataset& update = world.Dataset("qryUpdate"_a, "UPDATE T SET NOME = :NOME WHERE ID = :ID"_a);
   update.SetIgnoreLog(true);
   select.OpenQuery();
   int walked = 0;
@@ -314,7 +315,7 @@ TEST_P(MorvantaDatasetExecPaths, AnotherDatasetWritesTheRowsOfASelectWalkedAcros
   EXPECT_EQ(walked, 1200);
   EXPECT_EQ(select.RecordCount(), 1200);
   world.Transaction.Commit();
-  EXPECT_EQ(world.Count("T", "NOME = 'n' || ID || '+'"), "1200");
+  EXPECT_EQ(world.Count("T"_a, "NOME = 'n' || ID || '+'"_a), "1200");
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, MorvantaDatasetExecPaths, ::testing::Values(false, true),
@@ -334,7 +335,7 @@ TEST(MorvantaDatasetExecLog, IgnoreLogAndKindOtherKeepTheChangeLogOut) {
   world.Db().Execute("CREATE GENERATOR GEN_LOG");
   world.Db().Execute("CREATE PROCEDURE ID_LOG RETURNS (NID INTEGER) AS BEGIN NID = GEN_ID(GEN_LOG, 1); SUSPEND; END");
   TMorvantaDatabase logConnection(nullptr);
-  logConnection.ConfigureConnection("Interbase", world.Db().Database(), world.Db().UserName(), world.Db().Password());
+  logConnection.ConfigureConnection("Interbase"_a, world.Db().Database(), world.Db().UserName(), world.Db().Password());
   logConnection.SetConnected(true);
   TMorvantaTransaction logTransaction(nullptr);
   logTransaction.SetDatabase(&logConnection);
@@ -349,16 +350,16 @@ TEST(MorvantaDatasetExecLog, IgnoreLogAndKindOtherKeepTheChangeLogOut) {
     ds.SetIgnoreLog(ignoreLog);
     ds.ExecSQL();
   };
-  run("qryIns", "UPDATE T SET NOME = 'INSERT ' WHERE ID = 1", false);
-  run("qryUpd", "UPDATE T SET NOME = 'upd' WHERE ID = 1", false);
-  run("qryDel", "DELETE FROM T WHERE ID = 99", false);
-  run("qryOther", "UPDATE\tT SET NOME = 'tab' WHERE ID = 1", false);
-  run("qryIgnored", "UPDATE T SET NOME = 'ignorado' WHERE ID = 2", true);
-  run("qryIgnoredIns", "INSERT INTO T (ID) VALUES (20)", true);
+  run("qryIns"_a, "UPDATE T SET NOME = 'INSERT ' WHERE ID = 1"_a, false);
+  run("qryUpd"_a, "UPDATE T SET NOME = 'upd' WHERE ID = 1"_a, false);
+  run("qryDel"_a, "DELETE FROM T WHERE ID = 99"_a, false);
+  run("qryOther"_a, "UPDATE\tT SET NOME = 'tab' WHERE ID = 1"_a, false);
+  run("qryIgnored"_a, "UPDATE T SET NOME = 'ignorado' WHERE ID = 2"_a, true);
+  run("qryIgnoredIns"_a, "INSERT INTO T (ID) VALUES (20)"_a, true);
 
   EXPECT_EQ(world.Db().QueryScalar("SELECT LIST(CTL_QUERY || '=' || CTL_TPOPER, ',') FROM "
                                    "(SELECT CTL_QUERY, CTL_TPOPER FROM CONTROLLOG ORDER BY CTL_ID)"),
             "qryIns=I,qryUpd=A,qryDel=E");
-  EXPECT_EQ(world.Count("CONTROLLOG", "DBA_CODIGO = 7 AND CTL_FORM = 'frmLog'"), "3");
+  EXPECT_EQ(world.Count("CONTROLLOG"_a, "DBA_CODIGO = 7 AND CTL_FORM = 'frmLog'"_a), "3");
   world.Transaction.SetTransactionLOG(nullptr);
 }

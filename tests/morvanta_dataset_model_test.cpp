@@ -37,8 +37,8 @@ std::unique_ptr<TMorvantaDataset> MakeMaster() {
 
 std::unique_ptr<RecordingDetail> MakeDetail(TDataSource& source, const char* name, const char* sql) {
   auto detail = std::make_unique<RecordingDetail>(nullptr);
-  detail->SetName(name);
-  detail->SQL().Add(sql);
+  detail->SetName(AnsiString(name));
+  detail->SQL().Add(AnsiString(sql));
   detail->SetDataSource(&source);
   return detail;
 }

@@ -42,7 +42,7 @@ TEST_P(MorvantaDatasetPackets, RowsArriveInPacketsOfPacoteRegistros) {
   if (GetParam()) FIREBIRD_SERVER_REQUIRED();
   DatasetWorld world(GetParam());
   world.CreateNumberedTable(2500);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T ORDER BY ID"_a);
 
   ds.OpenQuery();
   EXPECT_EQ(ds.RecordCount(), 1000);
@@ -85,7 +85,7 @@ TEST_P(MorvantaDatasetPackets, TextBlobsDatesAndNullsArriveWhole) {
       "L = RPAD('', 32000, 'linha :''x''' || ASCII_CHAR(13) || ASCII_CHAR(10)); "
       "INSERT INTO B VALUES (1, CAST(:L AS BLOB SUB_TYPE TEXT) || :L || :L, '2007-01-05', '2007-01-05 10:07:03'); "
       "INSERT INTO B VALUES (2, NULL, NULL, NULL); END");
-  TMorvantaDataset& ds = world.Dataset("qryB", "SELECT ID, OBS, DIA, MOMENTO FROM B ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryB"_a, "SELECT ID, OBS, DIA, MOMENTO FROM B ORDER BY ID"_a);
   ds.SetPacoteRegistros(1);
   ds.OpenQuery();
   ASSERT_EQ(ds.RecordCount(), 1);
@@ -111,7 +111,7 @@ TEST(MorvantaDatasetOpen, PacoteRegistrosOfZeroOrLessLoadsEveryRow) {
   DatasetWorld world;
   world.CreateNumberedTable(1500);
   for (int packet : {0, -1}) {
-    TMorvantaDataset& ds = world.Dataset("qryT" + IntToStr(packet + 1), "SELECT ID FROM T ORDER BY ID");
+    TMorvantaDataset& ds = world.Dataset("qryT" + IntToStr(packet + 1), "SELECT ID FROM T ORDER BY ID"_a);
     ds.SetPacoteRegistros(packet);
     ds.OpenQuery();
     EXPECT_EQ(ds.RecordCount(), 1500) << packet;
@@ -123,7 +123,7 @@ TEST(MorvantaDatasetOpen, PacoteRegistrosOfZeroOrLessLoadsEveryRow) {
 TEST(MorvantaDatasetOpen, AnEmptyResultLeavesNoRecordAndRaisesNoScroll) {
   DatasetWorld world;
   world.CreateNumberedTable(0);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T"_a);
   EXPECT_EQ(ScrollEventsDuring(ds, [&] { ds.OpenQuery(); }), 0);
   EXPECT_TRUE(ds.Active());
   EXPECT_EQ(ds.FieldCount(), 2);
@@ -137,7 +137,7 @@ TEST(MorvantaDatasetOpen, AnEmptyResultLeavesNoRecordAndRaisesNoScroll) {
 TEST(MorvantaDatasetOpen, ReopenRunsAgainWithNewValuesKeepsTheFieldsAndSkipsTheReadPermission) {
   DatasetWorld world;
   world.CreateNumberedTable(30);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T WHERE ID > :DESDE ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T WHERE ID > :DESDE ORDER BY ID"_a);
   int beforeOpen = 0, afterOpen = 0;
   ds.BeforeOpen = [&](TDataSet&) { ++beforeOpen; };
   ds.AfterOpen = [&](TDataSet&) { ++afterOpen; };
@@ -164,7 +164,7 @@ TEST(MorvantaDatasetOpen, ReopenRunsAgainWithNewValuesKeepsTheFieldsAndSkipsTheR
 TEST(MorvantaDatasetOpen, BeforeOpenFindsTheMacrosAndSetsThemBeforeTheyAreExpanded) {
   DatasetWorld world;
   world.CreateNumberedTable(3);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM %TABELA WHERE ID >= :ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM %TABELA WHERE ID >= :ID"_a);
   ds.BeforeOpen = [&ds](TDataSet&) {
     if (TParam* macro = ds.Macros().FindParam("TABELA")) macro->SetAsString("T");
   };
@@ -178,7 +178,7 @@ TEST(MorvantaDatasetOpen, NullParametersAreSentAsZeroText) {
   DatasetWorld world;
   world.CreateNumberedTable(3);
   world.Db().Execute("INSERT INTO T (ID, NOME, QTD) VALUES (100, '0', 0)");
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T WHERE NOME = :NOME AND QTD = :QTD");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T WHERE NOME = :NOME AND QTD = :QTD"_a);
   ds.OpenQuery();  // neither parameter was given a value
   ASSERT_EQ(ds.RecordCount(), 1);
   EXPECT_EQ(ds.FieldByName("ID").AsInteger(), 100);
@@ -192,7 +192,7 @@ TEST(MorvantaDatasetOpen, DateParametersFindTheirRows) {
   world.Db().Execute(
       "EXECUTE BLOCK AS BEGIN INSERT INTO M VALUES (1, '2007-01-25', '2007-01-05 10:07:03'); "
       "INSERT INTO M VALUES (2, '2007-05-01', '2007-05-01 10:07:03'); END");
-  TMorvantaDataset& ds = world.Dataset("qryM", "SELECT ID FROM M WHERE DIA = :DIA OR MOMENTO = :MOMENTO");
+  TMorvantaDataset& ds = world.Dataset("qryM"_a, "SELECT ID FROM M WHERE DIA = :DIA OR MOMENTO = :MOMENTO"_a);
   ds.ParamByName("DIA").SetAsDateTime(EncodeDate(2007, 1, 25));
   ds.ParamByName("DIA").SetDataType(ftDate);
   ds.ParamByName("MOMENTO").SetAsDateTime(EncodeDate(2007, 1, 5) + EncodeTime(10, 7, 3, 0));
@@ -207,7 +207,7 @@ TEST(MorvantaDatasetOpen, NumericColumnsBecomeFloatFieldsAndNoFieldIsRequired) {
       "CREATE TABLE N (ID INTEGER NOT NULL, NOME VARCHAR(10) NOT NULL, VALOR NUMERIC(15,2) NOT NULL, "
       "PRECO DECIMAL(9,3), PESO NUMERIC(4,1), TOTAL NUMERIC(18,4))");
   world.Db().Execute("INSERT INTO N VALUES (1, 'a', 12.34, -0.125, 12.5, 123456789012.3456)");
-  TMorvantaDataset& ds = world.Dataset("qryN", "SELECT * FROM N");
+  TMorvantaDataset& ds = world.Dataset("qryN"_a, "SELECT * FROM N"_a);
   ds.OpenQuery();
   for (const char* name : {"VALOR", "PRECO", "PESO", "TOTAL"}) {
     EXPECT_EQ(ds.FieldByName(name).DataType(), ftFloat) << name;
@@ -237,11 +237,11 @@ TEST(MorvantaDatasetDefaults, NullFieldsTakeTheDefaultsThatConvert) {
   world.Db().Execute("INSERT INTO D VALUES (1, NULL, NULL, NULL, NULL)");
   world.Db().Execute("INSERT INTO D VALUES (2, 5, 'a', 1.25, 2.5)");
   const AnsiString sep(1, DecimalSeparator());
-  const AnsiString otherSep = DecimalSeparator() == '.' ? "," : ".";
+  const AnsiString otherSep = DecimalSeparator() == '.' ? ","_a : "."_a;
 
-  TMorvantaDataset& ds = world.Dataset("qryD", "SELECT * FROM D ORDER BY ID");
-  ds.SetDefaultValue_Integer(" 0 ");
-  ds.SetDefaultValue_String(" vazio ");
+  TMorvantaDataset& ds = world.Dataset("qryD"_a, "SELECT * FROM D ORDER BY ID"_a);
+  ds.SetDefaultValue_Integer(" 0 "_a);
+  ds.SetDefaultValue_String(" vazio "_a);
   ds.SetDefaultValue_Float(" 1" + sep + "5 ");
   ds.OpenQuery();
   EXPECT_EQ(ds.FieldByName("QTD").AsInteger(), 0);
@@ -255,9 +255,9 @@ TEST(MorvantaDatasetDefaults, NullFieldsTakeTheDefaultsThatConvert) {
   EXPECT_DOUBLE_EQ(ds.FieldByName("VALOR").AsFloat(), 1.25);
 
   RecordingInteraction ui;
-  TMorvantaDataset& bad = world.Dataset("qryD2", "SELECT * FROM D ORDER BY ID");
-  bad.SetDefaultValue_Integer("x");
-  bad.SetDefaultValue_String("   ");
+  TMorvantaDataset& bad = world.Dataset("qryD2"_a, "SELECT * FROM D ORDER BY ID"_a);
+  bad.SetDefaultValue_Integer("x"_a);
+  bad.SetDefaultValue_String("   "_a);
   bad.SetDefaultValue_Float("1" + otherSep + "5");
   bad.OpenQuery();
   EXPECT_TRUE(bad.FieldByName("QTD").IsNull());
@@ -270,11 +270,11 @@ TEST(MorvantaDatasetDefaults, NullFieldsTakeTheDefaultsThatConvert) {
 TEST(MorvantaDatasetDefaults, PersistentFieldsTakeOnlyTheColumnsOfTheirName) {
   DatasetWorld world;
   world.CreateNumberedTable(2);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME, QTD FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME, QTD FROM T ORDER BY ID"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"EXTRA", ftInteger);
   ds.CreateDataSet();  // fields of its own, as a form defines them
-  ds.SetDefaultValue_Integer("7");
+  ds.SetDefaultValue_Integer("7"_a);
   ds.OpenQuery();
   EXPECT_EQ(ds.FieldCount(), 2);
   EXPECT_EQ(ds.RecordCount(), 2);
@@ -292,10 +292,10 @@ TEST(MorvantaDatasetMasterValues, TheDetailRunsWithTheMastersValuesAndFollowsIts
       "EXECUTE BLOCK AS BEGIN INSERT INTO ITENS VALUES (1, 1); INSERT INTO ITENS VALUES (1, 2); "
       "INSERT INTO ITENS VALUES (2, 1); INSERT INTO ITENS VALUES (3, 1); INSERT INTO ITENS VALUES (3, 2); "
       "INSERT INTO ITENS VALUES (3, 3); END");
-  TMorvantaDataset& master = world.Dataset("qryPedido", "SELECT ID FROM T ORDER BY ID");
+  TMorvantaDataset& master = world.Dataset("qryPedido"_a, "SELECT ID FROM T ORDER BY ID"_a);
   TDataSource source(nullptr);
   source.SetDataSet(&master);
-  TMorvantaDataset& detail = world.Dataset("qryItens", "SELECT ITEM FROM ITENS WHERE PEDIDO = :ID ORDER BY ITEM");
+  TMorvantaDataset& detail = world.Dataset("qryItens"_a, "SELECT ITEM FROM ITENS WHERE PEDIDO = :ID ORDER BY ITEM"_a);
   detail.SetDataSource(&source);
   detail.ParamByName("ID").SetAsInteger(3);
 
@@ -321,10 +321,10 @@ TEST(MorvantaDatasetMasterValues, TheDetailRunsWithTheMastersValuesAndFollowsIts
 TEST(MorvantaDatasetMasterValues, ADetailDoesNotOpenWhileItsMasterFillsItsCache) {
   DatasetWorld world;
   world.CreateNumberedTable(3);
-  TMorvantaDataset& master = world.Dataset("qryPedido", "SELECT ID FROM T");
+  TMorvantaDataset& master = world.Dataset("qryPedido"_a, "SELECT ID FROM T"_a);
   TDataSource source(nullptr);
   source.SetDataSet(&master);
-  TMorvantaDataset& detail = world.Dataset("qryItens", "SELECT ID FROM T WHERE ID = :ID");
+  TMorvantaDataset& detail = world.Dataset("qryItens"_a, "SELECT ID FROM T WHERE ID = :ID"_a);
   detail.SetDataSource(&source);
   int beforeOpen = 0;
   detail.BeforeOpen = [&](TDataSet&) { ++beforeOpen; };
@@ -346,7 +346,7 @@ TEST(MorvantaDatasetMasterValues, AnyDatasetCanLendItsValues) {
   master.Post();
   TDataSource source(nullptr);
   source.SetDataSet(&master);
-  TMorvantaDataset& detail = world.Dataset("qryT", "SELECT NOME FROM T WHERE ID = :ID");
+  TMorvantaDataset& detail = world.Dataset("qryT"_a, "SELECT NOME FROM T WHERE ID = :ID"_a);
   detail.SetDataSource(&source);
   detail.OpenQuery();
   ASSERT_EQ(detail.RecordCount(), 1);
@@ -361,8 +361,8 @@ TEST(MorvantaDatasetOpenErrors, AFirstOpenWithoutReadPermissionIsRefusedDirectly
   RecordingInteraction ui;
   TComponent form(nullptr);
   form.SetName("frmPedido");
-  TMorvantaDataset& owned = world.Dataset("qryT", "SELECT ID FROM T", &form);
-  TMorvantaDataset& loose = world.Dataset("qryT", "SELECT ID FROM T");
+  TMorvantaDataset& owned = world.Dataset("qryT"_a, "SELECT ID FROM T"_a, &form);
+  TMorvantaDataset& loose = world.Dataset("qryT"_a, "SELECT ID FROM T"_a);
   world.Connection.SetPermiteConsultar(false);
   for (bool ignorarErro : {false, true}) {
     owned.SetIgnorarErro(ignorarErro);
@@ -380,14 +380,14 @@ TEST(MorvantaDatasetOpenErrors, AFirstOpenWithoutReadPermissionIsRefusedDirectly
 TEST(MorvantaDatasetOpenErrors, WithoutIgnorarErroTheBoxIsShownAndTheOpenEndsSilently) {
   DatasetWorld world;
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM NAOEXISTE");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM NAOEXISTE"_a);
   // One message only: the box, then the silent abort, which a window's event loop swallows.
   EXPECT_THROW(ds.OpenQuery(), EAbort);
   ASSERT_EQ(ui.Messages.size(), 1u);
   const AnsiString& box = ui.Messages[0];
   EXPECT_EQ(box.rfind("Erro: ", 0), 0u) << box;
   EXPECT_NE(box.find("NAOEXISTE"), AnsiString::npos) << box;
-  EXPECT_TRUE(EndsWith(box, " No Dataset: .qryT")) << box;
+  EXPECT_TRUE(EndsWith(box, " No Dataset: .qryT"_a)) << box;
   EXPECT_FALSE(ds.Active());
   EXPECT_FALSE(ds.InternalInsert());
 
@@ -408,11 +408,11 @@ TEST(MorvantaDatasetOpenErrors, MissingConnectionTextOrMarkerGoThroughTheGuard) 
   noDatabase.SetIgnorarErro(true);
   EXPECT_EQ(ErrorMessageOf([&] { noDatabase.OpenQuery(); }), "Erro: .qryA Sem Database");
 
-  TMorvantaDataset& noText = world.Dataset("qryB", " \r\n ");
+  TMorvantaDataset& noText = world.Dataset("qryB"_a, " \r\n "_a);
   noText.SetIgnorarErro(true);
   EXPECT_EQ(ErrorMessageOf([&] { noText.OpenQuery(); }), "Erro: .qryB Sem SQL");
 
-  TMorvantaDataset& extra = world.Dataset("qryC", "SELECT ID FROM T");
+  TMorvantaDataset& extra = world.Dataset("qryC"_a, "SELECT ID FROM T"_a);
   extra.Params().CreateParam(ftInteger, u"CODIGO", ptInput);
   extra.SetIgnorarErro(true);
   EXPECT_EQ(ErrorMessageOf([&] { extra.OpenQuery(); }), "Parameter 'CODIGO' not found");
@@ -420,14 +420,14 @@ TEST(MorvantaDatasetOpenErrors, MissingConnectionTextOrMarkerGoThroughTheGuard) 
 
   noDatabase.SetIgnorarErro(false);
   EXPECT_THROW(noDatabase.OpenQuery(), EAbort);
-  EXPECT_EQ(ui.Messages, std::vector<AnsiString>{"Erro: Erro: .qryA Sem Database No Dataset: .qryA"});
+  EXPECT_EQ(ui.Messages, std::vector<AnsiString>{"Erro: Erro: .qryA Sem Database No Dataset: .qryA"_a});
 }
 
 TEST(MorvantaDatasetOpenErrors, AFailedReopenShowsTheBoxAndKeepsNoRowsOfTheEarlierResult) {
   DatasetWorld world;
   world.CreateNumberedTable(3);
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T"_a);
   ds.OpenQuery();
   ASSERT_EQ(ds.RecordCount(), 3);
   ds.SQL().SetText("SELECT ID FROM NAOEXISTE");
@@ -444,7 +444,7 @@ TEST(MorvantaDatasetFetchErrors, WithoutIgnorarErroEachFailedFieldIsReportedAndT
   DatasetWorld world;
   world.CreateNumberedTable(3);
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T ORDER BY ID"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"NOME", ftInteger);  // the column holds 'n1', 'n2', 'n3'
   ds.CreateDataSet();
@@ -456,7 +456,7 @@ TEST(MorvantaDatasetFetchErrors, WithoutIgnorarErroEachFailedFieldIsReportedAndT
   for (const AnsiString& box : ui.Messages) {
     EXPECT_EQ(box.rfind("Erro: ", 0), 0u) << box;
     EXPECT_NE(box.find("n"), AnsiString::npos) << box;
-    EXPECT_TRUE(EndsWith(box, " No Campo:NOME Em: .qryT")) << box;
+    EXPECT_TRUE(EndsWith(box, " No Campo:NOME Em: .qryT"_a)) << box;
   }
   EXPECT_FALSE(ds.InternalInsert());
 }
@@ -465,7 +465,7 @@ TEST(MorvantaDatasetFetchErrors, AFailedFetchLeavesNoTraceOfItself) {
   DatasetWorld world;
   world.CreateNumberedTable(3);
   RecordingInteraction ui;
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID, NOME FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID, NOME FROM T ORDER BY ID"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"NOME", ftInteger);
   ds.CreateDataSet();
@@ -489,7 +489,7 @@ TEST(MorvantaDatasetFetchErrors, AFailedFetchLeavesNoTraceOfItself) {
 TEST(MorvantaDatasetFetch, NoFurtherRowsOnceTheInternalQueryHoldsAnotherStatement) {
   DatasetWorld world;
   world.CreateNumberedTable(2500);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T ORDER BY ID"_a);
   ds.OpenQuery();
   ASSERT_EQ(ds.RecordCount(), 1000);
   ds.DeleteSQL().SetText("DELETE FROM T WHERE ID = :ID");
@@ -500,7 +500,7 @@ TEST(MorvantaDatasetFetch, NoFurtherRowsOnceTheInternalQueryHoldsAnotherStatemen
   EXPECT_EQ(ds.RecordCount(), 999);
   EXPECT_TRUE(ds.Eof());
 
-  TMorvantaDataset& other = world.Dataset("qryU", "SELECT ID FROM T ORDER BY ID");
+  TMorvantaDataset& other = world.Dataset("qryU"_a, "SELECT ID FROM T ORDER BY ID"_a);
   other.OpenQuery();
   ASSERT_EQ(other.RecordCount(), 1000);
   other.SQL().SetText("UPDATE T SET QTD = 0 WHERE ID = 2");
@@ -525,7 +525,7 @@ TEST(OracleFetchedText, EveryPairOfLineFeedsBecomesCarriageReturnLineFeed) {
 TEST(MorvantaDatasetOpen, ANameUsedTwiceTakesTheValueGivenThroughParamByName) {
   DatasetWorld world;
   world.CreateNumberedTable(5);
-  TMorvantaDataset& ds = world.Dataset("qryT", "SELECT ID FROM T WHERE ID = :ID OR QTD = :ID * 10 ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qryT"_a, "SELECT ID FROM T WHERE ID = :ID OR QTD = :ID * 10 ORDER BY ID"_a);
   ASSERT_EQ(ds.ParamCount(), 2);  // one entry per marker
   ds.ParamByName("ID").SetAsInteger(3);
   ds.OpenQuery();

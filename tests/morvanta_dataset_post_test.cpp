@@ -35,15 +35,15 @@ const char* kInsert = "INSERT INTO T (ID, NOME, QTD, DIA) VALUES (:ID, :NOME, :Q
 const char* kModify = "UPDATE T SET NOME = :NOME, QTD = :QTD, DIA = :DIA WHERE ID = :ID";
 
 // A dataset without a select of its own (fields bound into the statement text).
-TMorvantaDataset& RowDataset(DatasetWorld& world, const AnsiString& name = "qryRow") {
+TMorvantaDataset& RowDataset(DatasetWorld& world, const AnsiString& name = "qryRow"_a) {
   TMorvantaDataset& ds = world.Dataset(name);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"NOME", ftString, 40);
   ds.FieldDefs().Add(u"QTD", ftInteger);
   ds.FieldDefs().Add(u"DIA", ftDate);
   ds.CreateDataSet();
-  ds.InsertSQL().SetText(kInsert);
-  ds.ModifySQL().SetText(kModify);
+  ds.InsertSQL().SetText(AnsiString(kInsert));
+  ds.ModifySQL().SetText(AnsiString(kModify));
   return ds;
 }
 
@@ -79,7 +79,7 @@ TEST_P(MorvantaDatasetPostPaths, NewRowsRunTheInsertAndEditedRowsTheModifyWithou
   CreateTable(world);
   TMorvantaDataset& ds = RowDataset(world);
   ds.SetCachedUpdates(true);  // stored only: every post is written at once
-  AppendRow(ds, 1, "um");
+  AppendRow(ds, 1, "um"_a);
   EXPECT_FALSE(ds.InsertPending);
   EXPECT_FALSE(ds.RowChanged);
   EXPECT_TRUE(world.Transaction.InTransaction());  // started, never committed
@@ -87,7 +87,7 @@ TEST_P(MorvantaDatasetPostPaths, NewRowsRunTheInsertAndEditedRowsTheModifyWithou
   ds.FieldByName("NOME").SetAsString("um'editado");  // apostrophes go without PermiteApostrofo
   ds.FieldByName("QTD").SetAsInteger(5);
   ds.Post();
-  AppendRow(ds, 2, "dois");
+  AppendRow(ds, 2, "dois"_a);
   EXPECT_TRUE(world.Transaction.InTransaction());
   world.Transaction.Commit();
   EXPECT_EQ(world.Db().QueryScalar("SELECT LIST(ID || '=' || NOME || '/' || COALESCE(QTD, '-'), ',') FROM "
@@ -106,7 +106,7 @@ TEST(MorvantaDatasetPost, AnUpdateObjectsStatementsReplaceTheDatasetsOwnEvenWhen
   update.InsertSQL().SetText(u"INSERT INTO T (ID, NOME) VALUES (:ID, 'via update object')");
   ds.SetUpdateObject(&update);
   ds.SetIgnorarErro(true);
-  AppendRow(ds, 1, "ignored");
+  AppendRow(ds, 1, "ignored"_a);
   ds.Edit();
   ds.FieldByName("NOME").SetAsString("x");
   EXPECT_NE(ErrorMessageOf([&] { ds.Post(); }), "");  // the update object's empty ModifySQL runs
@@ -119,7 +119,7 @@ TEST(MorvantaDatasetPost, AnUpdateObjectsStatementsReplaceTheDatasetsOwnEvenWhen
 TEST(MorvantaDatasetPost, HooksFireTheirEventsAsTheyShouldWhileLoadingAndAfterwards) {
   DatasetWorld world;
   world.CreateNumberedTable(3);
-  TMorvantaDataset& ds = world.Dataset("qrySel", "SELECT ID, NOME, QTD FROM T ORDER BY ID");
+  TMorvantaDataset& ds = world.Dataset("qrySel"_a, "SELECT ID, NOME, QTD FROM T ORDER BY ID"_a);
   ds.ModifySQL().SetText("UPDATE T SET NOME = :NOME WHERE ID = :ID");
   ds.InsertSQL().SetText("INSERT INTO T (ID, NOME, QTD) VALUES (:ID, :NOME, :QTD)");
   EventCounter loading;
@@ -136,13 +136,13 @@ TEST(MorvantaDatasetPost, HooksFireTheirEventsAsTheyShouldWhileLoadingAndAfterwa
   ds.Edit();
   ds.FieldByName("NOME").SetAsString("editado");
   ds.Post();
-  AppendRow(ds, 9, "novo");
+  AppendRow(ds, 9, "novo"_a);
   const std::map<std::string, int> afterwards = {{"BeforeEdit", 1},  {"AfterEdit", 1},  {"BeforeInsert", 1},
                                                  {"AfterInsert", 1}, {"BeforePost", 2}, {"AfterPost", 2}};
   EXPECT_EQ(user.fired, afterwards);
   world.Transaction.Commit();
   EXPECT_EQ(world.Db().QueryScalar("SELECT NOME FROM T WHERE ID = 1"), "editado");
-  EXPECT_EQ(world.Count("T"), "4");
+  EXPECT_EQ(world.Count("T"_a), "4");
 }
 
 // ---- Store permissions
@@ -168,7 +168,7 @@ TEST(MorvantaDatasetPost, PermissionsAreTestedInOrderAndARefusedRowStaysInTheCac
     const Case& c = cases[i];
     TMorvantaDataset& ds = RowDataset(world, "qry" + IntToStr(static_cast<std::int64_t>(i)));
     const int id = static_cast<int>(100 + i);
-    AppendRow(ds, id, "base");
+    AppendRow(ds, id, "base"_a);
     world.Transaction.Commit();
     world.Connection.SetPermiteMovimentar(c.movimentar);
     world.Connection.SetPermiteInserir(c.inserir);
@@ -190,7 +190,7 @@ TEST(MorvantaDatasetPost, PermissionsAreTestedInOrderAndARefusedRowStaysInTheCac
   }
   // An INSERT run directly needs no PermiteAlterar.
   world.Connection.SetPermiteAlterar(false);
-  TMorvantaDataset& exec = world.Dataset("qryExec", "INSERT INTO T (ID, NOME) VALUES (900, 'direto')");
+  TMorvantaDataset& exec = world.Dataset("qryExec"_a, "INSERT INTO T (ID, NOME) VALUES (900, 'direto')"_a);
   EXPECT_NO_THROW(exec.ExecSQL());
 }
 
@@ -201,10 +201,10 @@ TEST(MorvantaDatasetPost, ANewRowWhoseInsertFailedIsInsertedWhenPostedAgain) {
   CreateTable(world);
   TMorvantaDataset& ds = RowDataset(world);
   ds.SetIgnorarErro(true);
-  AppendRow(ds, 1, "um");
+  AppendRow(ds, 1, "um"_a);
   // Refused: the row stays in the cache, the database never saw it.
   world.Connection.SetPermiteInserir(false);
-  EXPECT_NE(ErrorMessageOf([&] { AppendRow(ds, 2, "dois"); }), "");
+  EXPECT_NE(ErrorMessageOf([&] { AppendRow(ds, 2, "dois"_a); }), "");
   world.Connection.SetPermiteInserir(true);
   // Failed at the database: NOME is required.
   ds.Append();
@@ -228,7 +228,7 @@ TEST(MorvantaDatasetPost, ANewRowWhoseInsertFailedIsInsertedWhenPostedAgain) {
   ds.Post();
   // A deleted unwritten row is forgotten, and the row after it keeps being an edited row.
   world.Connection.SetPermiteInserir(false);
-  EXPECT_NE(ErrorMessageOf([&] { AppendRow(ds, 4, "quatro"); }), "");
+  EXPECT_NE(ErrorMessageOf([&] { AppendRow(ds, 4, "quatro"_a); }), "");
   world.Connection.SetPermiteInserir(true);
   ds.Delete();
   ds.Last();
@@ -246,7 +246,7 @@ TEST(MorvantaDatasetPost, ANewRowWhoseInsertFailedIsInsertedWhenPostedAgain) {
 TEST(MorvantaDatasetPost, WrittenIntoTheTextNullDatesStayNullAndBlobsStayBound) {
   DatasetWorld world;
   CreateTable(world);
-  TMorvantaDataset& ds = world.Dataset("qryBlob");
+  TMorvantaDataset& ds = world.Dataset("qryBlob"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"NOME", ftString, 40);
   ds.FieldDefs().Add(u"DIA", ftDate);
@@ -279,7 +279,7 @@ TEST(MorvantaDatasetPost, BoundToParametersNullsOfEveryTypeAndTimeStampsReachThe
   DatasetWorld world;
   CreateTable(world);
   world.Db().Execute("INSERT INTO T (ID, NOME) VALUES (1, 'um')");
-  TMorvantaDataset& ds = world.Dataset("qrySel", "SELECT ID, NOME, QTD, DIA, MOMENTO, OBS FROM T WHERE ID = :ID");
+  TMorvantaDataset& ds = world.Dataset("qrySel"_a, "SELECT ID, NOME, QTD, DIA, MOMENTO, OBS FROM T WHERE ID = :ID"_a);
   ds.ParamByName("ID").SetAsInteger(0);  // "0": takes the posted row's ID
   ds.InsertSQL().SetText(
       "INSERT INTO T (ID, NOME, QTD, DIA, MOMENTO, OBS) VALUES (:ID, :NOME, :QTD, :DIA, :MOMENTO, "
@@ -319,7 +319,7 @@ TEST(MorvantaDatasetPost, AFailedWriteShowsOneMessageOrRaisesAndAfterPostDoesNot
   RecordingInteraction boxes;
   TComponent form(nullptr);
   form.SetName("frmErro");
-  TMorvantaDataset& ds = world.Dataset("qryErro", AnsiString(), &form);
+  TMorvantaDataset& ds = world.Dataset("qryErro"_a, AnsiString(), &form);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.CreateDataSet();
   ds.InsertSQL().SetText("INSERT INTO T (ID) VALUES (:ID)");  // NOME is required
@@ -352,9 +352,9 @@ TEST(MorvantaDatasetPost, InDiagnosticModeAFailedWriteShowsTheReportAndEndsSilen
   const DiagnosticsInstallation diagnostics;
   TempFolder folder;
   const AnsiString previousTrace = SQLTraceFileName();
-  SetSQLTraceFileName(folder.File("qry.sql"));
-  SetCommandLine(std::vector<AnsiString>{"obsmerge", "-Q"});
-  TMorvantaDataset& ds = world.Dataset("qryDiag");
+  SetSQLTraceFileName(AnsiString(folder.File("qry.sql")));
+  SetCommandLine(std::vector<AnsiString>{"obsmerge"_a, "-Q"_a});
+  TMorvantaDataset& ds = world.Dataset("qryDiag"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.CreateDataSet();
   ds.InsertSQL().SetText("INSERT INTO T (ID) VALUES (:ID)");
@@ -379,7 +379,7 @@ TEST(MorvantaDatasetPost, ANewRowTakesItsKeyFromTheGeneratorWhenInserted) {
   world.Db().Execute("CREATE SEQUENCE GEN_T");
   world.Db().Execute("ALTER SEQUENCE GEN_T RESTART WITH 41");
   TMorvantaDataset& ds = RowDataset(world);
-  ds.SetGeneratorField("\t GEN_T  ->  id \r\n");  // blanks and control characters around the names
+  ds.SetGeneratorField("\t GEN_T  ->  id \r\n"_a);  // blanks and control characters around the names
   bool keyEmptyInAfterInsert = false;
   ds.AfterInsert = [&](TDataSet& d) { keyEmptyInAfterInsert = d.FieldByName("ID").IsNull(); };
   ds.Append();
@@ -392,19 +392,19 @@ TEST(MorvantaDatasetPost, ANewRowTakesItsKeyFromTheGeneratorWhenInserted) {
   ds.FieldByName("NOME").SetAsString("gerado");
   ds.Post();
   // An unknown field: the generator is read, nothing is assigned.
-  ds.SetGeneratorField("GEN_T -> NAO_EXISTE");
+  ds.SetGeneratorField("GEN_T -> NAO_EXISTE"_a);
   ds.Append();
   EXPECT_TRUE(ds.FieldByName("ID").IsNull());
   ds.Cancel();
   EXPECT_EQ(world.Db().QueryScalar("SELECT GEN_ID(GEN_T, 0) FROM RDB$DATABASE"), "44");
   // A value of 0 is never assigned.
   world.Db().Execute("ALTER SEQUENCE GEN_T RESTART WITH -1");
-  ds.SetGeneratorField("GEN_T->ID");
+  ds.SetGeneratorField("GEN_T->ID"_a);
   ds.Append();
   EXPECT_TRUE(ds.FieldByName("ID").IsNull());
   ds.Cancel();
   // An unknown generator: the error reaches the caller of the insert, which stays in insert state.
-  ds.SetGeneratorField("GEN_NAO_EXISTE -> ID");
+  ds.SetGeneratorField("GEN_NAO_EXISTE -> ID"_a);
   EXPECT_NE(ErrorMessageOf([&] { ds.Append(); }), "");
   EXPECT_EQ(ds.State(), dsInsert);
   EXPECT_TRUE(ds.InsertPending);
@@ -417,21 +417,21 @@ TEST(MorvantaDatasetPost, AGeneratorValueTheKeyFieldCannotHoldIsAnError) {
   DatasetWorld world;
   world.Db().Execute("CREATE SEQUENCE GEN_BIG");
   world.Db().Execute("ALTER SEQUENCE GEN_BIG RESTART WITH 2147483647");
-  TMorvantaDataset& ds = world.Dataset("qryBig");
+  TMorvantaDataset& ds = world.Dataset("qryBig"_a);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.FieldDefs().Add(u"BIG", ftLargeint);
   ds.FieldDefs().Add(u"SMALL", ftSmallint);
   ds.CreateDataSet();
-  ds.SetGeneratorField("GEN_BIG -> ID");
+  ds.SetGeneratorField("GEN_BIG -> ID"_a);
   EXPECT_EQ(ErrorMessageOf([&] { ds.Append(); }), "Valor do gerador GEN_BIG (2147483648) não cabe no campo ID."_a);
   EXPECT_TRUE(ds.FieldByName("ID").IsNull());  // never a wrapped key
   ds.Cancel();
-  ds.SetGeneratorField("GEN_BIG -> BIG");
+  ds.SetGeneratorField("GEN_BIG -> BIG"_a);
   ds.Append();
   EXPECT_EQ(ds.FieldByName("BIG").AsInteger(), 2147483649LL);
   ds.Cancel();
   world.Db().Execute("ALTER SEQUENCE GEN_BIG RESTART WITH 32767");
-  ds.SetGeneratorField("GEN_BIG -> SMALL");
+  ds.SetGeneratorField("GEN_BIG -> SMALL"_a);
   EXPECT_NE(ErrorMessageOf([&] { ds.Append(); }), "");
   ds.Cancel();
 }
@@ -439,12 +439,12 @@ TEST(MorvantaDatasetPost, AGeneratorValueTheKeyFieldCannotHoldIsAnError) {
 TEST(MorvantaDatasetPost, OracleConnectionsAskTheSequenceForItsNextValue) {
   DatasetWorld world;
   TMorvantaDatabase oracle(nullptr);
-  oracle.ConfigureConnection("Oracle", "ORCL", "u", "p");  // not connected: the open fails
+  oracle.ConfigureConnection("Oracle"_a, "ORCL"_a, "u"_a, "p"_a);  // not connected: the open fails
   TMorvantaDataset ds(nullptr);
   ds.SetDatabase(&oracle);
   ds.FieldDefs().Add(u"ID", ftInteger);
   ds.CreateDataSet();
-  ds.SetGeneratorField("SEQ_PEDIDO -> ID");
+  ds.SetGeneratorField("SEQ_PEDIDO -> ID"_a);
   EXPECT_NE(ErrorMessageOf([&] { ds.Append(); }), "");
   EXPECT_EQ(ds.InternalQuery->SQL().Text(), u"select SEQ_PEDIDO.nextval cod_gen from dual\r\n");
   ds.Cancel();
@@ -457,9 +457,9 @@ TEST(MorvantaDatasetPost, TheGeneratorSwitchOpensThePickerOnlyInADesigner) {
   int opened = 0;
   InstallGeneratorFieldEditor([&](TMorvantaDataset& ds) {
     ++opened;
-    ds.SetGeneratorField("GEN_X -> ID");
+    ds.SetGeneratorField("GEN_X -> ID"_a);
   });
-  TMorvantaDataset& running = world.Dataset("qryRun");
+  TMorvantaDataset& running = world.Dataset("qryRun"_a);
   running.SetGeneratorField_Edit(true);
   EXPECT_TRUE(running.GeneratorField_Edit());
   EXPECT_EQ(opened, 0);

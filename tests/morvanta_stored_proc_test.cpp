@@ -21,7 +21,7 @@ class MorvantaStoredProcTest : public ::testing::Test {
     db_ = TestDatabase::Embedded();
     db_->Execute("CREATE GENERATOR GEN_LOG");
     db_->Execute("CREATE PROCEDURE ID_LOG RETURNS (NID INTEGER) AS BEGIN NID = GEN_ID(GEN_LOG, 1); SUSPEND; END");
-    connection_.ConfigureConnection("Interbase", db_->Database(), db_->UserName(), db_->Password());
+    connection_.ConfigureConnection("Interbase"_a, db_->Database(), db_->UserName(), db_->Password());
   }
   std::unique_ptr<TestDatabase> db_;
   TMorvantaDatabase connection_{nullptr};
@@ -59,7 +59,7 @@ TEST_F(MorvantaStoredProcTest, AConnectionThatCannotOpenIsWrappedWithTheOwnersNa
   owner.SetName("qryLog");
   auto* proc = new TMorvantaStoredProc(&owner);  // no name of its own, like the change log's
   TMorvantaDatabase broken(nullptr);
-  broken.ConfigureConnection("Interbase", "/nonexistent/x.fdb", "u", "p");
+  broken.ConfigureConnection("Interbase"_a, "/nonexistent/x.fdb"_a, "u"_a, "p"_a);
   proc->SetSQLConnection(&broken);
   proc->SetStoredProcName(u"ID_LOG");
   try {

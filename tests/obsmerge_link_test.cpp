@@ -24,10 +24,10 @@ namespace {
 std::unique_ptr<TestDatabase> ServerStore(int rows) {
   auto db = TestDatabase::OnServer();
   storedb::CreateStoreTables(*db);
-  storedb::InsertBulk(*db, 1, 1, rows, "W", "principal ", "temporária "_a);
-  storedb::InsertBulk(*db, 2, 1, 50, "F", "fica ", "temp ");
-  storedb::InsertObservations(*db, {{3, 1, AnsiString(70000, 'g') + "ÿ"_a, "grande"}});
-  storedb::InsertOrders(*db, {{3, 1, "W"}});
+  storedb::InsertBulk(*db, 1, 1, rows, "W"_a, "principal "_a, "temporária "_a);
+  storedb::InsertBulk(*db, 2, 1, 50, "F"_a, "fica "_a, "temp "_a);
+  storedb::InsertObservations(*db, {{3, 1, AnsiString(70000, 'g') + "ÿ"_a, "grande"_a}});
+  storedb::InsertOrders(*db, {{3, 1, "W"_a}});
   return db;
 }
 
@@ -69,7 +69,7 @@ TEST(ObsmergeLink, AFailingRowInABatchGivesTheReportOfARunWithoutBatchesAndChang
   FIREBIRD_SERVER_REQUIRED();
   auto embedded = TestDatabase::Embedded();
   storedb::CreateStoreTables(*embedded);
-  storedb::InsertBulk(*embedded, 1, 1, 300, "W", "principal ", "temporária "_a);
+  storedb::InsertBulk(*embedded, 1, 1, 300, "W"_a, "principal "_a, "temporária "_a);
   FailOnOrderHundred(*embedded);
   const ProgramResult unbatched = RunProgram(ObsmergePath(), {ToSystem(embedded->Database()), "SYSDBA"});
   ASSERT_EQ(unbatched.exitCode, 1) << unbatched.err;

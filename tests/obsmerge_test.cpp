@@ -54,7 +54,7 @@ Snapshot Merged(Snapshot before) {
       if (order.lja == observation.lja && order.cpe == observation.cpe)
         selected = order.status && Trim(*order.status) == "W";
     if (!selected || !HoldsText(observation.temp)) continue;
-    observation.observ = observation.observ.value_or("") + " " + *observation.temp;
+    observation.observ = observation.observ.value_or(""_a) + " "_a + *observation.temp;
     observation.temp = std::nullopt;
   }
   return before;
@@ -128,8 +128,8 @@ TEST(ObsmergeProgram, AccentedDatabasePathAndUserNameWorkAndShowInTheBanner) {
   DatabaseOptions options;
   options.fileName = "observações da loja ç.fdb"_a;
   auto db = StoreDatabase(options);
-  storedb::InsertOrders(*db, {{1, 1, "W"}});
-  storedb::InsertObservations(*db, {{1, 1, "principal", "anotação"_a}});
+  storedb::InsertOrders(*db, {{1, 1, "W"_a}});
+  storedb::InsertObservations(*db, {{1, 1, "principal"_a, "anotação"_a}});
   // The embedded engine takes the user name as given; the tables are not that user's, so the
   // run works only if the name arrives exactly as granted (the statement carries UTF-8 bytes,
   // as the client library passes user names).
@@ -147,7 +147,7 @@ TEST(ObsmergeProgram, AccentedDatabasePathAndUserNameWorkAndShowInTheBanner) {
 
 TEST(ObsmergeProgram, OnATerminalTheBannerWaitsForEnterAndOneProgressLineIsErasedAtTheEnd) {
   auto db = StoreDatabase();
-  storedb::InsertBulk(*db, 1, 1, 1500, "W", "principal ", "temp ");
+  storedb::InsertBulk(*db, 1, 1, 1500, "W"_a, "principal "_a, "temp "_a);
   CountUpdatesOutsideTheRun(*db);  // slows every update down, so that the run lasts a while
   const Snapshot before = storedb::ReadSnapshot(*db);
 
@@ -171,39 +171,39 @@ TEST(ObsmergeProgram, OnATerminalTheBannerWaitsForEnterAndOneProgressLineIsErase
 
 TEST(ObsmergeSelection, MergesOnlyObservationsOfOrdersInStatusWWithTemporaryText) {
   auto db = StoreDatabase();
-  storedb::InsertOrders(*db, {{1, 1, "W"},
-                              {1, 2, "W"},
-                              {1, 3, "W"},
-                              {1, 4, "W"},
-                              {1, 5, "W"},
-                              {1, 6, "w"},
-                              {1, 7, "F"},
+  storedb::InsertOrders(*db, {{1, 1, "W"_a},
+                              {1, 2, "W"_a},
+                              {1, 3, "W"_a},
+                              {1, 4, "W"_a},
+                              {1, 5, "W"_a},
+                              {1, 6, "w"_a},
+                              {1, 7, "F"_a},
                               {1, 8, std::nullopt},
-                              {1, 9, "W"},
-                              {2, 1, "F"},
-                              {1, 10, "W"},
-                              {1, 11, "W"},
-                              {3, 3, "W"},
-                              {-7, 2147483647, "W"},
-                              {2147483647, -2147483647 - 1, "W"},
-                              {0, 0, "W"}});
+                              {1, 9, "W"_a},
+                              {2, 1, "F"_a},
+                              {1, 10, "W"_a},
+                              {1, 11, "W"_a},
+                              {3, 3, "W"_a},
+                              {-7, 2147483647, "W"_a},
+                              {2147483647, -2147483647 - 1, "W"_a},
+                              {0, 0, "W"_a}});
   storedb::InsertObservations(*db, {
-                                       {1, 1, "principal", "temporária"_a},    // merged
-                                       {1, 2, std::nullopt, "sem principal"},  // null main text: blank + temp
-                                       {1, 3, "", "principal vazia"},          // empty main text: blank + temp
-                                       {1, 4, "fica", std::nullopt},           // no temporary text
-                                       {1, 5, "fica", ""},                     // empty temporary text
-                                       {1, 6, "fica", "status w minúsculo"_a},
-                                       {1, 7, "fica", "status F"},
-                                       {1, 8, "fica", "sem status"},
-                                       {1, 9, "fica", " "},            // blanks only: equal to '' for Firebird
-                                       {2, 1, "fica", "loja 2 em F"},  // same order code as a W order of store 1
-                                       {1, 10, "principal", " x"},     // leading blank kept
-                                       {1, 11, "principal", "x  "},    // trailing blanks kept
-                                       {3, 4, "fica", "sem pedido"},   // no order row at all
-                                       {-7, 2147483647, "a", "chaves extremas"},
-                                       {2147483647, -2147483647 - 1, "b", "chaves extremas"},
-                                       {0, 0, "c", "chaves zero"},
+                                       {1, 1, "principal"_a, "temporária"_a},    // merged
+                                       {1, 2, std::nullopt, "sem principal"_a},  // null main text: blank + temp
+                                       {1, 3, ""_a, "principal vazia"_a},        // empty main text: blank + temp
+                                       {1, 4, "fica"_a, std::nullopt},           // no temporary text
+                                       {1, 5, "fica"_a, ""_a},                   // empty temporary text
+                                       {1, 6, "fica"_a, "status w minúsculo"_a},
+                                       {1, 7, "fica"_a, "status F"_a},
+                                       {1, 8, "fica"_a, "sem status"_a},
+                                       {1, 9, "fica"_a, " "_a},            // blanks only: equal to '' for Firebird
+                                       {2, 1, "fica"_a, "loja 2 em F"_a},  // same order code as a W order of store 1
+                                       {1, 10, "principal"_a, " x"_a},     // leading blank kept
+                                       {1, 11, "principal"_a, "x  "_a},    // trailing blanks kept
+                                       {3, 4, "fica"_a, "sem pedido"_a},   // no order row at all
+                                       {-7, 2147483647, "a"_a, "chaves extremas"_a},
+                                       {2147483647, -2147483647 - 1, "b"_a, "chaves extremas"_a},
+                                       {0, 0, "c"_a, "chaves zero"_a},
                                    });
   const Snapshot before = storedb::ReadSnapshot(*db);
 
@@ -216,14 +216,14 @@ TEST(ObsmergeSelection, MergesOnlyObservationsOfOrdersInStatusWWithTemporaryText
   ExpectSameStore(after, Merged(before));
   // The rule of the expectation, spelt out for the rows that matter most.
   ASSERT_EQ(after.observations.size(), 16u);
-  EXPECT_EQ(after.observations[0], (Observation{-7, 2147483647, "a chaves extremas", std::nullopt}));
-  EXPECT_EQ(after.observations[1], (Observation{0, 0, "c chaves zero", std::nullopt}));
+  EXPECT_EQ(after.observations[0], (Observation{-7, 2147483647, "a chaves extremas"_a, std::nullopt}));
+  EXPECT_EQ(after.observations[1], (Observation{0, 0, "c chaves zero"_a, std::nullopt}));
   EXPECT_EQ(after.observations[2], (Observation{1, 1, "principal temporária"_a, std::nullopt}));
-  EXPECT_EQ(after.observations[3], (Observation{1, 2, " sem principal", std::nullopt}));
-  EXPECT_EQ(after.observations[4], (Observation{1, 3, " principal vazia", std::nullopt}));
+  EXPECT_EQ(after.observations[3], (Observation{1, 2, " sem principal"_a, std::nullopt}));
+  EXPECT_EQ(after.observations[4], (Observation{1, 3, " principal vazia"_a, std::nullopt}));
   for (int unchanged : {5, 6, 7, 8, 9, 10, 13, 14})
     EXPECT_EQ(after.observations[unchanged], before.observations[unchanged]);
-  EXPECT_EQ(after.observations[15], (Observation{2147483647, -2147483647 - 1, "b chaves extremas", std::nullopt}));
+  EXPECT_EQ(after.observations[15], (Observation{2147483647, -2147483647 - 1, "b chaves extremas"_a, std::nullopt}));
 }
 
 // Selected rows just filling packets of 1000 and crossing into a part-filled one, with rows that
@@ -236,9 +236,9 @@ TEST_P(ObsmergePackets, EverySelectedRowIsUpdatedOnceWhilePacketsAreRead) {
   auto db = StoreDatabase();
   const int half = GetParam() / 2;
   for (int part = 0; part < 2; ++part) {
-    storedb::InsertBulk(*db, 1, part * half + 1, half - 50, "W", "principal ", "temp ");
-    storedb::InsertBulk(*db, 2, part * 100 + 1, 100, "F", "fica ", "temp ");
-    storedb::InsertBulk(*db, 3, part * 50 + 1, 50, "W", std::nullopt, "só temp "_a);
+    storedb::InsertBulk(*db, 1, part * half + 1, half - 50, "W"_a, "principal "_a, "temp "_a);
+    storedb::InsertBulk(*db, 2, part * 100 + 1, 100, "F"_a, "fica "_a, "temp "_a);
+    storedb::InsertBulk(*db, 3, part * 50 + 1, 50, "W"_a, std::nullopt, "só temp "_a);
   }
   CountUpdates(*db);
   const Snapshot before = storedb::ReadSnapshot(*db);
@@ -253,8 +253,8 @@ TEST_P(ObsmergePackets, EverySelectedRowIsUpdatedOnceWhilePacketsAreRead) {
 
 TEST(ObsmergeSelection, ASecondRunFindsNothingAndChangesNothing) {
   auto db = StoreDatabase();
-  storedb::InsertBulk(*db, 1, 1, 50, "W", "principal ", "temp ");
-  storedb::InsertBulk(*db, 2, 1, 10, "F", "fica ", "temp ");
+  storedb::InsertBulk(*db, 1, 1, 50, "W"_a, "principal "_a, "temp "_a);
+  storedb::InsertBulk(*db, 2, 1, 10, "F"_a, "fica "_a, "temp "_a);
   ProgramResult first = Merge(*db);
   ASSERT_EQ(first.exitCode, 0) << first.err;
   const Snapshot afterFirst = storedb::ReadSnapshot(*db);
@@ -276,40 +276,40 @@ INSTANTIATE_TEST_SUITE_P(CharacterSets, ObsmergeSingleByteValues, ::testing::Val
 
 TEST_P(ObsmergeSingleByteValues, TextsSurviveByteForByte) {
   DatabaseOptions options;
-  options.charSet = GetParam();
+  options.charSet = AnsiString(GetParam());
   auto db = StoreDatabase(options);
   AnsiString highBytes;
   for (int c = 0x80; c <= 0xFF; ++c) highBytes.push_back(static_cast<char>(c));
   AnsiString big;
-  while (big.size() < 100 * 1024) big += "Linha " + std::to_string(big.size()) + " com acentuação\r\n"_a;
+  while (big.size() < 100 * 1024) big += "Linha "_a + AnsiString(std::to_string(big.size())) + " com acentuação\r\n"_a;
   // Main texts chosen so that the merged value is as long as the longest value sent inline with
   // the statement (32765 bytes), just longer, longer still with the longest temporary text, and
   // far longer.
   const AnsiString temp4000(4000, 'T');
-  storedb::InsertOrders(*db, {{1, 1, "W"},
-                              {1, 2, "W"},
-                              {1, 3, "W"},
-                              {1, 4, "W"},
-                              {1, 5, "W"},
-                              {1, 6, "W"},
-                              {1, 7, "W"},
-                              {1, 8, "W"},
-                              {1, 9, "W"},
-                              {1, 10, "W"},
-                              {1, 11, "W"}});
+  storedb::InsertOrders(*db, {{1, 1, "W"_a},
+                              {1, 2, "W"_a},
+                              {1, 3, "W"_a},
+                              {1, 4, "W"_a},
+                              {1, 5, "W"_a},
+                              {1, 6, "W"_a},
+                              {1, 7, "W"_a},
+                              {1, 8, "W"_a},
+                              {1, 9, "W"_a},
+                              {1, 10, "W"_a},
+                              {1, 11, "W"_a}});
   storedb::InsertObservations(
       *db, {
                {1, 1, "Observação: maçã, pão, açúcar ÀÉÎÕÜ ñ ß ÿ €"_a, "Atenção à entrega – “já” ‰ • ™"_a},
                {1, 2, highBytes, highBytes},
-               {1, 3, "O'Brien's 'pedido' ''", "d'Ávila '' '"_a},
-               {1, 4, "\"entre aspas\" \"\"", "\"fim\""},
-               {1, 5, "valor :cpe_codigo e :OBS_OBSERV", ":lja_codigo :obs_temp ? :1 ::x"},
-               {1, 6, "linha 1\rlinha 2\nlinha 3\r\n", "\r\ntemp\r\n\n"},
-               {1, 7, big, "fim do grande"},
-               {1, 8, AnsiString(32765 - 2, 'a'), "b"},  // merged: 32765 bytes
-               {1, 9, AnsiString(32766 - 2, 'a'), "c"},  // merged: 32766 bytes
+               {1, 3, "O'Brien's 'pedido' ''"_a, "d'Ávila '' '"_a},
+               {1, 4, "\"entre aspas\" \"\""_a, "\"fim\""_a},
+               {1, 5, "valor :cpe_codigo e :OBS_OBSERV"_a, ":lja_codigo :obs_temp ? :1 ::x"_a},
+               {1, 6, "linha 1\rlinha 2\nlinha 3\r\n"_a, "\r\ntemp\r\n\n"_a},
+               {1, 7, big, "fim do grande"_a},
+               {1, 8, AnsiString(32765 - 2, 'a'), "b"_a},  // merged: 32765 bytes
+               {1, 9, AnsiString(32766 - 2, 'a'), "c"_a},  // merged: 32766 bytes
                {1, 10, AnsiString(32767 - 4001, 'a'), temp4000},
-               {1, 11, AnsiString("nul\0byte", 8), "tab\tsemi;colon;\\barra"},
+               {1, 11, AnsiString("nul\0byte", 8), "tab\tsemi;colon;\\barra"_a},
            });
   const Snapshot before = storedb::ReadSnapshot(*db);
   ASSERT_EQ(before.observations[1].observ, highBytes);  // what was written is what is read
@@ -322,7 +322,7 @@ TEST_P(ObsmergeSingleByteValues, TextsSurviveByteForByte) {
 
 TEST(ObsmergeValues, Utf8DatabaseKeepsItsBytes) {
   DatabaseOptions options;
-  options.charSet = "UTF8";
+  options.charSet = "UTF8"_a;
   auto db = StoreDatabase(options);
   // The texts are UTF-8 bytes here: the database's own encoding.
   const std::string accents = "Observação: maçã, pão – “já” € 日本語 😀";
@@ -330,13 +330,14 @@ TEST(ObsmergeValues, Utf8DatabaseKeepsItsBytes) {
   while (big.size() < 40 * 1024) big += "ação " + std::to_string(big.size()) + " ";
   std::string longTemp;
   while (longTemp.size() < 4000 * 2) longTemp += "ç";  // 4000 characters, twice as many bytes
-  storedb::InsertOrders(*db, {{1, 1, "W"}, {1, 2, "W"}, {1, 3, "W"}, {1, 4, "F"}, {1, 5, "W"}});
+  storedb::InsertOrders(*db, {{1, 1, "W"_a}, {1, 2, "W"_a}, {1, 3, "W"_a}, {1, 4, "F"_a}, {1, 5, "W"_a}});
+  auto utf8Bytes = [](std::string_view text) { return AnsiString(text); };
   storedb::InsertObservations(*db, {
-                                       {1, 1, accents, "temporária ’ ü"},
-                                       {1, 2, std::nullopt, "só a temporária: :cpe_codigo 'x'"},
-                                       {1, 3, big, "fim – grande"},
-                                       {1, 4, accents, "fica"},
-                                       {1, 5, accents, longTemp},
+                                       {1, 1, AnsiString(accents), utf8Bytes("temporária ’ ü")},
+                                       {1, 2, std::nullopt, utf8Bytes("só a temporária: :cpe_codigo 'x'")},
+                                       {1, 3, AnsiString(big), utf8Bytes("fim – grande")},
+                                       {1, 4, AnsiString(accents), "fica"_a},
+                                       {1, 5, AnsiString(accents), AnsiString(longTemp)},
                                    });
   const Snapshot before = storedb::ReadSnapshot(*db);
   ASSERT_EQ(before.observations[0].observ, accents);
@@ -351,7 +352,7 @@ TEST(ObsmergeValues, Utf8DatabaseKeepsItsBytes) {
 
 TEST(ObsmergeFailure, AnErrorOnTheHundredthRowRollsEveryUpdateBack) {
   auto db = StoreDatabase();
-  storedb::InsertBulk(*db, 1, 1, 300, "W", "principal ", "temp ");
+  storedb::InsertBulk(*db, 1, 1, 300, "W"_a, "principal "_a, "temp "_a);
   FailTheHundredthUpdate(*db);
   const Snapshot before = storedb::ReadSnapshot(*db);
 
@@ -381,7 +382,7 @@ TEST_P(ObsmergeStopped, TheRunEndsAtOnceAndLeavesTheDatabaseAsBefore) {
   std::chrono::milliseconds delay(400), tooEarly(0), tooLate(0);
   for (int attempt = 0; attempt < 10; ++attempt) {
     auto db = StoreDatabase();
-    storedb::InsertBulk(*db, 1, 1, kRows, "W", "principal ", "temp ");
+    storedb::InsertBulk(*db, 1, 1, kRows, "W"_a, "principal "_a, "temp "_a);
     CountUpdatesOutsideTheRun(*db);
     const Snapshot before = storedb::ReadSnapshot(*db);
 
@@ -415,7 +416,7 @@ TEST(ObsmergeFailure, ADatabaseWithoutTheTablesFailsAndStaysUntouched) {
   auto db = TestDatabase::Embedded();
   db->Execute("CREATE TABLE outra (id INTEGER, texto VARCHAR(20))");
   db->Execute("INSERT INTO outra VALUES (1, 'intacta')");
-  const AnsiString relations = "SELECT COUNT(*) FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0";
+  const AnsiString relations = "SELECT COUNT(*) FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0"_a;
   const AnsiString tablesBefore = db->QueryScalar(relations);
 
   ProgramResult result = Merge(*db);
@@ -439,12 +440,12 @@ TEST(ObsmergeServer, MergesThroughTheServer) {
   options.fileName = "loja São João.fdb"_a;  // the server gets the path in UTF-8 too
   auto db = TestDatabase::OnServer(options);
   storedb::CreateStoreTables(*db);
-  storedb::InsertBulk(*db, 1, 1, 1200, "W", "principal ", "temporária "_a);
-  storedb::InsertBulk(*db, 2, 1, 100, "F", "fica ", "temp ");
-  storedb::InsertOrders(*db, {{5, 1, "W"}, {5, 2, "W"}, {5, 3, "W"}});
-  storedb::InsertObservations(*db, {{5, 1, std::nullopt, "O'Brien \":cpe_codigo\"\r\n"},
-                                    {5, 2, AnsiString(50000, 'x') + "ÿ€"_a, "grande"},
-                                    {5, 3, "fica", " "}});
+  storedb::InsertBulk(*db, 1, 1, 1200, "W"_a, "principal "_a, "temporária "_a);
+  storedb::InsertBulk(*db, 2, 1, 100, "F"_a, "fica "_a, "temp "_a);
+  storedb::InsertOrders(*db, {{5, 1, "W"_a}, {5, 2, "W"_a}, {5, 3, "W"_a}});
+  storedb::InsertObservations(*db, {{5, 1, std::nullopt, "O'Brien \":cpe_codigo\"\r\n"_a},
+                                    {5, 2, AnsiString(50000, 'x') + "ÿ€"_a, "grande"_a},
+                                    {5, 3, "fica"_a, " "_a}});
   const Snapshot before = storedb::ReadSnapshot(*db);
 
   ProgramResult result = Merge(*db);
@@ -457,10 +458,10 @@ TEST(ObsmergeServer, MergesThroughTheServer) {
 TEST(ObsmergeServer, AWrongPasswordFailsAndChangesNothing) {
   FIREBIRD_SERVER_REQUIRED();
   constexpr const char* kOtherUser = "MORVANTA_OTHER";
-  testdb::EnsureServerUser(kOtherUser, "outra-senha");
+  testdb::EnsureServerUser(AnsiString(kOtherUser), "outra-senha"_a);
   auto db = TestDatabase::OnServer();
   storedb::CreateStoreTables(*db);
-  storedb::InsertBulk(*db, 1, 1, 20, "W", "principal ", "temp ");
+  storedb::InsertBulk(*db, 1, 1, 20, "W"_a, "principal "_a, "temp "_a);
   const Snapshot before = storedb::ReadSnapshot(*db);
 
   ProgramResult result = Merge(*db, {kOtherUser});

@@ -53,7 +53,7 @@ AnsiString MessageOf(F&& action) {
   } catch (const Exception& e) {
     return e.Message();
   }
-  return "<no error>";
+  return "<no error>"_a;
 }
 
 const TTransactionDesc kDesc{1234, 0, xilREADCOMMITTED, 0};
@@ -66,7 +66,7 @@ TEST(SQLConnectionConnect, EmbeddedAndThroughTheServer) {
   auto embedded = TestDatabase::Embedded();
   auto connection = Connect(*embedded);
   EXPECT_TRUE(connection->Connected());
-  EXPECT_EQ(Scalar(*connection, "SELECT RDB$GET_CONTEXT('SYSTEM', 'NETWORK_PROTOCOL') FROM RDB$DATABASE"), "");
+  EXPECT_EQ(Scalar(*connection, "SELECT RDB$GET_CONTEXT('SYSTEM', 'NETWORK_PROTOCOL') FROM RDB$DATABASE"_a), "");
   connection->SetConnected(false);
   EXPECT_FALSE(connection->Connected());
   EXPECT_THROW(connection->Session(), EDatabaseError);
@@ -74,8 +74,8 @@ TEST(SQLConnectionConnect, EmbeddedAndThroughTheServer) {
   FIREBIRD_SERVER_REQUIRED();
   auto remote = TestDatabase::OnServer();
   connection = Connect(*remote);
-  EXPECT_EQ(Scalar(*connection, "SELECT RDB$GET_CONTEXT('SYSTEM', 'NETWORK_PROTOCOL') FROM RDB$DATABASE"), "TCPv4");
-  EXPECT_EQ(Scalar(*connection, "SELECT CURRENT_USER FROM RDB$DATABASE"), testdb::kTestUser);
+  EXPECT_EQ(Scalar(*connection, "SELECT RDB$GET_CONTEXT('SYSTEM', 'NETWORK_PROTOCOL') FROM RDB$DATABASE"_a), "TCPv4");
+  EXPECT_EQ(Scalar(*connection, "SELECT CURRENT_USER FROM RDB$DATABASE"_a), testdb::kTestUser);
   connection->Close();
   EXPECT_FALSE(connection->Connected());
 }
@@ -87,24 +87,24 @@ TEST(SQLConnectionConnect, PortInTheDatabaseTextReachesTheServer) {
   db->Configure(connection);
   SetParam(connection, "Database", ("localhost/3050:" + db->Database().substr(10)).c_str());
   connection.Open();
-  EXPECT_EQ(Scalar(connection, "SELECT RDB$GET_CONTEXT('SYSTEM', 'NETWORK_PROTOCOL') FROM RDB$DATABASE"), "TCPv4");
+  EXPECT_EQ(Scalar(connection, "SELECT RDB$GET_CONTEXT('SYSTEM', 'NETWORK_PROTOCOL') FROM RDB$DATABASE"_a), "TCPv4");
 }
 
 TEST(SQLConnectionConnect, DriverNamesWithoutAFirebirdDriverFail) {
   auto db = TestDatabase::Embedded();
   TSQLConnection connection(nullptr);
   db->Configure(connection);
-  connection.SetDriverName("");
+  connection.SetDriverName(""_a);
   EXPECT_NE(MessageOf([&] { connection.Open(); }).find("no driver name"), AnsiString::npos);
-  connection.SetDriverName("Oracle");
+  connection.SetDriverName("Oracle"_a);
   EXPECT_NE(MessageOf([&] { connection.Open(); }).find("no Oracle driver"), AnsiString::npos);
-  connection.SetDriverName("Sybase");
+  connection.SetDriverName("Sybase"_a);
   EXPECT_THROW(connection.Open(), EDatabaseError);
   EXPECT_FALSE(connection.Connected());
   // The library names of the profiles do not matter: "Interbase" reaches Firebird.
-  connection.SetDriverName("Interbase");
-  connection.SetLibraryName("dbexpUIBfire15.dll");
-  connection.SetVendorLib("gds32.dll");
+  connection.SetDriverName("Interbase"_a);
+  connection.SetLibraryName("dbexpUIBfire15.dll"_a);
+  connection.SetVendorLib("gds32.dll"_a);
   connection.Open();
   EXPECT_TRUE(connection.Connected());
 }
@@ -113,15 +113,15 @@ TEST(SQLConnectionConnect, ConnectionNameAndDriverNameOnAnOpenConnection) {
   auto db = TestDatabase::Embedded();
   auto connection = Connect(*db);
   connection->SetParamsLoaded(true);
-  connection->SetConnectionName("");  // the same name: nothing happens
+  connection->SetConnectionName(""_a);  // the same name: nothing happens
   EXPECT_TRUE(connection->Connected());
   EXPECT_TRUE(connection->ParamsLoaded());
-  EXPECT_THROW(connection->SetDriverName("Interbase"), EDatabaseError);
+  EXPECT_THROW(connection->SetDriverName("Interbase"_a), EDatabaseError);
   EXPECT_EQ(connection->DriverName(), "Interbase");
-  connection->SetConnectionName("IBConnection");
+  connection->SetConnectionName("IBConnection"_a);
   EXPECT_FALSE(connection->Connected());
   EXPECT_FALSE(connection->ParamsLoaded());
-  connection->SetDriverName("Interbase");  // closed: accepted
+  connection->SetDriverName("Interbase"_a);  // closed: accepted
 }
 
 // ---- Errors carry the server's message
@@ -156,19 +156,19 @@ TEST(SQLConnectionErrors, MissingFileWrongPasswordAndUnreachableServer) {
 TEST(SQLConnectionParams, DialectAndRole) {
   auto db = TestDatabase::Embedded();
   auto connection = Connect(*db);
-  EXPECT_EQ(Scalar(*connection, "SELECT 1/2 FROM RDB$DATABASE"), "0");              // dialect 3: integer division
-  EXPECT_EQ(Scalar(*connection, "SELECT CURRENT_ROLE FROM RDB$DATABASE"), "NONE");  // "RoleName" does not exist
+  EXPECT_EQ(Scalar(*connection, "SELECT 1/2 FROM RDB$DATABASE"_a), "0");              // dialect 3: integer division
+  EXPECT_EQ(Scalar(*connection, "SELECT CURRENT_ROLE FROM RDB$DATABASE"_a), "NONE");  // "RoleName" does not exist
   connection->Close();
   SetParam(*connection, "SQLDialect", "1");
   connection->Open();
-  EXPECT_EQ(Scalar(*connection, "SELECT 1/2 FROM RDB$DATABASE"), "0.5");
+  EXPECT_EQ(Scalar(*connection, "SELECT 1/2 FROM RDB$DATABASE"_a), "0.5");
 }
 
 TEST(SQLConnectionParams, ServerCharSetIsTheConnectionCharacterSet) {
   auto db = TestDatabase::Embedded();
   db->Execute("CREATE TABLE T (V VARCHAR(20))");
   const AnsiString ofConnection =
-      "SELECT TRIM(C.RDB$CHARACTER_SET_NAME) FROM MON$ATTACHMENTS A JOIN RDB$CHARACTER_SETS C "
+      "SELECT TRIM(C.RDB$CHARACTER_SET_NAME) FROM MON$ATTACHMENTS A JOIN RDB$CHARACTER_SETS C "_a
       "ON C.RDB$CHARACTER_SET_ID = A.MON$CHARACTER_SET_ID WHERE A.MON$ATTACHMENT_ID = CURRENT_CONNECTION";
   for (const char* charSet : {"", "WIN1252", "UTF8"}) {
     TSQLConnection connection(nullptr);
@@ -190,11 +190,11 @@ TEST(SQLConnectionParams, TrimCharDecidesOverTrailingBlanks) {
   db->Execute("CREATE TABLE T (C CHAR(6))");
   db->Execute("INSERT INTO T VALUES ('ab')");
   auto connection = Connect(*db);
-  EXPECT_EQ(Scalar(*connection, "SELECT C FROM T"), "ab    ");
+  EXPECT_EQ(Scalar(*connection, "SELECT C FROM T"_a), "ab    ");
   connection->Close();
   SetParam(*connection, "Trim Char", "True");
   connection->Open();
-  EXPECT_EQ(Scalar(*connection, "SELECT C FROM T"), "ab");
+  EXPECT_EQ(Scalar(*connection, "SELECT C FROM T"_a), "ab");
 }
 
 TEST(SQLConnectionParams, BlobSizeMinusOneReadsWholeBlobsAndKilobytesLimitThem) {
@@ -202,17 +202,17 @@ TEST(SQLConnectionParams, BlobSizeMinusOneReadsWholeBlobsAndKilobytesLimitThem) 
   db->Execute("CREATE TABLE T (M BLOB SUB_TYPE TEXT)");
   db->Execute("INSERT INTO T VALUES (LPAD('', 3000, 'x'))");
   auto connection = Connect(*db);
-  EXPECT_EQ(Scalar(*connection, "SELECT M FROM T").size(), 3000u);
+  EXPECT_EQ(Scalar(*connection, "SELECT M FROM T"_a).size(), 3000u);
   connection->Close();
   SetParam(*connection, "BlobSize", "1");
   connection->Open();
-  EXPECT_EQ(Scalar(*connection, "SELECT M FROM T").size(), 1024u);
+  EXPECT_EQ(Scalar(*connection, "SELECT M FROM T"_a).size(), 1024u);
 }
 
 TEST(SQLConnectionParams, WireCompressionRequestedCompressesAServerConnectionOnly) {
   FIREBIRD_SERVER_REQUIRED();
   const AnsiString compressed =
-      "SELECT IIF(RDB$GET_CONTEXT('SYSTEM', 'WIRE_COMPRESSED') = 'TRUE', 1, 0) FROM RDB$DATABASE";
+      "SELECT IIF(RDB$GET_CONTEXT('SYSTEM', 'WIRE_COMPRESSED') = 'TRUE', 1, 0) FROM RDB$DATABASE"_a;
   auto remote = TestDatabase::OnServer();
   TSQLConnection connection(nullptr);
   remote->Configure(connection);
@@ -238,13 +238,13 @@ TEST(SQLConnectionParams, WaitOnLocksFalseReportsAConflictAtOnce) {
   db->Execute("INSERT INTO T VALUES (1, 0)");
   auto writer = Connect(*db);
   writer->StartTransaction(kDesc);
-  Exec(*writer, "UPDATE T SET V = 1 WHERE ID = 1");
+  Exec(*writer, "UPDATE T SET V = 1 WHERE ID = 1"_a);
 
   TSQLConnection other(nullptr);
   db->Configure(other);
   SetParam(other, "WaitOnLocks", "False");
   other.Open();
-  const AnsiString message = MessageOf([&] { Exec(other, "UPDATE T SET V = 2 WHERE ID = 1"); });
+  const AnsiString message = MessageOf([&] { Exec(other, "UPDATE T SET V = 2 WHERE ID = 1"_a); });
   EXPECT_NE(message.find("conflict"), AnsiString::npos) << message;
   writer->Rollback(kDesc);
 }
@@ -258,9 +258,9 @@ TEST(SQLConnectionParams, RepeatableReadGivesTheExplicitTransactionASnapshot) {
     SetParam(reader, "Interbase TransIsolation", isolation);
     reader.Open();
     reader.StartTransaction(TTransactionDesc{1, 0, xilCUSTOM, 0});  // custom: the connection's setting
-    const AnsiString before = Scalar(reader, "SELECT COUNT(*) FROM T");
+    const AnsiString before = Scalar(reader, "SELECT COUNT(*) FROM T"_a);
     db->Execute("INSERT INTO T VALUES (1)");
-    const AnsiString after = Scalar(reader, "SELECT COUNT(*) FROM T");
+    const AnsiString after = Scalar(reader, "SELECT COUNT(*) FROM T"_a);
     reader.Commit(kDesc);
     EXPECT_EQ(after == before, AnsiString(isolation) == "RepeatableRead") << isolation;
   }
@@ -303,17 +303,17 @@ TEST(SQLConnectionText, AccentedPathAndUserName) {
   db->Configure(connection);
   SetParam(connection, "User_Name", "José Conceição"_a.c_str());
   connection.Open();
-  EXPECT_EQ(Scalar(connection, "SELECT CURRENT_USER FROM RDB$DATABASE"), "José Conceição"_a);
+  EXPECT_EQ(Scalar(connection, "SELECT CURRENT_USER FROM RDB$DATABASE"_a), "José Conceição"_a);
   connection.Close();
 
   FIREBIRD_SERVER_REQUIRED();
   auto remote = TestDatabase::OnServer(options);
-  testdb::EnsureServerUser("José Conceição"_a, testdb::kTestPassword);
+  testdb::EnsureServerUser("José Conceição"_a, AnsiString(testdb::kTestPassword));
   remote->Configure(connection);
   SetParam(connection, "User_Name", "José Conceição"_a.c_str());
   connection.Open();
-  EXPECT_EQ(Scalar(connection, "SELECT CURRENT_USER FROM RDB$DATABASE"), "José Conceição"_a);
-  EXPECT_NE(Scalar(connection, "SELECT MON$DATABASE_NAME FROM MON$DATABASE").find("Relatório de ação.fdb"_a),
+  EXPECT_EQ(Scalar(connection, "SELECT CURRENT_USER FROM RDB$DATABASE"_a), "José Conceição"_a);
+  EXPECT_NE(Scalar(connection, "SELECT MON$DATABASE_NAME FROM MON$DATABASE"_a).find("Relatório de ação.fdb"_a),
             AnsiString::npos);
 }
 
@@ -340,16 +340,16 @@ class SQLConnectionTransactions : public ::testing::TestWithParam<bool> {
 TEST_P(SQLConnectionTransactions, RollbackLeavesOthersSeeingNothingAndCommitShowsTheRows) {
   connection_->StartTransaction(kDesc);
   EXPECT_TRUE(connection_->InTransaction());
-  Exec(*connection_, "INSERT INTO T VALUES (1, 'a')");
-  Exec(*connection_, "INSERT INTO T VALUES (2, 'b')");
-  EXPECT_EQ(Scalar(*connection_, "SELECT COUNT(*) FROM T"), "2");  // its own statements see them
+  Exec(*connection_, "INSERT INTO T VALUES (1, 'a')"_a);
+  Exec(*connection_, "INSERT INTO T VALUES (2, 'b')"_a);
+  EXPECT_EQ(Scalar(*connection_, "SELECT COUNT(*) FROM T"_a), "2");  // its own statements see them
   EXPECT_EQ(Count(), "0");
   connection_->Rollback(kDesc);
   EXPECT_FALSE(connection_->InTransaction());
   EXPECT_EQ(Count(), "0");
 
   connection_->StartTransaction(kDesc);
-  Exec(*connection_, "INSERT INTO T VALUES (3, 'c')");
+  Exec(*connection_, "INSERT INTO T VALUES (3, 'c')"_a);
   connection_->Commit(kDesc);
   EXPECT_EQ(Count(), "1");
 }
@@ -365,17 +365,17 @@ TEST_P(SQLConnectionTransactions, RefusalsLeaveTheCountAlone) {
 }
 
 TEST_P(SQLConnectionTransactions, StatementsOutsideATransactionCommitAtOnceOrNotAtAll) {
-  Exec(*connection_, "INSERT INTO T VALUES (1, 'a')");
+  Exec(*connection_, "INSERT INTO T VALUES (1, 'a')"_a);
   EXPECT_EQ(Count(), "1");
   // A statement that fails half-way leaves nothing behind; the connection goes on working.
-  EXPECT_THROW(
-      Exec(*connection_, "INSERT INTO T SELECT 10, 'x' FROM RDB$DATABASE UNION ALL SELECT 1, 'dup' FROM RDB$DATABASE"),
-      EFirebirdError);
+  EXPECT_THROW(Exec(*connection_,
+                    "INSERT INTO T SELECT 10, 'x' FROM RDB$DATABASE UNION ALL SELECT 1, 'dup' FROM RDB$DATABASE"_a),
+               EFirebirdError);
   EXPECT_EQ(Count(), "1");
-  Exec(*connection_, "INSERT INTO T VALUES (2, 'b')");
+  Exec(*connection_, "INSERT INTO T VALUES (2, 'b')"_a);
   EXPECT_EQ(Count(), "2");
-  Exec(*connection_, "CREATE TABLE U (A INTEGER)");  // definitions too
-  Exec(*connection_, "INSERT INTO U VALUES (1)");
+  Exec(*connection_, "CREATE TABLE U (A INTEGER)"_a);  // definitions too
+  Exec(*connection_, "INSERT INTO U VALUES (1)"_a);
   EXPECT_EQ(db_->QueryScalar("SELECT COUNT(*) FROM U"), "1");
   EXPECT_FALSE(connection_->InTransaction());
 }
@@ -387,7 +387,7 @@ TEST_P(SQLConnectionTransactions, ACursorOpenedBeforeTheTransactionReadsOnWhileI
   reader.SQL().Add(u"SELECT ID, V FROM T ORDER BY ID");
   reader.Open();
   connection_->StartTransaction(kDesc);
-  Exec(*connection_, "UPDATE T SET V = 'new'");  // every row, the unread ones included
+  Exec(*connection_, "UPDATE T SET V = 'new'"_a);  // every row, the unread ones included
   int rows = 0;
   for (; !reader.Eof(); reader.Next()) ++rows;
   EXPECT_EQ(rows, 2000);
@@ -396,25 +396,25 @@ TEST_P(SQLConnectionTransactions, ACursorOpenedBeforeTheTransactionReadsOnWhileI
 }
 
 TEST_P(SQLConnectionTransactions, AFailedCommitStaysOpenForTheRollback) {
-  Exec(*connection_, "INSERT INTO T VALUES (1, 'same')");
-  Exec(*connection_, "INSERT INTO T VALUES (2, 'same')");
+  Exec(*connection_, "INSERT INTO T VALUES (1, 'same')"_a);
+  Exec(*connection_, "INSERT INTO T VALUES (2, 'same')"_a);
   connection_->StartTransaction(kDesc);
-  Exec(*connection_, "CREATE UNIQUE INDEX T_V ON T (V)");  // built, and refused, at commit
+  Exec(*connection_, "CREATE UNIQUE INDEX T_V ON T (V)"_a);  // built, and refused, at commit
   EXPECT_THROW(connection_->Commit(kDesc), EFirebirdError);
   EXPECT_TRUE(connection_->InTransaction());
   connection_->Rollback(kDesc);
   EXPECT_FALSE(connection_->InTransaction());
-  Exec(*connection_, "INSERT INTO T VALUES (3, 'same')");  // no index came of it
+  Exec(*connection_, "INSERT INTO T VALUES (3, 'same')"_a);  // no index came of it
 }
 
 TEST_P(SQLConnectionTransactions, DisconnectingRollsBackAndClosesCursors) {
   TSQLQuery reader(nullptr);
   reader.SetSQLConnection(connection_.get());
   reader.SQL().Add(u"SELECT ID FROM RDB$DATABASE CROSS JOIN T");
-  Exec(*connection_, "INSERT INTO T VALUES (1, 'a')");
+  Exec(*connection_, "INSERT INTO T VALUES (1, 'a')"_a);
   reader.Open();
   connection_->StartTransaction(kDesc);
-  Exec(*connection_, "INSERT INTO T VALUES (2, 'b')");
+  Exec(*connection_, "INSERT INTO T VALUES (2, 'b')"_a);
   connection_->Close();
   EXPECT_FALSE(reader.Active());
   EXPECT_TRUE(reader.Eof());
@@ -450,5 +450,5 @@ TEST(SQLConnectionLifetime, QueriesAndConnectionMayGoInEitherOrder) {
     first.SQL().Add(u"SELECT ID FROM T");
     first.Open();
   }  // the query goes first
-  EXPECT_EQ(Scalar(*connection, "SELECT COUNT(*) FROM T"), "1");
+  EXPECT_EQ(Scalar(*connection, "SELECT COUNT(*) FROM T"_a), "1");
 }

@@ -54,7 +54,7 @@ AnsiString AllBytes(std::size_t length) {
 // ---- Statement text and markers
 
 TEST_F(SQLQueryTest, EveryTextChangeRebuildsTheParametersInTextOrder) {
-  SetText("SELECT * FROM T WHERE A = :ID AND B = :Name OR C = :id");
+  SetText("SELECT * FROM T WHERE A = :ID AND B = :Name OR C = :id"_a);
   ASSERT_EQ(query_->Params().Count(), 3);
   EXPECT_EQ(query_->Params()[0].Name(), u"ID");
   EXPECT_EQ(query_->Params()[1].Name(), u"Name");
@@ -67,21 +67,21 @@ TEST_F(SQLQueryTest, EveryTextChangeRebuildsTheParametersInTextOrder) {
 
 TEST_F(SQLQueryTest, MarkersInLiteralsAndCommentsStayText) {
   TSQLQuery& q = Open(
-      "SELECT ':not_a_marker' AS A, CAST(:real AS INTEGER) AS B /* :nor_this */ FROM RDB$DATABASE -- :nor_that\r\n"
+      "SELECT ':not_a_marker' AS A, CAST(:real AS INTEGER) AS B /* :nor_this */ FROM RDB$DATABASE -- :nor_that\r\n"_a
       "WHERE 1 = 1");
   // Opened above with the one marker unset: null.
   ASSERT_EQ(q.Params().Count(), 1);
   EXPECT_EQ(q.Params()[0].Name(), u"real");
   EXPECT_EQ(q.FieldByName(u"A").AsString(), ":not_a_marker");
   EXPECT_TRUE(q.FieldByName(u"B").IsNull());
-  SetText("SELECT CAST(:real AS VARCHAR(10)) AS B FROM RDB$DATABASE");
+  SetText("SELECT CAST(:real AS VARCHAR(10)) AS B FROM RDB$DATABASE"_a);
   query_->Params()[0].SetAsString("x");
   query_->Open();
   EXPECT_EQ(query_->Fields(0).AsString(), "x");
 }
 
 TEST_F(SQLQueryTest, ANameUsedTwiceIsBoundTwice) {
-  SetText("SELECT CAST(:v AS INTEGER) + CAST(:v AS INTEGER) FROM RDB$DATABASE");
+  SetText("SELECT CAST(:v AS INTEGER) + CAST(:v AS INTEGER) FROM RDB$DATABASE"_a);
   ASSERT_EQ(query_->Params().Count(), 2);
   query_->Params()[0].SetAsInteger(2);
   query_->Params()[1].SetAsInteger(5);
@@ -96,7 +96,7 @@ TEST_F(SQLQueryTest, ColumnTypesMapToFieldTypes) {
       "CREATE TABLE T (S SMALLINT, I INTEGER, L BIGINT, N NUMERIC(15,2), D DECIMAL(4,1), F FLOAT, DP DOUBLE PRECISION, "
       "C CHAR(5), VC VARCHAR(30), DT DATE, TM TIME, TS TIMESTAMP, MEMO BLOB SUB_TYPE TEXT, BIN BLOB SUB_TYPE BINARY, "
       "B BOOLEAN, U8 VARCHAR(10) CHARACTER SET UTF8)");
-  TSQLQuery& q = Open("SELECT * FROM T");
+  TSQLQuery& q = Open("SELECT * FROM T"_a);
   EXPECT_TRUE(q.Eof());
   const std::vector<std::tuple<const char16_t*, TFieldType, int>> expected = {
       {u"S", ftSmallint, 0}, {u"I", ftInteger, 0}, {u"L", ftLargeint, 0}, {u"N", ftBCD, 2},
@@ -120,7 +120,7 @@ TEST_F(SQLQueryTest, ValuesAreReadAsTheirTypesAndAsText) {
       "INSERT INTO T VALUES (-7, 9007199254740993, 1234.50, -0.0500, 2.5, 'ab', 'Ação ''x''', '2024-02-29', "
       "'13:45:30.250', '1999-12-31 23:59:58', 'memo text', TRUE)"_a);
   db_->Execute("INSERT INTO T VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
-  TSQLQuery& q = Open("SELECT * FROM T ORDER BY S NULLS LAST");
+  TSQLQuery& q = Open("SELECT * FROM T ORDER BY S NULLS LAST"_a);
   EXPECT_EQ(q.FieldByName(u"S").AsInteger(), -7);
   EXPECT_EQ(q.FieldByName(u"L").AsInteger(), 9007199254740993LL);
   EXPECT_EQ(q.FieldByName(u"L").AsString(), "9007199254740993");
@@ -155,7 +155,7 @@ TEST_F(SQLQueryTest, ValuesAreReadAsTheirTypesAndAsText) {
 TEST_F(SQLQueryTest, TheCursorReadsForwardAndCloses) {
   db_->Execute("CREATE TABLE T (ID INTEGER)");
   db_->Execute("INSERT INTO T SELECT FIRST 300 ROW_NUMBER() OVER () FROM RDB$FIELDS A CROSS JOIN RDB$FIELDS B");
-  TSQLQuery& q = Open("SELECT ID FROM T ORDER BY ID");
+  TSQLQuery& q = Open("SELECT ID FROM T ORDER BY ID"_a);
   q.First();  // still on the first row: allowed
   std::int64_t sum = 0;
   int rows = 0;
@@ -175,15 +175,15 @@ TEST_F(SQLQueryTest, TheCursorReadsForwardAndCloses) {
 
 TEST_F(SQLQueryTest, OnlyStatementsWithRowsOpen) {
   db_->Execute("CREATE TABLE T (ID INTEGER)");
-  SetText("INSERT INTO T VALUES (1)");
+  SetText("INSERT INTO T VALUES (1)"_a);
   EXPECT_THROW(query_->Open(), EDatabaseError);
-  SetText("SELECT FROM");
+  SetText("SELECT FROM"_a);
   EXPECT_THROW(query_->Open(), EFirebirdError);
   query_->SQL().Clear();
   EXPECT_THROW(query_->ExecSQL(), EFirebirdError);  // the empty statement
   EXPECT_FALSE(query_->Active());
   // A select run with ExecSQL runs and returns nothing.
-  SetText("SELECT ID FROM T");
+  SetText("SELECT ID FROM T"_a);
   query_->ExecSQL();
   query_->ExecSQL(true);
 }
@@ -194,7 +194,7 @@ TEST_F(SQLQueryTest, ParametersOfEveryKindReachTheirColumns) {
   db_->Execute(
       "CREATE TABLE T (ID INTEGER, L BIGINT, N NUMERIC(15,2), DP DOUBLE PRECISION, VC VARCHAR(40), DT DATE, "
       "TS TIMESTAMP, B BOOLEAN, TXT VARCHAR(40))");
-  SetText("INSERT INTO T VALUES (:ID, :L, :N, :DP, :VC, :DT, :TS, :B, :TXT)");
+  SetText("INSERT INTO T VALUES (:ID, :L, :N, :DP, :VC, :DT, :TS, :B, :TXT)"_a);
   TParams& p = query_->Params();
   p.ParamByName("ID").SetAsInteger(1);
   p.ParamByName("L").SetAsString("12345678901");  // text for a number: the server converts it
@@ -208,7 +208,7 @@ TEST_F(SQLQueryTest, ParametersOfEveryKindReachTheirColumns) {
   p.ParamByName("TXT").Clear();
   query_->ExecSQL();
 
-  TSQLQuery& q = Open("SELECT * FROM T");
+  TSQLQuery& q = Open("SELECT * FROM T"_a);
   EXPECT_EQ(q.FieldByName(u"ID").AsInteger(), 1);
   EXPECT_EQ(q.FieldByName(u"L").AsInteger(), 12345678901LL);
   EXPECT_EQ(q.FieldByName(u"N").AsString(), "19.99");
@@ -222,14 +222,14 @@ TEST_F(SQLQueryTest, ParametersOfEveryKindReachTheirColumns) {
 
 TEST_F(SQLQueryTest, RepeatedExecutionsKeepCountingAndBinding) {
   db_->Execute("CREATE TABLE T (ID INTEGER, V VARCHAR(10))");
-  SetText("INSERT INTO T VALUES (:ID, :V)");
+  SetText("INSERT INTO T VALUES (:ID, :V)"_a);
   for (int i = 1; i <= 5; ++i) {
     query_->Params()[0].SetAsInteger(i);
     query_->Params()[1].SetAsString(i % 2 ? AnsiString("odd") : AnsiString("even"));
     EXPECT_EQ(query_->ExecSQL(), -1);
   }
   EXPECT_EQ(query_->RowsAffected(), 1);  // runs after the first are prepared and countable
-  SetText("UPDATE T SET V = 'x' WHERE ID > :ID");
+  SetText("UPDATE T SET V = 'x' WHERE ID > :ID"_a);
   query_->SetPrepared(true);
   EXPECT_TRUE(query_->Prepared());
   query_->Params()[0].SetAsInteger(2);
@@ -249,7 +249,7 @@ class SQLQueryBlobs : public SQLQueryTest, public ::testing::WithParamInterface<
   void SetUp() override {
     const auto& [server, charSet] = GetParam();
     testdb::DatabaseOptions options;
-    options.charSet = charSet;
+    options.charSet = AnsiString(charSet);
     if (server) {
       FIREBIRD_SERVER_REQUIRED();
       Use(TestDatabase::OnServer(options));
@@ -259,7 +259,7 @@ class SQLQueryBlobs : public SQLQueryTest, public ::testing::WithParamInterface<
     db_->Execute("CREATE TABLE T (ID INTEGER, TXT BLOB SUB_TYPE TEXT, BIN BLOB SUB_TYPE BINARY)");
   }
   AnsiString RoundTrip(const AnsiString& column, const AnsiString& value, TFieldType type) {
-    SetText("DELETE FROM T");
+    SetText("DELETE FROM T"_a);
     query_->ExecSQL(true);
     SetText("INSERT INTO T (ID, " + column + ") VALUES (1, :V)");
     query_->Params()[0].SetDataType(type);
@@ -275,11 +275,11 @@ TEST_P(SQLQueryBlobs, EveryByteAndEveryLengthReachesTheColumn) {
   for (std::size_t length :
        {std::size_t(0), std::size_t(255), std::size_t(32765), std::size_t(32766), std::size_t(100 * 1024)}) {
     const AnsiString bytes = AllBytes(length);
-    EXPECT_EQ(RoundTrip("BIN", bytes, ftBlob), bytes) << length;
+    EXPECT_EQ(RoundTrip("BIN"_a, bytes, ftBlob), bytes) << length;
     // A UTF-8 text column takes only UTF-8 text: give it that, in and out unchanged.
-    AnsiString text = utf8 ? ToSystem(AnsiString(length / 2, 'x') + "ção"_a) : bytes;
-    EXPECT_EQ(RoundTrip("TXT", text, ftBlob), text) << length;
-    EXPECT_EQ(RoundTrip("TXT", text, ftMemo), text) << length;
+    AnsiString text = utf8 ? AnsiString(ToSystem(AnsiString(length / 2, 'x') + "ção"_a)) : bytes;
+    EXPECT_EQ(RoundTrip("TXT"_a, text, ftBlob), text) << length;
+    EXPECT_EQ(RoundTrip("TXT"_a, text, ftMemo), text) << length;
   }
 }
 
@@ -287,10 +287,10 @@ TEST_P(SQLQueryBlobs, LongBlobsInsideAndOutsideATransaction) {
   const AnsiString big = AllBytes(300 * 1024);
   const TTransactionDesc desc{7, 0, xilREADCOMMITTED, 0};
   connection_->StartTransaction(desc);
-  EXPECT_EQ(RoundTrip("BIN", big, ftBlob), big);
+  EXPECT_EQ(RoundTrip("BIN"_a, big, ftBlob), big);
   connection_->Rollback(desc);
   EXPECT_EQ(db_->QueryScalar("SELECT COUNT(*) FROM T"), "0");
-  EXPECT_EQ(RoundTrip("BIN", big, ftOraBlob), big);
+  EXPECT_EQ(RoundTrip("BIN"_a, big, ftOraBlob), big);
   EXPECT_EQ(db_->QueryScalar("SELECT OCTET_LENGTH(BIN) FROM T"), "307200");
 }
 

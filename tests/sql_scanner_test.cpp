@@ -58,9 +58,9 @@ TEST(SqlScanner, LiteralWrittenAndReadBack) {
 }
 
 TEST(MarkerSubstitution, EveryMarkerOrOneMarkerPerEntry) {
-  const std::vector<AnsiString> names = {"A", "AB", "", "A"};
+  const std::vector<AnsiString> names = {"A"_a, "AB"_a, ""_a, "A"_a};
   const std::string_view text = ":AB :A :A :x :";
-  auto write = [](std::size_t index, AnsiString& out) { out += "<" + std::to_string(index) + ">"; };
+  auto write = [](std::size_t index, AnsiString& out) { out += "<"_a + AnsiString(std::to_string(index)) + ">"_a; };
   using Options = MarkerSubstitutionOptions;
   EXPECT_EQ(
       SubstituteMarkers<char>(text, names, {Options::Uses::EveryMarker, Options::EmptyNames::MatchBareColon}, write),

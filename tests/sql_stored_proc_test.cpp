@@ -36,8 +36,8 @@ class SQLStoredProcTest : public ::testing::Test {
 
 TEST_F(SQLStoredProcTest, IdLogGivesANewIdEveryRun) {
   proc_.SetStoredProcName(u"ID_LOG");
-  proc_.SetSchemaName("SYSDBA");  // Firebird has no schemas: ignored
-  proc_.SetPrepared(true);        // opens the connection
+  proc_.SetSchemaName("SYSDBA"_a);  // Firebird has no schemas: ignored
+  proc_.SetPrepared(true);          // opens the connection
   EXPECT_TRUE(connection_.Connected());
   ASSERT_TRUE(proc_.Prepared());
   ASSERT_EQ(proc_.Params().Count(), 1);

@@ -24,7 +24,7 @@ void SetMacro(TParams& macros, std::string_view name, std::string_view value) {
 
 TEST(ScanMacros, RegistersEachReferencedMacroOnceAsEmptyInput) {
   TParams macros;
-  ScanMacros("SELECT * FROM ^T A JOIN ^T B", '^', macros);
+  ScanMacros("SELECT * FROM ^T A JOIN ^T B"_a, '^', macros);
   ASSERT_EQ(macros.Count(), 1);
   EXPECT_EQ(ToAnsi(macros[0].Name()), "T");
   EXPECT_EQ(macros[0].ParamType(), ptInput);
@@ -37,12 +37,12 @@ TEST(ScanMacros, NamesEndOnlyAtBlankOrCarriageReturn) {
     const char* text;
     std::vector<AnsiString> names;
   } cases[] = {
-      {"^A,^B", {"A,^B", "B"}}, {"X ^A\tB C", {"A\tB"}}, {"FROM ^TAB\r\nWHERE", {"TAB"}},
-      {"FROM ^TAB", {"TAB"}},   {"^A^B", {"A^B", "B"}},
+      {"^A,^B", {"A,^B"_a, "B"_a}}, {"X ^A\tB C", {"A\tB"_a}},  {"FROM ^TAB\r\nWHERE", {"TAB"_a}},
+      {"FROM ^TAB", {"TAB"_a}},     {"^A^B", {"A^B"_a, "B"_a}},
   };
   for (const Case& c : cases) {
     TParams macros;
-    ScanMacros(c.text, '^', macros);
+    ScanMacros(AnsiString(c.text), '^', macros);
     EXPECT_EQ(MacroNames(macros), c.names) << c.text;
   }
 }
@@ -50,24 +50,24 @@ TEST(ScanMacros, NamesEndOnlyAtBlankOrCarriageReturn) {
 TEST(ScanMacros, MacroCharBeforeBlankOrAtLineEndRegistersEmptyName) {
   for (const char* text : {"A ^ B", "A ^\r\nB", "A ^"}) {
     TParams macros;
-    ScanMacros(text, '^', macros);
-    EXPECT_EQ(MacroNames(macros), std::vector<AnsiString>{""}) << text;
+    ScanMacros(AnsiString(text), '^', macros);
+    EXPECT_EQ(MacroNames(macros), std::vector<AnsiString>{""_a}) << text;
   }
 }
 
 TEST(ScanMacros, LikePatternWithDefaultMacroCharRegistersTheQuote) {
   TParams macros;
-  ScanMacros("SELECT * FROM T WHERE NOME LIKE 'A%'", '%', macros);
-  EXPECT_EQ(MacroNames(macros), std::vector<AnsiString>{"'"});
+  ScanMacros("SELECT * FROM T WHERE NOME LIKE 'A%'"_a, '%', macros);
+  EXPECT_EQ(MacroNames(macros), std::vector<AnsiString>{"'"_a});
 }
 
 TEST(ScanMacros, ExistingMacrosKeepTheirValuesTrimmedAndAreNeverRemoved) {
   TParams macros;
   macros.CreateParam(ftString, u"tabela", ptInput).SetAsString("  clientes ");
   macros.CreateParam(ftString, u"UNUSED", ptInput).SetAsString(" x ");
-  ScanMacros("SELECT * FROM ^TABELA WHERE ^NOVO", '^', macros);
-  EXPECT_EQ(MacroNames(macros), (std::vector<AnsiString>{"tabela", "UNUSED", "NOVO"}));
-  EXPECT_EQ(MacroValue(macros, "TABELA"), "clientes");
+  ScanMacros("SELECT * FROM ^TABELA WHERE ^NOVO"_a, '^', macros);
+  EXPECT_EQ(MacroNames(macros), (std::vector<AnsiString>{"tabela"_a, "UNUSED"_a, "NOVO"_a}));
+  EXPECT_EQ(MacroValue(macros, "TABELA"_a), "clientes"_a);
   EXPECT_EQ(MacroValue(macros, "UNUSED"), "x");
   EXPECT_EQ(MacroValue(macros, "NOVO"), "");
 }
@@ -76,9 +76,9 @@ TEST(ScanMacros, ExistingMacrosKeepTheirValuesTrimmedAndAreNeverRemoved) {
 
 TEST(ExpandMacros, ReplacesEveryReferenceIgnoringCase) {
   TParams macros;
-  ScanMacros("SELECT * FROM ^T A JOIN ^t B", '^', macros);
+  ScanMacros("SELECT * FROM ^T A JOIN ^t B"_a, '^', macros);
   SetMacro(macros, "T", "clientes");
-  EXPECT_EQ(ExpandMacroReferences("SELECT * FROM ^T A JOIN ^t B", '^', macros),
+  EXPECT_EQ(ExpandMacroReferences("SELECT * FROM ^T A JOIN ^t B"_a, '^', macros),
             "SELECT * FROM clientes A JOIN clientes B");
 }
 
@@ -86,13 +86,13 @@ TEST(ExpandMacros, MacrosExpandInListOrder) {
   TParams macros;
   macros.CreateParam(ftString, u"A", ptInput).SetAsString("um");
   macros.CreateParam(ftString, u"AB", ptInput).SetAsString("dois");
-  EXPECT_EQ(ExpandMacroReferences("X ^AB", '^', macros), "X umB");
+  EXPECT_EQ(ExpandMacroReferences("X ^AB"_a, '^', macros), "X umB");
 }
 
 TEST(ExpandMacros, EmptyNameRemovesEveryRemainingMacroChar) {
-  const AnsiString text = "SELECT ^A ^ FROM ^B";
+  const AnsiString text = "SELECT ^A ^ FROM ^B"_a;
   TParams macros;
-  ScanMacros(text, '^', macros);  // registers "A", "" and "B", in that order
+  ScanMacros(AnsiString(text), '^', macros);  // registers "A", "" and "B", in that order
   SetMacro(macros, "A", "x");
   SetMacro(macros, "B", "never");
   // B's reference has lost its MacroChar by the time B's turn comes.
@@ -100,19 +100,19 @@ TEST(ExpandMacros, EmptyNameRemovesEveryRemainingMacroChar) {
 }
 
 TEST(ExpandMacros, LikePatternLosesPercentAndQuote) {
-  const AnsiString text = "WHERE NOME LIKE 'A%'";
+  const AnsiString text = "WHERE NOME LIKE 'A%'"_a;
   TParams macros;
-  ScanMacros(text, '%', macros);
+  ScanMacros(AnsiString(text), '%', macros);
   EXPECT_EQ(ExpandMacroReferences(text, '%', macros), "WHERE NOME LIKE 'A");
 }
 
 TEST(ExpandMacros, ValueWithBlanksLosesThemAtTheNextScan) {
   TParams macros;
-  ScanMacros("FROM ^T", '^', macros);
+  ScanMacros("FROM ^T"_a, '^', macros);
   SetMacro(macros, "T", " clientes ");
-  EXPECT_EQ(ExpandMacroReferences("FROM ^T", '^', macros), "FROM  clientes ");
-  ScanMacros("FROM ^T", '^', macros);
-  EXPECT_EQ(ExpandMacroReferences("FROM ^T", '^', macros), "FROM clientes");
+  EXPECT_EQ(ExpandMacroReferences("FROM ^T"_a, '^', macros), "FROM  clientes ");
+  ScanMacros("FROM ^T"_a, '^', macros);
+  EXPECT_EQ(ExpandMacroReferences("FROM ^T"_a, '^', macros), "FROM clientes");
 }
 
 // --- PLAN clauses ---
@@ -147,7 +147,7 @@ TEST(PlanClause, CutsClausesOfEveryShape) {
       {"A PLAN (X) B PLAN (Y", "A  B PLAN (Y"},
       {"select 1 plan (t natural)", "select 1 plan (t natural)"},
   };
-  for (const Case& c : cases) EXPECT_EQ(CutPlanClauses(c.text), c.expected) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(CutPlanClauses(AnsiString(c.text)), c.expected) << c.text;
 }
 
 // --- ExtractTableName ---
@@ -167,7 +167,8 @@ TEST(ExtractTableName, NamesTheTableAfterTheOperationKeyword) {
       {"X", "UPDATE PEDIDO SET A = 1", ""},
       {"E", "UPDATE PEDIDO SET A = 1", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(ExtractTableName(c.operation, c.statement), c.expected) << c.statement;
+  for (const Case& c : cases)
+    EXPECT_EQ(ExtractTableName(AnsiString(c.operation), AnsiString(c.statement)), c.expected) << c.statement;
 }
 
 // --- RebuildParamsFromText ---

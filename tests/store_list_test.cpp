@@ -80,7 +80,7 @@ TEST(StoreList, EveryListItCannotUseIsRefusedNamingTheLine) {
 }
 
 TEST(StoreFileName, KeepsPlainNamesAndGivesEveryOtherNameASafeUniqueOne) {
-  EXPECT_EQ(StoreFileName("loja-007_Centro.2"), "loja-007_Centro.2");
+  EXPECT_EQ(StoreFileName("loja-007_Centro.2"_a), "loja-007_Centro.2");
   std::vector<std::string> names;
   for (const AnsiString& store : {AnsiString("a/b"), AnsiString("a_b"), AnsiString("a b"), AnsiString(".."),
                                   AnsiString(""), "São"_a, "S?o"_a, AnsiString(200, 'x')}) {

@@ -37,8 +37,8 @@ enum class Outcome { Merged, Untouched };
 std::unique_ptr<TestDatabase> Store(Where where) {
   auto db = where == Where::Server ? TestDatabase::OnServer() : TestDatabase::Embedded();
   storedb::CreateStoreTables(*db);
-  storedb::InsertBulk(*db, 1, 1, kRows, "W", "principal ", "temp ");
-  storedb::InsertBulk(*db, 2, 1, 3, "F", "fica ", "fica ");
+  storedb::InsertBulk(*db, 1, 1, kRows, "W"_a, "principal "_a, "temp "_a);
+  storedb::InsertBulk(*db, 2, 1, 3, "F"_a, "fica "_a, "fica "_a);
   return db;
 }
 
@@ -336,7 +336,7 @@ TEST(StoreRunner, ACommandLineOrAFolderItCannotUseEndsWithExitCodeTwoAndSaysWhy)
 
 TEST(StoreRunner, OnATerminalTheProgressLinesAreRedrawnInPlaceAndErasedBeforeTheSummary) {
   auto db = Store(Where::Embedded);
-  storedb::InsertBulk(*db, 3, 1, 15000, "W", "principal ", "temp ");  // a run that lasts a moment
+  storedb::InsertBulk(*db, 3, 1, 15000, "W"_a, "principal "_a, "temp "_a);  // a run that lasts a moment
   TempFolder folder;
   const std::string stores = WriteList(folder, {Listed("loja-lenta", *db)});
   const TerminalRun run = RunOnTerminal(StoreRunnerPath(), {"--report", folder.File("relatorio"), stores}, "1 rodando");

@@ -35,10 +35,10 @@ TEST(DateTimeToDBText, RendersPerDatabaseKind) {
       {EncodeDateTime(2024, 12, 31, 23, 59, 59, 0), "31.12.2024 23:59:59", "31-DEZ-2024 23-59-59"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(DateTimeToDBText("Interbase", c.value), c.interbase);
-    EXPECT_EQ(DateTimeToDBText("Oracle", c.value), c.oracle);
-    EXPECT_EQ(DateTimeToDBText("interbase", c.value), "");
-    EXPECT_EQ(DateTimeToDBText("Firebird", c.value), "");
+    EXPECT_EQ(DateTimeToDBText("Interbase"_a, c.value), c.interbase);
+    EXPECT_EQ(DateTimeToDBText("Oracle"_a, c.value), c.oracle);
+    EXPECT_EQ(DateTimeToDBText("interbase"_a, c.value), ""_a);
+    EXPECT_EQ(DateTimeToDBText("Firebird"_a, c.value), ""_a);
   }
 }
 
@@ -47,17 +47,17 @@ TEST(DateTimeToDBText, UsesTheMonthTablesForEveryMonth) {
   const char* trace[] = {"jan", "fev", "mar", "abr", "mai", "jun", "jul", "ago", "set", "out", "nov", "dez"};
   for (int month = 1; month <= 12; ++month) {
     const TDateTime value = EncodeDate(2010, month, 9);
-    EXPECT_EQ(DateTimeToDBText("Oracle", value), AnsiString("09-") + oracle[month - 1] + "-2010");
-    EXPECT_EQ(DateToSQLLiteral("O", value), AnsiString("'9-") + trace[month - 1] + "-2010'");
-    EXPECT_EQ(DateToSQLLiteral("I", value), "'9." + IntToStr(month) + ".2010'");
+    EXPECT_EQ(DateTimeToDBText("Oracle"_a, value), AnsiString("09-"_a) + AnsiString(oracle[month - 1]) + "-2010"_a);
+    EXPECT_EQ(DateToSQLLiteral("O"_a, value), AnsiString("'9-") + AnsiString(trace[month - 1]) + "-2010'");
+    EXPECT_EQ(DateToSQLLiteral("I"_a, value), "'9." + IntToStr(month) + ".2010'");
   }
 }
 
 TEST(DateToSQLLiteral, IgnoresTheTimeAndWritesNoLeadingZeros) {
-  EXPECT_EQ(DateToSQLLiteral("O", EncodeDateTime(2007, 1, 5, 10, 7, 3, 0)), "'5-jan-2007'");
-  EXPECT_EQ(DateToSQLLiteral("", EncodeDateTime(2007, 1, 5, 10, 7, 3, 0)), "'5.1.2007'");
-  EXPECT_EQ(DateToSQLLiteral("o", EncodeDate(87, 11, 20)), "'20.11.87'");
-  EXPECT_EQ(DateToSQLLiteral("O", 0.0), "'30-dez-1899'");
+  EXPECT_EQ(DateToSQLLiteral("O"_a, EncodeDateTime(2007, 1, 5, 10, 7, 3, 0)), "'5-jan-2007'");
+  EXPECT_EQ(DateToSQLLiteral(""_a, EncodeDateTime(2007, 1, 5, 10, 7, 3, 0)), "'5.1.2007'");
+  EXPECT_EQ(DateToSQLLiteral("o"_a, EncodeDate(87, 11, 20)), "'20.11.87'");
+  EXPECT_EQ(DateToSQLLiteral("O"_a, 0.0), "'30-dez-1899'");
 }
 
 // --- parameter types ---
@@ -73,8 +73,8 @@ TEST(ParamTypes, OracleTurnsFloatIntoFMTBcdAndSmallintIntoInteger) {
     for (const char* driver : {"Oracle", "Interbase", "Other"}) {
       const TFieldType expected = AnsiString(driver) == "Oracle" ? c.oracle : c.source;
       TParam copied(u"T", ftUnknown, ptInput), fromField(u"F", ftUnknown, ptInput);
-      CopyParamType(copied, source, driver);
-      ParamTypeFromField(fromField, c.source, driver);
+      CopyParamType(copied, source, AnsiString(driver));
+      ParamTypeFromField(fromField, c.source, AnsiString(driver));
       EXPECT_EQ(copied.DataType(), expected) << driver;
       EXPECT_EQ(fromField.DataType(), expected) << driver;
     }
@@ -86,7 +86,7 @@ TEST(ParamTypes, CopyParamTypeCopiesOnlyTheType) {
   source.SetAsInteger(5);
   TParam target(u"T", ftString, ptInput);
   target.SetAsString("keep");
-  CopyParamType(target, source, "Interbase");
+  CopyParamType(target, source, "Interbase"_a);
   EXPECT_EQ(target.DataType(), ftInteger);
   EXPECT_EQ(target.AsString(), "keep");
 }

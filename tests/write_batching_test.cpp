@@ -42,7 +42,7 @@ class BatchedWrites : public ::testing::Test {
     query->SQL().Add(ToWide(AnsiString(sql)));
     return query;
   }
-  void Insert(int id, const AnsiString& text = "texto") {
+  void Insert(int id, const AnsiString& text = "texto"_a) {
     insert_->Params()[0].SetAsInteger(id);
     insert_->Params()[1].SetDataType(ftBlob);
     insert_->Params()[1].SetAsBlob(text);
@@ -142,7 +142,7 @@ TEST(BatchedWritesDataset, ApplyPendingWritesRaisesLikeExecSQL) {
   testdb::DatasetWorld world(true);
   world.Db().Execute("CREATE TABLE W (ID INTEGER NOT NULL PRIMARY KEY)");
   world.Db().Execute("INSERT INTO W VALUES (5)");
-  TMorvantaDataset& ds = world.Dataset("dsW", "INSERT INTO W (ID) VALUES (:ID)");
+  TMorvantaDataset& ds = world.Dataset("dsW"_a, "INSERT INTO W (ID) VALUES (:ID)"_a);
   ds.SetIgnoreLog(true);
   const AnsiString unbatched = testdb::ErrorMessageOf([&] {
     ds.ParamByName("ID").SetAsInteger(5);
@@ -155,7 +155,7 @@ TEST(BatchedWritesDataset, ApplyPendingWritesRaisesLikeExecSQL) {
   ds.ParamByName("ID").SetAsInteger(5);
   ds.ExecSQL();  // held back
   EXPECT_EQ(testdb::ErrorMessageOf([&] { ds.ApplyPendingWrites(); }), unbatched);
-  EXPECT_EQ(world.Count("W"), "1");
+  EXPECT_EQ(world.Count("W"_a), "1");
 }
 
 namespace {
@@ -168,8 +168,8 @@ std::vector<std::pair<AnsiString, AnsiString>> LiteralStatements(int rows) {
   std::vector<std::pair<AnsiString, AnsiString>> statements;
   for (int i = 1; i <= rows; ++i) {
     const AnsiString text = "INSERT INTO L (ID, NAME, AMOUNT, DIA, NOTE) VALUES ('" + IntToStr(i) + "', '" +
-                            kNames[i % 5] + "', '" + IntToStr(i) + ".125', '2026-12-" + IntToStr(1 + i % 28) +
-                            "', :NOTE)";
+                            AnsiString(kNames[i % 5]) + "', '" + IntToStr(i) + ".125', '2026-12-" +
+                            IntToStr(1 + i % 28) + "', :NOTE)";
     const AnsiString note = i % 9 == 0 ? AnsiString() : AnsiString(static_cast<std::size_t>(i % 40) * 1000, 'n');
     statements.emplace_back(text, note);
   }

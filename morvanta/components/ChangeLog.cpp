@@ -12,13 +12,13 @@ namespace {
 
 constexpr std::size_t kMaxLoggedValueLength = 500;
 
-const char* const kHeaderLines[] = {
+constexpr AsciiLiteral kHeaderLines[] = {
     "INSERT INTO CONTROLLOG",
     "(CTL_ID,DBA_CODIGO,CTL_TABLE,CTL_USUARIO,CTL_DATAHORA,CTL_TPOPER, CTL_FORM, CTL_QUERY)",
     "VALUES",
     "(:CTL_ID,:DBA_CODIGO,:CTL_TABLE,:CTL_USUARIO,:CTL_DATAHORA,:CTL_TPOPER, :CTL_FORM, :CTL_QUERY)",
 };
-const char* const kDetailLines[] = {
+constexpr AsciiLiteral kDetailLines[] = {
     "INSERT INTO CONTROLLOGDET (CLD_ID,CTL_ID,CLD_FIELDNAME,CLD_FIELDTYPE,CLD_FIELDVALUE)",
     "VALUES (:CLD_ID,:CTL_ID,:CLD_FIELDNAME,:CLD_FIELDTYPE,:CLD_FIELDVALUE)",
 };
@@ -30,13 +30,13 @@ struct LoggedValue {
 };
 
 template <std::size_t N>
-TMorvantaDataset* CreateLogDataset(TMorvantaDataset& owner, TMorvantaTransaction& log, const char* const (&lines)[N]) {
+TMorvantaDataset* CreateLogDataset(TMorvantaDataset& owner, TMorvantaTransaction& log, const AsciiLiteral (&lines)[N]) {
   auto* dataset = new TMorvantaDataset(&owner);  // owned and freed by the logged dataset
   dataset->SetDatabase(log.Database());
   dataset->SetTransaction(owner.Transaction());
   dataset->SetIsControleLog(true);
   dataset->SQL().Clear();
-  for (const char* line : lines) dataset->SQL().Add(line);
+  for (AsciiLiteral line : lines) dataset->SQL().Add(line);
   return dataset;
 }
 

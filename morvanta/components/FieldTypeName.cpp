@@ -5,7 +5,7 @@
 namespace morvanta {
 
 namespace {
-constexpr std::array<const char*, 38> kNames = {
+constexpr std::array<AsciiLiteral, 38> kNames = {
     "UNKNOWN",    "STRING",    "SMALLINT",  "INTEGER",    "WORD",      "BOOLEAN",     "FLOAT",   "CURRENCY",
     "BCD",        "DATE",      "TIME",      "DATETIME",   "BYTES",     "VARBYTES",    "AUTOINC", "BLOB",
     "MEMO",       "GRAPHIC",   "FMTMEMO",   "PARADOXOLE", "DBASEOLE",  "TYPEDBINARY", "CURSOR",  "FIXEDCHAR",
@@ -14,8 +14,8 @@ constexpr std::array<const char*, 38> kNames = {
 }  // namespace
 
 AnsiString FieldTypeName(int typeCode) {
-  if (typeCode < 0 || typeCode >= static_cast<int>(kNames.size())) return "UNKNOWN";
-  return kNames[static_cast<std::size_t>(typeCode)];
+  if (typeCode < 0 || typeCode >= static_cast<int>(kNames.size())) return AnsiString("UNKNOWN");
+  return AnsiString(kNames[static_cast<std::size_t>(typeCode)]);
 }
 
 }  // namespace morvanta

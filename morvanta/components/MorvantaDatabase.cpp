@@ -7,11 +7,11 @@ namespace morvanta {
 namespace {
 
 struct DriverProfile {
-  const char* connectionName;
-  const char* driverName;
-  const char* getDriverFunc;
-  const char* libraryName;
-  const char* vendorLib;
+  AsciiLiteral connectionName;
+  AsciiLiteral driverName;
+  AsciiLiteral getDriverFunc;
+  AsciiLiteral libraryName;
+  AsciiLiteral vendorLib;
 };
 
 constexpr DriverProfile kInterbaseProfile{"IBConnection", "Interbase", "getSQLDriverINTERBASE", "dbxint30.dll",
@@ -24,29 +24,29 @@ constexpr DriverProfile kNoProfile{"", "", "", "", ""};
 // The parameter lines of a profile, joined by single carriage returns, none after the last.
 AnsiString ProfileParameters(bool oracle, const AnsiString& database, const AnsiString& userName,
                              const AnsiString& password) {
-  AnsiString text = oracle ? "DriverName=Oracle" : "DriverName=Interbase";
+  AnsiString text(oracle ? "DriverName=Oracle" : "DriverName=Interbase");
   auto line = [&text](const AnsiString& l) { text += '\r' + l; };
   line("Database=" + database);
-  line("RoleName=RoleName");
+  line("RoleName=RoleName"_a);
   line("User_Name=" + userName);
   line("Password=" + password);
-  line("ServerCharSet=");
-  line("SQLDialect=3");
-  line("ErrorResourceFile=");
-  line("LocaleCode=0000");
-  line("BlobSize=-1");
+  line("ServerCharSet="_a);
+  line("SQLDialect=3"_a);
+  line("ErrorResourceFile="_a);
+  line("LocaleCode=0000"_a);
+  line("BlobSize=-1"_a);
   if (oracle) {
-    line("OS Authentication=False");
-    line("Multiple Transaction=False");
-    line("WaitOnLocks=True");
-    line("Decimal Separator=.");
-    line("Oracle TransIsolation=ReadCommited");
+    line("OS Authentication=False"_a);
+    line("Multiple Transaction=False"_a);
+    line("WaitOnLocks=True"_a);
+    line("Decimal Separator=."_a);
+    line("Oracle TransIsolation=ReadCommited"_a);
   } else {
-    line("CommitRetain=False");
-    line("WaitOnLocks=True");
-    line("Interbase TransIsolation=ReadCommited");
+    line("CommitRetain=False"_a);
+    line("WaitOnLocks=True"_a);
+    line("Interbase TransIsolation=ReadCommited"_a);
   }
-  line("Trim Char=False");
+  line("Trim Char=False"_a);
   return text;
 }
 

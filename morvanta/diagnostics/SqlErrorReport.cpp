@@ -31,11 +31,11 @@ void ShowConsoleSqlErrorReport(TSQLQuery& query, const Exception& error, const A
   TModalReport report;
   report.Caption = "Reconciliação de SQL"_a;
   report.Fields = {{"Formulário:"_a, formName},
-                   {"Unit:", unitName},
-                   {"Componente:", componentName},
-                   {"Erro:", error.Message()},
-                   {"SQL", sqlText}};
-  report.TableHeader = {"Parametro", "Valor"};
+                   {"Unit:"_a, unitName},
+                   {"Componente:"_a, componentName},
+                   {"Erro:"_a, error.Message()},
+                   {"SQL"_a, sqlText}};
+  report.TableHeader = {"Parametro"_a, "Valor"_a};
   TParams& params = query.Params();
   for (int i = 0; i < params.Count(); ++i) report.TableRows.push_back({ToAnsi(params[i].Name()), params[i].AsString()});
   UserInteraction().ShowReport(report);

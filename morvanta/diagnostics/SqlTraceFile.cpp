@@ -20,7 +20,7 @@ namespace morvanta {
 namespace {
 
 AnsiString& TraceFileSlot() {
-  static AnsiString fileName = "/tmp/morvanta/qry.sql";
+  static AnsiString fileName("/tmp/morvanta/qry.sql");
   return fileName;
 }
 

@@ -13,7 +13,7 @@
 namespace morvanta {
 
 TDataBrowser::TDataBrowser(TMorvantaDataset& dataset) : TForm(&dataset), dataset_(dataset) {
-  SetCaption("Dados");
+  SetCaption("Dados"_a);
   SetOuterSize(820, 640);
   SetPosition(TPosition::poScreenCenter);
   DataSource = new TDataSource(this);

@@ -20,21 +20,21 @@ namespace morvanta {
 namespace {
 
 // The catalogue queries. "%" is a literal here: the picker's dataset takes "^" for its macros.
-const char* const kOracleSequences[] = {"select sequence_name             ", "from user_sequences              ",
-                                        "where                            ", "   sequence_name not like '%$%'",
-                                        "order by                         ", "   sequence_name                 "};
-const char* const kInterbaseGenerators[] = {"select rdb$generator_name       ",
-                                            "from       ",
-                                            "   rdb$generators       ",
-                                            "where ",
-                                            "   rdb$generator_name not like'%$%'",
-                                            "order by rdb$generator_name    "};
+constexpr AsciiLiteral kOracleSequences[] = {"select sequence_name             ", "from user_sequences              ",
+                                             "where                            ", "   sequence_name not like '%$%'",
+                                             "order by                         ", "   sequence_name                 "};
+constexpr AsciiLiteral kInterbaseGenerators[] = {"select rdb$generator_name       ",
+                                                 "from       ",
+                                                 "   rdb$generators       ",
+                                                 "where ",
+                                                 "   rdb$generator_name not like'%$%'",
+                                                 "order by rdb$generator_name    "};
 
 }  // namespace
 
 TFGenerator::TFGenerator(TComponent* owner) : TForm(owner) {
   SetName("FGenerator");
-  SetCaption("Generator Field");
+  SetCaption("Generator Field"_a);
   SetClientSize(238, 102);
   SetBorderStyle(TBorderStyle::bsDialog);
   SetPosition(TPosition::poScreenCenter);
@@ -52,13 +52,13 @@ TFGenerator::TFGenerator(TComponent* owner) : TForm(owner) {
   MorvantaDataset->SetGeneratorField_Edit(false);
 
   QWidget* w = &Window();
-  Label1 = NewLabel(w, "Label1", "Generator", QRect(8, 8, 49, 13));
-  Label2 = NewLabel(w, "Label2", "On Field", QRect(18, 33, 39, 13));
+  Label1 = NewLabel(w, "Label1", "Generator"_a, QRect(8, 8, 49, 13));
+  Label2 = NewLabel(w, "Label2", "On Field"_a, QRect(18, 33, 39, 13));
   cbGenerator = NewComboBox(w, "cbGenerator", QRect(63, 6, 167, 21));
   cbOnField = NewComboBox(w, "cbOnField", QRect(63, 30, 167, 21));
-  btnOK = NewButton(w, "btnOK", "OK", QRect(41, 69, 75, 25));
+  btnOK = NewButton(w, "btnOK", "OK"_a, QRect(41, 69, 75, 25));
   btnOK->setDefault(true);
-  btnCancel = NewButton(w, "btnCancel", "Cancelar", QRect(122, 69, 75, 25));
+  btnCancel = NewButton(w, "btnCancel", "Cancelar"_a, QRect(122, 69, 75, 25));
   QWidget::setTabOrder(cbGenerator, cbOnField);
   QWidget::setTabOrder(cbOnField, btnOK);
   QWidget::setTabOrder(btnOK, btnCancel);
@@ -77,7 +77,7 @@ void TFGenerator::FormShow() {
   else if (kind == "Interbase") ListCatalogue(kInterbaseGenerators, 6, "rdb$generator_name");
 }
 
-void TFGenerator::ListCatalogue(const char* const* lines, int lineCount, const char* fieldName) {
+void TFGenerator::ListCatalogue(const AsciiLiteral* lines, int lineCount, const char* fieldName) {
   for (int i = 0; i < lineCount; ++i) MorvantaDataset->SQL().Add(lines[i]);
   MorvantaDataset->OpenQuery();
   MorvantaDataset->First();

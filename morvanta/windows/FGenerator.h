@@ -43,7 +43,7 @@ class TFGenerator : public TForm {
   bool Confirmed = false;
 
  private:
-  void ListCatalogue(const char* const* lines, int lineCount, const char* fieldName);
+  void ListCatalogue(const AsciiLiteral* lines, int lineCount, const char* fieldName);
 };
 
 // The opening protocol: connects the picker's own connection like the dataset's, shows the picker

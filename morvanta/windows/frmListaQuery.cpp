@@ -19,7 +19,7 @@ namespace morvanta {
 
 TfrmListaQuery::TfrmListaQuery(TComponent*) : TForm(&Application()) {
   SetName("frmListaQuery");
-  SetCaption("Lista Qrys");
+  SetCaption("Lista Qrys"_a);
   SetClientSize(951, 563);
   SetPosition(TPosition::poDesigned);
   qry = new TMorvantaDataset(this);

@@ -20,12 +20,13 @@ std::string SamplePath(const char* file) { return std::string(MORVANTA_SOURCE_DI
 
 }  // namespace
 
-GalleryForms::GalleryForms() : Db(testdb::TestDatabase::Embedded({.charSet = "WIN1252"})), Classes(StandardClasses()) {
+GalleryForms::GalleryForms()
+    : Db(testdb::TestDatabase::Embedded({.charSet = "WIN1252"_a})), Classes(StandardClasses()) {
   QProcess isql;
   isql.start(QStringLiteral("isql-fb"), {"-q", "-ch", "UTF8", "-user", "SYSDBA", QString::fromStdString(Db->FilePath()),
                                          "-i", QString::fromStdString(SamplePath("loja-pedidos.sql"))});
   if (!isql.waitForFinished(60000) || isql.exitCode() != 0)
-    throw Exception("isql-fb: " + isql.readAllStandardError().toStdString());
+    throw Exception("isql-fb: " + FromSystem(isql.readAllStandardError().toStdString()));
 }
 
 GalleryForms::~GalleryForms() { Application().FreeForms(); }

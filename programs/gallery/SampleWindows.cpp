@@ -27,7 +27,7 @@ class TfrmPedidos : public TComponent {
   const char* UnitName() const override { return "uPedidos"; }
 };
 
-TMorvantaDataset& NewDataset(TComponent* owner, TMorvantaDatabase& connection, const char* name, const char* sql) {
+TMorvantaDataset& NewDataset(TComponent* owner, TMorvantaDatabase& connection, AsciiLiteral name, AsciiLiteral sql) {
   auto* dataset = new TMorvantaDataset(owner);
   dataset->SetName(name);
   dataset->SetDatabase(&connection);
@@ -58,7 +58,7 @@ GallerySamples::GallerySamples() : Db(testdb::TestDatabase::Embedded()) {
   Db->Execute("CREATE GENERATOR GEN$INTERNO");
   Connection = std::make_unique<TMorvantaDatabase>(nullptr);
   Connection->SetName("dbLoja");
-  Connection->ConfigureConnection("Interbase", Db->Database(), Db->UserName(), Db->Password());
+  Connection->ConfigureConnection("Interbase"_a, Db->Database(), Db->UserName(), Db->Password());
   Connection->SetConnected(true);
 }
 
@@ -76,19 +76,19 @@ TForm& GallerySamples::Report() {
   query.Params().ParamByName("PED_CODIGO").SetAsString("10");
   query.Params().ParamByName("CLI_CODIGO").SetAsString("2");
   query.Params().ParamByName("PED_EMISSAO").SetAsString("2024-03-09");
-  WriteSQLTrace(query, "qryPedido", "dbLoja", "Interbase", "frmPedidos");
+  WriteSQLTrace(query, "qryPedido"_a, "dbLoja"_a, "Interbase"_a, "frmPedidos"_a);
   auto* report = new TfrmRecError(&Application());
   try {
     query.ExecSQL();  // the order exists already: a key violation
   } catch (const Exception& error) {
-    report->FillReport(query, error, LastSQLText(), "frmPedidos", "qryPedido", "uPedidos");
+    report->FillReport(query, error, LastSQLText(), "frmPedidos"_a, "qryPedido"_a, "uPedidos"_a);
   }
   return *report;
 }
 
 TForm& GallerySamples::LongReport() {
-  const AnsiString form = "frmCadastroDePedidosDeCompraDosFornecedoresDaMatriz";
-  const AnsiString unit = "uCadastroDePedidosDeCompraDosFornecedores";
+  const AnsiString form = "frmCadastroDePedidosDeCompraDosFornecedoresDaMatriz"_a;
+  const AnsiString unit = "uCadastroDePedidosDeCompraDosFornecedores"_a;
   TSQLQuery query(nullptr);
   query.SetSQLConnection(Connection.get());
   query.SQL().SetText(u"INSERT INTO OBSERVACAO (PED_CODIGO, OBS)\r\nVALUES (:PED_CODIGO, :OBS)");
@@ -97,12 +97,12 @@ TForm& GallerySamples::LongReport() {
       "Entregar pela manhã, antes das dez horas, na doca 3 do depósito central. O cliente pede que a nota "
       "fiscal venha impressa em duas vias e que as caixas de vidro sigam por cima das demais, com a etiqueta "
       "de frágil à vista. Em caso de atraso, avisar o comprador pelo telefone do pedido."));
-  WriteSQLTrace(query, "qryObservacao", "dbLoja", "Interbase", form);
+  WriteSQLTrace(query, "qryObservacao"_a, "dbLoja"_a, "Interbase"_a, form);
   auto* report = new TfrmRecError(&Application());
   try {
     query.ExecSQL();  // the observation exists already: a key violation
   } catch (const Exception& error) {
-    report->FillReport(query, error, LastSQLText(), form, "qryObservacao", unit);
+    report->FillReport(query, error, LastSQLText(), form, "qryObservacao"_a, unit);
   }
   return *report;
 }
@@ -129,7 +129,7 @@ TForm& GallerySamples::DataBrowser() {
 
 TForm& GallerySamples::GeneratorPicker() {
   auto* picker = new TFGenerator(&Application());
-  picker->OwnDatabase->ConfigureConnection("Interbase", Db->Database(), Db->UserName(), Db->Password());
+  picker->OwnDatabase->ConfigureConnection("Interbase"_a, Db->Database(), Db->UserName(), Db->Password());
   picker->OwnDatabase->SetConnected(true);
   picker->MorvantaDatabase = Connection.get();
   return *picker;

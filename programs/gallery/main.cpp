@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   Application().Initialize(qtArgc, argv);
   const GraphicalDiagnostics diagnostics;
   // Diagnostic mode: the datasets trace their statements, which the windows show.
-  SetCommandLine(std::vector<AnsiString>{"morvanta-gallery", "-Q"});
+  SetCommandLine(std::vector<AnsiString>{"morvanta-gallery"_a, "-Q"_a});
   SetSQLTraceFileName(FromSystem(QDir(folder).filePath(QStringLiteral("qry.sql")).toStdString()));
   bool ok = true;
   try {

@@ -8,7 +8,7 @@ using namespace morvanta;
 namespace {
 
 [[noreturn]] void Refuse(const PublishedProperty& property, const AnsiString& text, const AnsiString& reason) {
-  throw Exception("Valor inválido para "_a + property.name + " (" + text + "): " + reason);
+  throw Exception("Valor inválido para "_a + AnsiString(property.name) + " (" + text + "): " + reason);
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ TfrmInspector::TfrmInspector(TComponent* owner, TStoredForm& form, std::string f
   for (int i = 0; i < form_.ComponentCount(); ++i) {
     TComponent& component = *form_.Components(i);
     if (!form_.Classes().Find(component.ClassName())) continue;  // helpers made at run time
-    auto* item = new QListWidgetItem(ToQString(component.Name() + ": " + component.ClassName()), lstComponentes);
+    auto* item =
+        new QListWidgetItem(ToQString(component.Name() + ": " + AnsiString(component.ClassName())), lstComponentes);
     item->setData(Qt::UserRole, ToQString(component.Name()));
   }
   if (lstComponentes->count() > 0) lstComponentes->setCurrentRow(0);

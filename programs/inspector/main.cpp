@@ -33,9 +33,9 @@ void ListForm(TStoredForm& form) {
     TComponent& component = *form.Components(i);
     const ComponentClass* componentClass = form.Classes().Find(component.ClassName());
     if (!componentClass) continue;
-    Print("  " + component.Name() + ": " + componentClass->name + "\n");
+    Print("  " + component.Name() + ": " + AnsiString(componentClass->name) + "\n");
     for (const PublishedProperty* property : form.Classes().PropertiesOf(*componentClass))
-      Print("    " + property->name + " = " + PropertyValueText(property->get(component)) + "\n");
+      Print("    " + AnsiString(property->name) + " = " + PropertyValueText(property->get(component)) + "\n");
   }
 }
 
@@ -44,7 +44,7 @@ int RunWindow(TStoredForm& form, const std::string& fileName, char** argv) {
 #ifdef MORVANTA_INSPECTOR_WINDOW
   int qtArgc = 1;
   Application().Initialize(qtArgc, argv);
-  Application().SetTitle("morvanta-inspector");
+  Application().SetTitle("morvanta-inspector"_a);
   int result = 0;
   {
     const GraphicalDiagnostics diagnostics;

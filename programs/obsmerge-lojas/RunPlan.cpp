@@ -22,7 +22,7 @@ StoreRecord Skipped(const StoreEntry& entry, const StoreRecord* earlier, AnsiStr
 }  // namespace
 
 StoreRecord NotStarted(const PlannedStore& planned, AnsiString reason) {
-  if (planned.earlier && planned.earlier->Done()) return Skipped(planned.entry, &*planned.earlier, "");
+  if (planned.earlier && planned.earlier->Done()) return Skipped(planned.entry, &*planned.earlier, AnsiString());
   return Skipped(planned.entry, nullptr, std::move(reason));
 }
 
@@ -38,9 +38,9 @@ std::vector<PlannedStore> PlanRun(const std::vector<StoreEntry>& stores, const s
     const StoreRecord* last = found == before.end() ? nullptr : found->second;
     PlannedStore planned{entry, std::nullopt, last ? std::optional<StoreRecord>(*last) : std::nullopt};
     if (selection == Selection::NotDone && last && last->Done()) {
-      planned.skipped = Skipped(entry, last, "");
+      planned.skipped = Skipped(entry, last, AnsiString());
     } else if (selection == Selection::FailedBefore && !(last && last->Failure())) {
-      if (last && last->Done()) planned.skipped = Skipped(entry, last, "");
+      if (last && last->Done()) planned.skipped = Skipped(entry, last, AnsiString());
       else planned.skipped = Skipped(entry, nullptr, "não falhou na última vez (--retry-failed)"_a);
     }
     plan.push_back(std::move(planned));

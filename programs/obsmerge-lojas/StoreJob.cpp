@@ -153,7 +153,7 @@ AnsiString StoreJob::FirstErrorText(const ChildEnd& end) const {
   const std::string line = FirstError(ReadFrom(LogFile(), logOffset_));
   if (!line.empty()) return FromSystem(line);
   if (end.signal != 0) return "terminado pelo sinal " + IntToStr(end.signal);
-  return "terminou com o código " + IntToStr(end.exitCode);
+  return "terminou com o código "_a + IntToStr(end.exitCode);
 }
 
 void StoreJob::StageEnded(const ChildEnd& end) {

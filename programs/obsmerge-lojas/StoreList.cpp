@@ -90,9 +90,9 @@ struct Columns {
 
 Columns ReadHeader(const std::vector<AnsiString>& names) {
   Columns columns;
-  const std::map<AnsiString, int Columns::*> known{{"store", &Columns::store},       {"loja", &Columns::store},
-                                                   {"database", &Columns::database}, {"banco", &Columns::database},
-                                                   {"user", &Columns::user},         {"usuario", &Columns::user},
+  const std::map<AnsiString, int Columns::*> known{{"store"_a, &Columns::store},       {"loja"_a, &Columns::store},
+                                                   {"database"_a, &Columns::database}, {"banco"_a, &Columns::database},
+                                                   {"user"_a, &Columns::user},         {"usuario"_a, &Columns::user},
                                                    {"usuário"_a, &Columns::user}};
   for (int i = 0; i < static_cast<int>(names.size()); ++i) {
     const auto found = known.find(AnsiLowerCase(names[static_cast<std::size_t>(i)]));

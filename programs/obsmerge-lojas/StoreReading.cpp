@@ -11,7 +11,7 @@ using namespace morvanta;
 
 namespace {
 
-constexpr const char* kPassword = "vornikate";  // the merge program's fixed password
+constexpr AsciiLiteral kPassword = "vornikate";  // the merge program's fixed password
 
 // Connected as the merge connects, allowed to read only.
 std::unique_ptr<TMorvantaDatabase> ConnectReadOnly(const AnsiString& database, const AnsiString& user) {
@@ -19,7 +19,7 @@ std::unique_ptr<TMorvantaDatabase> ConnectReadOnly(const AnsiString& database, c
   connection->SetConnected(false);
   connection->SetParamsLoaded(true);
   connection->Params().BeginUpdate();
-  connection->ConfigureConnection("Interbase", database, user, kPassword);
+  connection->ConfigureConnection("Interbase"_a, database, user, kPassword);
   connection->Params().EndUpdate();
   connection->SetLoadParamsOnConnect(false);
   connection->SetParamsLoaded(true);

@@ -22,7 +22,7 @@ std::string SummaryTable(const std::vector<StoreRecord>& records) {
   width = std::min<std::size_t>(width, 30);
   std::string table;
   char line[512];
-  std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9s  %s\n", TextCell("loja", width).c_str(), "status", "antes",
+  std::snprintf(line, sizeof line, "%s  %-8s %10s %10s %9s  %s\n", TextCell("loja"_a, width).c_str(), "status", "antes",
                 "depois", "segundos", "erro");
   table += line;
   std::map<StoreStatus, int> perStatus;

@@ -18,7 +18,7 @@ using namespace morvanta;
 
 namespace {
 
-constexpr const char* kPassword = "vornikate";
+constexpr AsciiLiteral kPassword = "vornikate";
 
 // The four objects of the run, freed in the order the run needs: the update dataset, the select
 // dataset, the transaction, and the connection last, since the others refer to it.
@@ -40,7 +40,7 @@ void ConnectToStore(TMorvantaDatabase& connection, const AnsiString& database, c
   connection.SetConnected(false);
   connection.SetParamsLoaded(true);
   connection.Params().BeginUpdate();
-  connection.ConfigureConnection("Interbase", database, user, kPassword);
+  connection.ConfigureConnection("Interbase"_a, database, user, kPassword);
   connection.Params().EndUpdate();
   // Changing the connection name clears the mark: set it again so that no configuration file
   // ever replaces the parameters.
@@ -57,7 +57,7 @@ void ConnectToStore(TMorvantaDatabase& connection, const AnsiString& database, c
 
 AnsiString ObservationUpdateStatement() {
   return "update fatobservpedido set \r    obs_temp = null, \r    obs_observ = :obs_observ \rwhere \r"
-         "    lja_codigo = :lja_codigo and \r    cpe_codigo = :cpe_codigo ";
+         "    lja_codigo = :lja_codigo and \r    cpe_codigo = :cpe_codigo "_a;
 }
 
 AnsiString ObservationSelectStatement() {

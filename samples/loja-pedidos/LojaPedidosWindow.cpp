@@ -44,7 +44,7 @@ void SetParam(TWideStringList& params, const char16_t* name, const AnsiString& v
 template <class C>
 C& Named(const TStoredForm& form, const char* name) {
   auto* component = dynamic_cast<C*>(form.FindComponent(name));
-  if (!component) throw Exception("O formulário não tem o componente "_a + name + ".");
+  if (!component) throw Exception("O formulário não tem o componente "_a + AnsiString(name) + ".");
   return *component;
 }
 
@@ -153,7 +153,7 @@ void TfrmLojaPedidos::ForwardQueryListShortCut() {
   auto* list = new TActionList(this);
   auto* action = new TCustomAction(list);
   action->SetActionList(list);
-  action->SetCaption("Teste");
+  action->SetCaption("Teste"_a);
   action->SetShortCut(shortCut);
   action->SetEnabled(true);
   action->OnExecute = [this, shortCut](TCustomAction&) { ExecuteShortCut(*stored_, shortCut); };

@@ -26,7 +26,7 @@ class TMorvantaDataset;
 // (the store's and the change log's); the user is also the one the change log records.
 struct LojaConnection {
   AnsiString database;
-  AnsiString userName = "SYSDBA";
+  AnsiString userName = "SYSDBA"_a;
   AnsiString password;
 };
 

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   StopSignals stop(mode == "tell" ? StopOnSignal::Tell : StopOnSignal::EndAtOnce);
   try {
     auto connection = std::make_unique<TMorvantaDatabase>(nullptr);
-    connection->ConfigureConnection("Interbase", FromSystem(argv[1]), FromSystem(argv[2]), FromSystem(argv[3]));
+    connection->ConfigureConnection("Interbase"_a, FromSystem(argv[1]), FromSystem(argv[2]), FromSystem(argv[3]));
     connection->SetConnected(true);
     auto transaction = std::make_unique<TMorvantaTransaction>(nullptr);
     transaction->SetDatabase(connection.get());

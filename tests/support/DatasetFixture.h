@@ -23,7 +23,7 @@ namespace testdb {
 class DatasetWorld {
  public:
   explicit DatasetWorld(bool onServer = false) : db_(onServer ? TestDatabase::OnServer() : TestDatabase::Embedded()) {
-    Connection.ConfigureConnection("Interbase", db_->Database(), db_->UserName(), db_->Password());
+    Connection.ConfigureConnection("Interbase"_a, db_->Database(), db_->UserName(), db_->Password());
     Connection.SetConnected(true);
     Transaction.SetDatabase(&Connection);
     Transaction.SetID(4711);  // a number already drawn: starting needs no wait for the clock

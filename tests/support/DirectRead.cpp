@@ -96,7 +96,7 @@ AnsiString ScaledText(std::int64_t value, int scale) {
     while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
     if (!fraction.empty()) digits += "." + fraction;
   }
-  return (value < 0 ? "-" : "") + digits;
+  return AnsiString((value < 0 ? "-" : "") + digits);
 }
 
 std::string ReadBlob(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction, ISC_QUAD id) {

@@ -185,7 +185,7 @@ class ResultRows {
       case SQL_BLOB: {
         ISC_QUAD id{};
         std::memcpy(&id, at, sizeof id);
-        return session_.ReadBlob(id);
+        return AnsiString(session_.ReadBlob(id));
       }
       default:
         throw std::logic_error("not a text column");
@@ -276,9 +276,10 @@ void InsertBulk(const TestDatabase& db, int lja, int firstCpe, int count, const 
   db.Execute("EXECUTE BLOCK AS DECLARE i INTEGER; BEGIN i = " + std::to_string(firstCpe) + "; WHILE (i < " +
              std::to_string(firstCpe + count) + ") DO BEGIN " +
              "INSERT INTO fatcppedido (lja_codigo, cpe_codigo, cpe_status) VALUES (" + std::to_string(lja) + ", :i, " +
-             Literal(status) + "); " +
+             Literal(status).Bytes() + "); " +
              "INSERT INTO fatobservpedido (lja_codigo, cpe_codigo, obs_observ, obs_temp) VALUES (" +
-             std::to_string(lja) + ", :i, " + observ + ", " + Literal(tempPrefix) + " || :i); " + "i = i + 1; END END");
+             std::to_string(lja) + ", :i, " + observ.Bytes() + ", " + Literal(tempPrefix).Bytes() + " || :i); " +
+             "i = i + 1; END END");
 }
 
 std::vector<Order> ReadOrders(const TestDatabase& db) {

@@ -77,7 +77,7 @@ std::string TemplatePath(const DatabaseOptions& options) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
   const std::string key = (options.charSet.empty() ? AnsiString("NONE") : AnsiUpperCase(options.charSet)) + "-" +
-                          std::to_string(options.dialect);
+                          AnsiString(std::to_string(options.dialect));
   const fs::path path = folder / (key + ".fdb");
   if (fs::exists(path)) return path.string();
   const fs::path building = folder / (key + "." + std::to_string(::getpid()) + ".building");
@@ -187,7 +187,7 @@ std::unique_ptr<TestDatabase> TestDatabase::OnServer(const DatabaseOptions& opti
     try {
       Attach(SettingsOf(*db)).Detach();  // the user is there already
     } catch (const EFirebirdError&) {
-      EnsureServerUser(kTestUser, kTestPassword);
+      EnsureServerUser(AnsiString(kTestUser), AnsiString(kTestPassword));
     }
   });
   return db;
@@ -203,8 +203,8 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(const DatabaseOptions& option
   db->dialect_ = options.dialect;
   const AnsiString path = FromSystem(db->filePath_);
   db->database_ = onServer ? "localhost:" + path : path;
-  db->userName_ = onServer ? kTestUser : kEmbeddedUser;
-  db->password_ = onServer ? kTestPassword : kEmbeddedPassword;
+  db->userName_ = AnsiString(onServer ? kTestUser : kEmbeddedUser);
+  db->password_ = AnsiString(onServer ? kTestPassword : kEmbeddedPassword);
   return db;
 }
 
@@ -221,7 +221,7 @@ AnsiString TestDatabase::ProfileParams() const {
 }
 
 void TestDatabase::Configure(TSQLConnection& connection) const {
-  connection.SetDriverName("Interbase");
+  connection.SetDriverName("Interbase"_a);
   connection.Params().SetText(ToWide(ProfileParams()));
   connection.SetLoginPrompt(false);
 }

@@ -38,7 +38,7 @@ inline constexpr const char* kTestPassword = "vornikate";
 struct DatabaseOptions {
   AnsiString charSet;  // the database's default character set; empty: NONE
   unsigned dialect = 3;
-  AnsiString fileName = "test.fdb";  // code page 1252; accented letters are fine
+  AnsiString fileName = "test.fdb"_a;  // code page 1252; accented letters are fine
 };
 
 // A change made by a connection of its own and left uncommitted, as another user of the database

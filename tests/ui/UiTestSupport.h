@@ -68,8 +68,10 @@ class OnNextModal {
 // Diagnostic mode on ("-Q") or off for the life of the object.
 class DiagnosticMode {
  public:
-  explicit DiagnosticMode(const char* flag = "-Q") { SetCommandLine(std::vector<AnsiString>{"app", flag}); }
-  ~DiagnosticMode() { SetCommandLine(std::vector<AnsiString>{"app"}); }
+  explicit DiagnosticMode(const char* flag = "-Q") {
+    SetCommandLine(std::vector<AnsiString>{"app"_a, AnsiString(flag)});
+  }
+  ~DiagnosticMode() { SetCommandLine(std::vector<AnsiString>{"app"_a}); }
 };
 
 // A form of the application, declared in its own unit.

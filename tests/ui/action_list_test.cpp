@@ -35,7 +35,7 @@ struct OwnedAction {
     auto* list = new TActionList(&owner);
     action = new TCustomAction(list);
     action->SetActionList(list);
-    action->SetCaption("Teste");
+    action->SetCaption("Teste"_a);
     action->SetShortCut(TextToShortCut("Ctrl+Shift+E"));
     action->OnExecute = [this](TCustomAction&) { ++runs; };
   }

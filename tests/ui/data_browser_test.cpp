@@ -21,7 +21,7 @@ using uitest::Find;
 TEST(DataBrowser, GridAboveAStatementPanelInAWindowOf820By640) {
   DatasetWorld world;
   world.CreateNumberedTable(1000);
-  TMorvantaDataset& rows = world.Dataset("qryNumeros", "select * from t order by id");
+  TMorvantaDataset& rows = world.Dataset("qryNumeros"_a, "select * from t order by id"_a);
   rows.OpenQuery();
   auto* browser = new TDataBrowser(rows);
   EXPECT_EQ(browser->Owner(), &rows);
@@ -41,10 +41,10 @@ TEST(DataBrowser, GridAboveAStatementPanelInAWindowOf820By640) {
 TEST(DataBrowser, ShownModallyWithTheLastStatementThenTheFlagIsCleared) {
   DatasetWorld world;
   world.CreateNumberedTable(3);
-  TMorvantaDataset& rows = world.Dataset("qryNumeros", "select * from t order by id");
+  TMorvantaDataset& rows = world.Dataset("qryNumeros"_a, "select * from t order by id"_a);
   rows.OpenQuery();
   rows.ShowDataOnOpen = true;
-  SetLastSQLText("SELECT * FROM T\rORDER BY ID");
+  SetLastSQLText("SELECT * FROM T\rORDER BY ID"_a);
   QString statement;
   int shownRows = -1;
   uitest::OnNextModal driver1([&](QWidget& window) {
@@ -57,7 +57,7 @@ TEST(DataBrowser, ShownModallyWithTheLastStatementThenTheFlagIsCleared) {
   EXPECT_EQ(shownRows, 3);
   EXPECT_FALSE(rows.ShowDataOnOpen);
   EXPECT_EQ(rows.ComponentCount(), 1) << "the closed browser stays with the dataset";
-  SetLastSQLText("");
+  SetLastSQLText(""_a);
 }
 
 TEST(DataBrowser, GoesWithItsDatasetAndLetsGoOfADatasetThatGoesFirst) {
@@ -121,7 +121,7 @@ TEST(DataBrowser, AMillionCachedRowsAreReadOnlyWhereTheGridLooks) {
 TEST(DataBrowser, TheStatementScrollsAndAClosedBrowserStopsFollowingItsDatasetUntilShownAgain) {
   DatasetWorld world;
   world.CreateNumberedTable(5);
-  TMorvantaDataset& rows = world.Dataset("qryNumeros", "select * from t order by id");
+  TMorvantaDataset& rows = world.Dataset("qryNumeros"_a, "select * from t order by id"_a);
   rows.OpenQuery();
   auto* browser = new TDataBrowser(rows);
   EXPECT_EQ(browser->Memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);

@@ -50,8 +50,8 @@ TEST_F(DatasetWindows, InDiagnosticModeTheShortcutInTheOwnersWindowListsItsDatas
   uitest::DiagnosticMode mode("-Q");
   uitest::TfrmPedido form(&Application());
   form.SetName("frmPedido");
-  TMorvantaDataset& first = world.Dataset("qryPedido", "select * from t where id <= :id", &form);
-  world.Dataset("qryCliente", "select * from t", &form);
+  TMorvantaDataset& first = world.Dataset("qryPedido"_a, "select * from t where id <= :id"_a, &form);
+  world.Dataset("qryCliente"_a, "select * from t"_a, &form);
   const auto lists = ActionListsOf(form);
   ASSERT_EQ(lists.size(), 2u) << "one action list per dataset";
   TCustomAction& action = *lists[0]->Actions(0);
@@ -85,10 +85,10 @@ TEST_F(DatasetWindows, InDiagnosticModeTheShortcutInTheOwnersWindowListsItsDatas
 TEST_F(DatasetWindows, NoActionListOutsideDiagnosticModeOrWithoutOwner) {
   DatasetWorld world;
   uitest::TfrmPedido form(&Application());
-  world.Dataset("qryPedido", "select * from rdb$database", &form);
+  world.Dataset("qryPedido"_a, "select * from rdb$database"_a, &form);
   EXPECT_TRUE(ActionListsOf(form).empty());
   uitest::DiagnosticMode mode("-q");
-  TMorvantaDataset& orphan = world.Dataset("qryOrphan", "select * from rdb$database");
+  TMorvantaDataset& orphan = world.Dataset("qryOrphan"_a, "select * from rdb$database"_a);
   orphan.ShowQueryListForOwner();  // no owner: nothing is shown
   SUCCEED();
 }
@@ -108,7 +108,7 @@ TEST_F(DatasetWindows, AFreedDatasetTakesItsShortcutWithIt) {
 TEST_F(DatasetWindows, ShowDataOnOpenShowsTheBrowserAfterTheNextOpenOnly) {
   DatasetWorld world;
   world.CreateNumberedTable(1000);
-  TMorvantaDataset& rows = world.Dataset("qryNumeros", "select * from t order by id");
+  TMorvantaDataset& rows = world.Dataset("qryNumeros"_a, "select * from t order by id"_a);
   rows.ShowDataOnOpen = true;
   int shownRows = -1;
   QString caption;

@@ -51,7 +51,7 @@ TEST(DialogKeys, EnterPressesTheFocusedOrElseTheDefaultButtonAndEscapeCancels) {
     SCOPED_TRACE(std::string(c.focus) + " " + std::to_string(c.key));
     TFGenerator picker(&Application());
     picker.MorvantaDatabase = &world.Connection;
-    picker.OwnDatabase->ConfigureConnection("Interbase", world.Db().Database(), world.Db().UserName(),
+    picker.OwnDatabase->ConfigureConnection("Interbase"_a, world.Db().Database(), world.Db().UserName(),
                                             world.Db().Password());
     Activate(picker);
     QTest::keyClicks(picker.cbGenerator->lineEdit(), QStringLiteral("GEN_X"));

@@ -36,7 +36,7 @@ struct GeneratorWorld {
   // A picker whose own connection is on the world's database.
   std::unique_ptr<TFGenerator> Picker() {
     auto picker = std::make_unique<TFGenerator>(&Application());
-    picker->OwnDatabase->ConfigureConnection("Interbase", world.Db().Database(), world.Db().UserName(),
+    picker->OwnDatabase->ConfigureConnection("Interbase"_a, world.Db().Database(), world.Db().UserName(),
                                              world.Db().Password());
     picker->MorvantaDatabase = &world.Connection;
     return picker;
@@ -133,7 +133,7 @@ TEST(GeneratorPicker, AnotherDatabaseKindListsNothingButTypedNamesStillWork) {
   GeneratorWorld g;
   auto picker = g.Picker();
   TMorvantaDatabase otherKind(nullptr);
-  otherKind.SetDriverName("MSSQL");
+  otherKind.SetDriverName("MSSQL"_a);
   picker->MorvantaDatabase = &otherKind;
   picker->Show();
   EXPECT_EQ(picker->cbGenerator->count(), 0);
@@ -146,8 +146,8 @@ TEST(GeneratorPicker, AnotherDatabaseKindListsNothingButTypedNamesStillWork) {
 
 TEST(GeneratorPicker, TheOpeningProtocolWritesGeneratorFieldWhenConfirmed) {
   GeneratorWorld g;
-  TMorvantaDataset& dataset = g.world.Dataset("qryPedido", "select * from rdb$database");
-  dataset.SetGeneratorField("GEN_OLD -> ID");
+  TMorvantaDataset& dataset = g.world.Dataset("qryPedido"_a, "select * from rdb$database"_a);
+  dataset.SetGeneratorField("GEN_OLD -> ID"_a);
   QStringList offered;
   uitest::OnNextModal driver1([&](QWidget& window) {
     auto* generator = window.findChild<QComboBox*>(QStringLiteral("cbGenerator"));
@@ -178,7 +178,7 @@ TEST(GeneratorPicker, TheOpeningProtocolWritesGeneratorFieldWhenConfirmed) {
 TEST(GeneratorPicker, SettingGeneratorFieldEditInDesignStateOpensThePickerOnlyThere) {
   GeneratorWorld g;
   const GraphicalDiagnostics diagnostics;  // installs the picker as the design-time editor
-  TMorvantaDataset& dataset = g.world.Dataset("qryPedido", "select * from rdb$database");
+  TMorvantaDataset& dataset = g.world.Dataset("qryPedido"_a, "select * from rdb$database"_a);
   int shown = 0;
   auto pick = [&](QWidget& window) {
     ++shown;

@@ -23,7 +23,7 @@ TEST(GraphicalInteraction, AMessageBoxShowsTheTextWithItsLineBreaksUntilClosed) 
     plain = box.textFormat() == Qt::PlainText;
     box.button(QMessageBox::Ok)->click();
   });
-  interaction.ShowMessage("Erro: <b>falhou</b>\rlinha 2\r\nlinha 3");
+  interaction.ShowMessage("Erro: <b>falhou</b>\rlinha 2\r\nlinha 3"_a);
   EXPECT_EQ(text, QStringLiteral("Erro: <b>falhou</b>\nlinha 2\nlinha 3"));
   EXPECT_TRUE(plain);
 }

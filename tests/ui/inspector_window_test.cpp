@@ -98,9 +98,9 @@ TEST_F(InspectorWindow, EditsGoThroughTheSettersBadValuesAreRefusedAndSavingWrit
   EXPECT_EQ(static_cast<TComponent*>(pedidos.Transaction()), form_->FindComponent("trLog"));
 
   const int row = RowOf("PacoteRegistros");
-  EXPECT_THROW(window_->SetPropertyText(row, "muitos"), Exception);
-  EXPECT_THROW(window_->SetPropertyText(RowOf("Transaction"), "dsPedidos"), Exception) << "not a transaction";
-  EXPECT_THROW(window_->SetPropertyText(RowOf("IgnorarErro"), "sim"), Exception);
+  EXPECT_THROW(window_->SetPropertyText(row, "muitos"_a), Exception);
+  EXPECT_THROW(window_->SetPropertyText(RowOf("Transaction"), "dsPedidos"_a), Exception) << "not a transaction";
+  EXPECT_THROW(window_->SetPropertyText(RowOf("IgnorarErro"), "sim"_a), Exception);
   EXPECT_EQ(Value("PacoteRegistros"), "250") << "the grid shows the value again";
 
   window_->grdPropriedades->setCurrentCell(RowOf("SQL"), 1);

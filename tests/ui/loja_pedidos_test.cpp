@@ -34,7 +34,7 @@ const char* const kIsql = "/usr/bin/isql-fb";
 
 // An embedded database made from the sample script, as samples/loja-pedidos/run.sh makes it.
 std::unique_ptr<testdb::TestDatabase> SampleDatabase() {
-  auto db = testdb::TestDatabase::Embedded({.charSet = "WIN1252"});
+  auto db = testdb::TestDatabase::Embedded({.charSet = "WIN1252"_a});
   const QString script =
       QString::fromStdString(std::string(MORVANTA_SOURCE_DIR) + "/samples/loja-pedidos/loja-pedidos.sql");
   QProcess isql;

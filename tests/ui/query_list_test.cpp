@@ -48,7 +48,7 @@ struct PedidoWorld {
     form.SetName("frmPedido");
     world.CreateNumberedTable(25);
   }
-  TMorvantaDataset& Dataset(const char* name, const char* sql) { return world.Dataset(name, sql, &form); }
+  TMorvantaDataset& Dataset(AsciiLiteral name, AsciiLiteral sql) { return world.Dataset(name, sql, &form); }
 };
 
 // Picks a line with the mouse, as the developer does.
@@ -92,7 +92,7 @@ TEST(QueryListViewer, ListsOnlyTheOwnersOwnDatasetsOfExactlyTheDatasetClass) {
   w.form.Components(w.form.ComponentCount() - 1)->SetName("qrySub");
   (new TUndeclaredDataset(&w.form))->SetName("qryUndeclared");
   TComponent other(nullptr);
-  w.world.Dataset("qryOther", "select * from t", &other);
+  w.world.Dataset("qryOther"_a, "select * from t"_a, &other);
   w.Dataset("qryB", "select id from t");
   TfrmListaQuery viewer(&w.form);
   viewer.ListDatasets(w.form);

@@ -120,8 +120,8 @@ TEST(ReportWindow, TabMovesThroughMessageStatementGridAndButton) {
 TEST(ReportWindow, FillReportShowsTheFailedStatementAndOneRowPerParameter) {
   FailedInsert failed;
   TfrmRecError form(&Application());
-  form.FillReport(failed.query, failed.error, "INSERT INTO PEDIDO (ID) VALUES ('7')\rAND <b>MORE</b>", "frmPedido",
-                  "qryPedido", "uPedido");
+  form.FillReport(failed.query, failed.error, "INSERT INTO PEDIDO (ID) VALUES ('7')\rAND <b>MORE</b>"_a, "frmPedido"_a,
+                  "qryPedido"_a, "uPedido"_a);
   EXPECT_EQ(FromQString(form.lblForm->text()), "frmPedido");
   EXPECT_EQ(FromQString(form.lblComp->text()), "qryPedido");
   EXPECT_EQ(FromQString(form.lblUnit->text()), "uPedido");
@@ -146,7 +146,7 @@ TEST(ReportWindow, AQueryWithoutParametersLeavesTheHeaderAndOneEmptyRow) {
   TSQLQuery query(nullptr);
   query.SQL().SetText(u"SELECT 1 FROM RDB$DATABASE");
   TfrmRecError form(&Application());
-  form.FillReport(query, Exception("falhou"), "", "", "qry", "");
+  form.FillReport(query, Exception("falhou"), ""_a, ""_a, "qry"_a, ""_a);
   EXPECT_EQ(form.GridParam->RowCount(), 2);
   EXPECT_EQ(form.GridParam->Cells(0, 0), "Parametro");
   EXPECT_EQ(form.GridParam->Cells(0, 1), "");
@@ -158,24 +158,24 @@ TEST(ReportWindow, ShownModallyOnlyInDiagnosticModeAndClosedByItsButton) {
   const GraphicalDiagnostics diagnostics;
   for (const char* flag : {"", "-X", "Q"}) {
     uitest::DiagnosticMode mode(flag);
-    EXPECT_FALSE(ShowSQLError(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido")) << flag;
+    EXPECT_FALSE(ShowSQLError(failed.query, failed.error, "frmPedido"_a, "qryPedido"_a, "uPedido"_a)) << flag;
   }
   const int before = Application().ComponentCount();
   uitest::DiagnosticMode mode("-q");
-  SetLastSQLText("INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES ('7', '', 'x')");
+  SetLastSQLText("INSERT INTO PEDIDO (ID, CLIENTE, OBS) VALUES ('7', '', 'x')"_a);
   QString shownStatement, shownCaption;
   uitest::OnNextModal driver1([&](QWidget& window) {
     shownCaption = window.windowTitle();
     shownStatement = window.findChild<QTextEdit*>(QStringLiteral("mmoSqlError"))->toPlainText();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
   });
-  EXPECT_TRUE(ShowSQLError(failed.query, failed.error, "frmPedido", "qryPedido", "uPedido"));
+  EXPECT_TRUE(ShowSQLError(failed.query, failed.error, "frmPedido"_a, "qryPedido"_a, "uPedido"_a));
   EXPECT_EQ(FromQString(shownCaption), "Reconciliação de SQL"_a);
   EXPECT_EQ(FromQString(shownStatement), LastSQLText());
   // Every report has its own window, which the application keeps.
   uitest::OnNextModal driver2(
       [](QWidget& window) { window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click(); });
-  EXPECT_TRUE(ShowSQLError(failed.query, failed.error, "", "qryPedido", ""));
+  EXPECT_TRUE(ShowSQLError(failed.query, failed.error, ""_a, "qryPedido"_a, ""_a));
   EXPECT_EQ(Application().ComponentCount(), before + 2);
   Application().FreeForms();
 }
@@ -185,9 +185,9 @@ TEST(ReportWindow, LongNamesStopShortOfTheNextLabelAndLongValuesShowWholeInToolt
   const AnsiString longValue(600, 'x');
   failed.query.Params().ParamByName("OBS").SetAsString(longValue);
   TfrmRecError form(&Application());
-  const AnsiString longForm = "frmPedidosDeCompraComUmNomeMuitoMaisLongoQueOEspacoDoRotulo";
-  const AnsiString longUnit = "uPedidosDeCompraComUmaUnitLonga";
-  form.FillReport(failed.query, failed.error, "", longForm, "qryPedido", longUnit);
+  const AnsiString longForm = "frmPedidosDeCompraComUmNomeMuitoMaisLongoQueOEspacoDoRotulo"_a;
+  const AnsiString longUnit = "uPedidosDeCompraComUmaUnitLonga"_a;
+  form.FillReport(failed.query, failed.error, ""_a, longForm, "qryPedido"_a, longUnit);
   form.Show();
   struct Limit {
     QLabel* label;
@@ -209,7 +209,8 @@ TEST(ReportWindow, LongNamesStopShortOfTheNextLabelAndLongValuesShowWholeInToolt
 TEST(ReportWindow, CtrlCCopiesTheWholeReportOrTheSelectedText) {
   FailedInsert failed;
   TfrmRecError form(&Application());
-  form.FillReport(failed.query, failed.error, "INSERT INTO PEDIDO\rVALUES ('7')", "frmPedido", "qryPedido", "uPedido");
+  form.FillReport(failed.query, failed.error, "INSERT INTO PEDIDO\rVALUES ('7')"_a, "frmPedido"_a, "qryPedido"_a,
+                  "uPedido"_a);
   form.Show();
   form.Window().activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form.Window()));

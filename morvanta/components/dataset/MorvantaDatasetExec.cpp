@@ -85,7 +85,7 @@ void TMorvantaDataset::ExecSQL() {
     InternalQuery->ExecSQL(queryParams.Count() == 0);
 
     if (logged) {
-      const char* code = OperationCode(kind);
+      const AnsiString code(OperationCode(kind));
       AnsiString table = ExtractTableName(code, ToAnsi(InternalQuery->SQL().Text()));
       LogStatementChange(*this, code, table, OwnerName(), Name());
     }
@@ -203,8 +203,8 @@ void TMorvantaDataset::DeleteRow() {
   try {
     TraceStatement();
     InternalQuery->ExecSQL(false);
-    AnsiString table = ExtractTableName("E", ToAnsi(InternalQuery->SQL().Text()));
-    LogRowChange(*this, "E", table, OwnerName(), Name());
+    AnsiString table = ExtractTableName("E"_a, ToAnsi(InternalQuery->SQL().Text()));
+    LogRowChange(*this, "E"_a, table, OwnerName(), Name());
   } catch (const Exception& error) {
     if (ShowStatementError(*InternalQuery, error, OwnerName(), Name(), AnsiString())) Abort();
     error.RaiseWithMessage(error.Message());

@@ -223,7 +223,7 @@ void TMorvantaDataset::CopyColumn(TField& target, TSQLField& column, const Fetch
     if (column.IsNull()) {
       target.Clear();
     } else if (IsStringType(column.DataType()) && IsStringType(target.DataType())) {
-      target.SetAsString(column.AsStringView());
+      target.SetAsStringBytes(column.AsStringView());
     } else {
       target.SetValue(column.Value());
     }
@@ -262,7 +262,7 @@ void TMorvantaDataset::DoAfterOpen() {
 void TMorvantaDataset::TraceStatement() {
   if (DiagnosticModeActive()) {
     try {
-      WriteStatementTrace(*InternalQuery, Name(), database_ ? database_->DatabaseName() : AnsiString(), "O",
+      WriteStatementTrace(*InternalQuery, Name(), database_ ? database_->DatabaseName() : AnsiString(), "O"_a,
                           OwnerName());
     } catch (...) {
       // Tracing never disturbs the statement it accompanies.

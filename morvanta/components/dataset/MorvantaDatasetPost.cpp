@@ -192,8 +192,9 @@ void TMorvantaDataset::RunPostStatement(const char* operation) {
   try {
     TraceStatement();
     InternalQuery->ExecSQL(InternalQuery->Params().Count() == 0);
-    AnsiString table = ExtractTableName(operation, ToAnsi(InternalQuery->SQL().Text()));
-    LogRowChange(*this, operation, table, OwnerName(), Name());
+    const AnsiString code(operation);
+    AnsiString table = ExtractTableName(code, ToAnsi(InternalQuery->SQL().Text()));
+    LogRowChange(*this, code, table, OwnerName(), Name());
     RowChanged = false;
   } catch (const EAbort&) {
     throw;

@@ -13,7 +13,7 @@ void TMorvantaDataset::AddQueryListAction() {
   auto* list = new TActionList(Owner());
   auto* action = new TCustomAction(list);
   action->SetActionList(list);
-  action->SetCaption("Teste");
+  action->SetCaption(AnsiString("Teste"));
   action->SetShortCut(TextToShortCut("Ctrl+Shift+E"));
   action->SetEnabled(true);
   action->OnExecute = [this](TCustomAction&) { ShowQueryListForOwner(); };

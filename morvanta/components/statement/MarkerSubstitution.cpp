@@ -11,7 +11,7 @@ AnsiString SortKey(std::u16string_view name) { return ToAnsi(name); }
 
 // The indices of the names, longest-match first.
 template <class Char>
-std::vector<std::size_t> TryOrder(const std::vector<std::basic_string<Char>>& names) {
+std::vector<std::size_t> TryOrder(const std::vector<SqlText<Char>>& names) {
   std::vector<AnsiString> keys;
   keys.reserve(names.size());
   for (const auto& name : names) keys.push_back(SortKey(std::basic_string_view<Char>(name)));
@@ -25,14 +25,13 @@ std::vector<std::size_t> TryOrder(const std::vector<std::basic_string<Char>>& na
 }  // namespace
 
 template <class Char>
-std::basic_string<Char> SubstituteMarkers(std::type_identity_t<std::basic_string_view<Char>> text,
-                                          const std::vector<std::basic_string<Char>>& names,
-                                          MarkerSubstitutionOptions options,
-                                          const std::type_identity_t<MarkerWriter<Char>>& write) {
+SqlText<Char> SubstituteMarkers(std::type_identity_t<std::basic_string_view<Char>> text,
+                                const std::vector<SqlText<Char>>& names, MarkerSubstitutionOptions options,
+                                const std::type_identity_t<MarkerWriter<Char>>& write) {
   using Options = MarkerSubstitutionOptions;
-  const std::vector<std::size_t> order = TryOrder(names);
+  const std::vector<std::size_t> order = TryOrder<Char>(names);
   std::vector<bool> taken(names.size(), false);
-  std::basic_string<Char> out;
+  SqlText<Char> out;
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
@@ -43,7 +42,7 @@ std::basic_string<Char> SubstituteMarkers(std::type_identity_t<std::basic_string
     const std::basic_string_view<Char> rest = text.substr(i + 1);
     const std::size_t* chosen = nullptr;
     for (const std::size_t& k : order) {
-      const std::basic_string<Char>& name = names[k];
+      const SqlText<Char>& name = names[k];
       if (options.uses == Options::Uses::OneMarker && taken[k]) continue;
       if (name.empty() && options.emptyNames == Options::EmptyNames::Ignored) continue;
       if (rest.substr(0, name.size()) != name) continue;

@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "morvanta/platform/core/SqlScanner.h"
 #include "morvanta/platform/core/Text.h"
 
 namespace morvanta {
@@ -33,15 +34,14 @@ struct MarkerSubstitutionOptions {
 // Writes the replacement of the entry `index` (of the names given) at the end of `out`, which
 // holds the rendered text up to the marker.
 template <class Char>
-using MarkerWriter = std::function<void(std::size_t index, std::basic_string<Char>& out)>;
+using MarkerWriter = std::function<void(std::size_t index, SqlText<Char>& out)>;
 
 // `text` with its markers replaced. Names match case-sensitively; their order (a stable sort,
 // descending, comparing the code page 1252 texts without regard to case) decides which of several
 // names a marker takes. A colon that takes no name stays.
 template <class Char>
-std::basic_string<Char> SubstituteMarkers(std::type_identity_t<std::basic_string_view<Char>> text,
-                                          const std::vector<std::basic_string<Char>>& names,
-                                          MarkerSubstitutionOptions options,
-                                          const std::type_identity_t<MarkerWriter<Char>>& write);
+SqlText<Char> SubstituteMarkers(std::type_identity_t<std::basic_string_view<Char>> text,
+                                const std::vector<SqlText<Char>>& names, MarkerSubstitutionOptions options,
+                                const std::type_identity_t<MarkerWriter<Char>>& write);
 
 }  // namespace morvanta

@@ -19,14 +19,14 @@ namespace {
 // Ten to the power of `decimals` written as a whole number, as it appears in the conversion error.
 AnsiString PowerOfTenText(int decimals) {
   // Beyond the range of the extended type the power is infinite.
-  if (decimals > 4932) return "INF";
+  if (decimals > 4932) return AnsiString("INF");
   return "1" + AnsiString(static_cast<std::size_t>(decimals), '0');
 }
 
 }  // namespace
 
 std::int64_t RoundHalfUp(long double value) {
-  if (std::isnan(value)) RaiseNotAnInteger("NAN");
+  if (std::isnan(value)) RaiseNotAnInteger(AnsiString("NAN"));
   const bool negative = value < 0;
   long double whole = std::trunc(std::fabs(value));
   const long double fraction = std::fabs(value) - whole;

@@ -48,7 +48,7 @@ class NameIndex {
     return true;
   }
 
-  std::unordered_map<AnsiString, int> first_;
+  std::unordered_map<AnsiString, int, AnsiStringHash> first_;
 };
 
 // Replaces every occurrence of `from` in `text`, comparing letters without regard to case; the
@@ -63,7 +63,7 @@ AnsiString ReplaceAllIgnoreCase(const AnsiString& text, std::string_view from, s
     std::size_t hit = upperText.find(upperFrom, pos);
     if (hit == AnsiString::npos) break;
     out.append(text, pos, hit - pos);
-    out.append(to);
+    out.AppendBytes(to);
     pos = hit + from.size();
   }
   if (pos == 0) return text;

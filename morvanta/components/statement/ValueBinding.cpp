@@ -16,7 +16,7 @@ namespace {
 AnsiString TwoDigits(int value) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%02d", value);
-  return buffer;
+  return AnsiString(buffer);
 }
 
 bool IsFloatFamily(TFieldType type) {

@@ -15,6 +15,7 @@ namespace morvanta {
 class Exception : public std::exception {
  public:
   explicit Exception(AnsiString message) : message_(std::move(message)) {}
+  explicit Exception(AsciiLiteral message) : message_(message) {}
   const AnsiString& Message() const noexcept { return message_; }
   void SetMessage(AnsiString message) { message_ = std::move(message); }
   virtual const char* ClassName() const noexcept { return "Exception"; }

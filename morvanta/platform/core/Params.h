@@ -43,6 +43,10 @@ class TParam {
   void SetAsDateTime(TDateTime value);
   void SetAsBlob(AnsiString value);
   void SetAsMemo(AnsiString value);
+  // The same for an ASCII literal.
+  void SetAsString(AsciiLiteral value) { SetAsString(AnsiString(value)); }
+  void SetAsBlob(AsciiLiteral value) { SetAsBlob(AnsiString(value)); }
+  void SetAsMemo(AsciiLiteral value) { SetAsMemo(AnsiString(value)); }
   void SetValue(TVariant value);
 
   // Copies value, data type, kind and size; the name stays.

@@ -52,7 +52,7 @@ SqlSpan SqlSpanAtOpening(std::basic_string_view<Char> text, std::size_t pos) {
 }
 
 template <class Char>
-std::basic_string<Char> SqlUnquoted(std::basic_string_view<Char> text, const SqlSpan& span) {
+SqlText<Char> SqlUnquoted(std::basic_string_view<Char> text, const SqlSpan& span) {
   const Char quote = text[span.begin];
   const std::size_t contentEnd = span.closed ? span.end - 1 : span.end;
   std::basic_string<Char> content;
@@ -61,7 +61,7 @@ std::basic_string<Char> SqlUnquoted(std::basic_string_view<Char> text, const Sql
     content.push_back(text[j]);
     if (text[j] == quote) ++j;  // the second of a doubled quote
   }
-  return content;
+  return SqlText<Char>(std::move(content));
 }
 
 AnsiString SqlStringLiteral(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "morvanta/platform/core/Text.h"
 
@@ -48,9 +49,13 @@ inline SqlSpan SqlSpanAt(std::basic_string_view<Char> text, std::size_t pos) {
   return SqlSpan{SqlSpanKind::Plain, pos, pos + 1, true};
 }
 
+// Text of the scanner's character type: AnsiString for code page 1252, WideString for wide text.
+template <class Char>
+using SqlText = std::conditional_t<std::is_same_v<Char, char>, AnsiString, std::basic_string<Char>>;
+
 // The content of quoted text, each doubled quote written once.
 template <class Char>
-std::basic_string<Char> SqlUnquoted(std::basic_string_view<Char> text, const SqlSpan& span);
+SqlText<Char> SqlUnquoted(std::basic_string_view<Char> text, const SqlSpan& span);
 
 // `text` as an SQL string literal: in apostrophes, each apostrophe inside written twice.
 AnsiString SqlStringLiteral(std::string_view text);

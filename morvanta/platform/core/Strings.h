@@ -4,6 +4,7 @@
 // writing the text splits it at carriage return, line feed or both. A change notification runs
 // after every change (clear, add, assignment), or once at the end of an update.
 
+#include <concepts>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ class TBasicStringList {
     lines_.push_back(std::move(line));
     Changed();
   }
+  void Add(AsciiLiteral line) requires std::same_as<Str, AnsiString> { Add(Str(line)); }
   void Clear() {
     lines_.clear();
     Changed();
@@ -50,21 +52,9 @@ class TBasicStringList {
     }
     return out;
   }
-  void SetText(View text) {
-    lines_.clear();
-    std::size_t start = 0, i = 0;
-    while (i < text.size()) {
-      if (text[i] == Char('\r') || text[i] == Char('\n')) {
-        lines_.emplace_back(text.substr(start, i - start));
-        if (text[i] == Char('\r') && i + 1 < text.size() && text[i + 1] == Char('\n')) ++i;
-        start = ++i;
-      } else {
-        ++i;
-      }
-    }
-    if (start < text.size()) lines_.emplace_back(text.substr(start));
-    Changed();
-  }
+  // The whole text, as code page 1252 (or wide) text; an ASCII literal for an AnsiString list.
+  void SetText(const Str& text) { SetLines(text); }
+  void SetText(AsciiLiteral text) requires std::same_as<Str, AnsiString> { SetLines(text.View()); }
 
   // name=value lines: the value of the first line whose name matches, ignoring case; empty when absent.
   Str Values(View name) const {
@@ -98,6 +88,22 @@ class TBasicStringList {
   ChangeEvent OnChange;
 
  private:
+  void SetLines(View text) {
+    lines_.clear();
+    std::size_t start = 0, i = 0;
+    while (i < text.size()) {
+      if (text[i] == Char('\r') || text[i] == Char('\n')) {
+        lines_.push_back(Str(text.substr(start, i - start)));
+        if (text[i] == Char('\r') && i + 1 < text.size() && text[i + 1] == Char('\n')) ++i;
+        start = ++i;
+      } else {
+        ++i;
+      }
+    }
+    if (start < text.size()) lines_.push_back(Str(text.substr(start)));
+    Changed();
+  }
+
   void Changed() {
     if (updateCount_ > 0) {
       changedDuringUpdate_ = true;

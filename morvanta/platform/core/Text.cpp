@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 
 namespace morvanta {
 
@@ -105,6 +106,13 @@ std::string ToSystem(std::string_view ansi) {
   return out;
 }
 
+AnsiString::AnsiString(std::u8string_view utf8)
+    : AnsiString(FromSystem(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()))) {}
+
+AnsiString AnsiString::FromUtf8(std::string_view utf8) { return FromSystem(utf8); }
+
+std::ostream& operator<<(std::ostream& out, const AnsiString& text) { return out << text.Bytes(); }
+
 AnsiString literals::operator""_a(const char* text, std::size_t length) {
   return FromSystem(std::string_view(text, length));
 }
@@ -199,7 +207,7 @@ WideString Trim(std::u16string_view text) {
 
 AnsiString ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
   if (from.empty()) return AnsiString(text);
-  AnsiString out;
+  std::string out;
   std::size_t pos = 0;
   while (true) {
     std::size_t hit = text.find(from, pos);
@@ -209,14 +217,14 @@ AnsiString ReplaceAll(std::string_view text, std::string_view from, std::string_
     pos = hit + from.size();
   }
   out.append(text.substr(pos));
-  return out;
+  return AnsiString(std::move(out));
 }
 
-AnsiString IntToStr(std::int64_t value) { return std::to_string(value); }
+AnsiString IntToStr(std::int64_t value) { return AnsiString(std::to_string(value)); }
 
 AnsiString FloatToStr(double value, char decimalSeparator) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  if (std::isnan(value)) return AnsiString("NAN");
+  if (std::isinf(value)) return AnsiString(value > 0 ? "INF" : "-INF");
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.15G", value);
   AnsiString text(buffer);

@@ -13,12 +13,11 @@ TVariant TVariant::Null() {
   return v;
 }
 
-TVariant::TVariant(bool value) : kind_(Kind::Boolean), value_(value) {}
 TVariant::TVariant(int value) : kind_(Kind::Integer), value_(static_cast<std::int64_t>(value)) {}
 TVariant::TVariant(std::int64_t value) : kind_(Kind::Integer), value_(value) {}
 TVariant::TVariant(double value) : kind_(Kind::Float), value_(value) {}
 TVariant::TVariant(AnsiString value) : kind_(Kind::String), value_(std::move(value)) {}
-TVariant::TVariant(const char* value) : kind_(Kind::String), value_(AnsiString(value)) {}
+TVariant::TVariant(AsciiLiteral value) : kind_(Kind::String), value_(AnsiString(value)) {}
 
 TVariant TVariant::FromDateTime(TDateTime value) {
   TVariant v(value);
@@ -38,7 +37,7 @@ AnsiString TVariant::AsString() const {
     case Kind::Null:
       return AnsiString();
     case Kind::Boolean:
-      return std::get<bool>(value_) ? "True" : "False";
+      return AnsiString(std::get<bool>(value_) ? "True" : "False");
     case Kind::Integer:
       return IntToStr(std::get<std::int64_t>(value_));
     case Kind::Float:
@@ -50,7 +49,7 @@ AnsiString TVariant::AsString() const {
         std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d %02d:%02d:%02d", p.day, p.month, p.year, p.hour, p.minute,
                       p.second);
       else std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", p.day, p.month, p.year);
-      return buffer;
+      return AnsiString(buffer);
     }
     case Kind::String:
       return std::get<AnsiString>(value_);

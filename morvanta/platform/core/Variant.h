@@ -1,6 +1,7 @@
 #pragma once
 // The framework's variant: the value of a field or a parameter, of any of the framework's kinds.
 
+#include <concepts>
 #include <cstdint>
 #include <variant>
 
@@ -15,12 +16,14 @@ class TVariant {
 
   TVariant() = default;
   static TVariant Null();
-  TVariant(bool value);
+  // Only a bool: a pointer, a literal among them, never becomes a Boolean.
+  template <class Bool>
+  requires std::same_as<Bool, bool> TVariant(Bool value) : kind_(Kind::Boolean), value_(value) {}
   TVariant(int value);
   TVariant(std::int64_t value);
   TVariant(double value);
   TVariant(AnsiString value);
-  TVariant(const char* value);
+  TVariant(AsciiLiteral value);
   static TVariant FromDateTime(TDateTime value);
 
   Kind GetKind() const { return kind_; }

@@ -43,7 +43,7 @@ bool RunShared(detail::Connection& connection, const std::string& text, const TP
   const bool utf8 = connection.Settings().Utf8Text();
   std::vector<TParam> literalValues(literals.literals.size());
   for (std::size_t i = 0; i < literals.literals.size(); ++i)
-    literalValues[i].SetAsString(utf8 ? FromSystem(literals.literals[i]) : literals.literals[i]);
+    literalValues[i].SetAsString(utf8 ? FromSystem(literals.literals[i]) : AnsiString(literals.literals[i]));
   std::vector<const TParam*> values;
   values.reserve(literals.markers.size());
   int next = 0;

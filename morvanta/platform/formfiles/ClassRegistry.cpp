@@ -6,10 +6,11 @@ namespace morvanta {
 
 void ClassRegistry::Register(ComponentClass componentClass) {
   if (!componentClass.baseName.empty() && !Find(componentClass.baseName))
-    throw EComponentError("Class " + componentClass.name + " names the unregistered base " + componentClass.baseName);
+    throw EComponentError(
+        AnsiString("Class " + componentClass.name + " names the unregistered base " + componentClass.baseName));
   for (const ComponentClass* c = Find(componentClass.baseName); c; c = Find(c->baseName))
     if (c->name == componentClass.name)
-      throw EComponentError("Class " + componentClass.name + " would be its own base");
+      throw EComponentError(AnsiString("Class " + componentClass.name + " would be its own base"));
   std::string name = componentClass.name;
   classes_.insert_or_assign(std::move(name), std::move(componentClass));
 }

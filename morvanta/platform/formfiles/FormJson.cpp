@@ -15,7 +15,7 @@ AnsiString DateTimeText(TDateTime value) {
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", p.year, p.month, p.day, p.hour, p.minute,
                 p.second, p.millisecond);
-  return text;
+  return AnsiString(text);
 }
 
 TDateTime DateTimeFromText(const AnsiString& text) {
@@ -34,13 +34,13 @@ TDateTime DateTimeFromText(const AnsiString& text) {
 TVariant VariantFromJson(const FormJson& json) {
   if (json.is_boolean()) return TVariant(json.get<bool>());
   if (json.is_number_unsigned() && json.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX))
-    WrongValue("the parameter value is too large");
+    WrongValue("the parameter value is too large"_a);
   if (json.is_number_integer()) return TVariant(json.get<std::int64_t>());
   if (json.is_number_float()) return TVariant(json.get<double>());
   if (json.is_string()) return TVariant(TextFromJson(json));
   if (json.is_object() && json.size() == 1 && json.contains("DateTime") && json["DateTime"].is_string())
     return TVariant::FromDateTime(DateTimeFromText(TextFromJson(json["DateTime"])));
-  WrongValue("a parameter value must be a Boolean, a number, a text or {\"DateTime\": text}");
+  WrongValue("a parameter value must be a Boolean, a number, a text or {\"DateTime\": text}"_a);
 }
 
 FormJson VariantToJson(const TVariant& value) {
@@ -61,12 +61,12 @@ FormJson VariantToJson(const TVariant& value) {
 }
 
 StoredParam ParamFromJson(const FormJson& json) {
-  if (!json.is_object()) WrongValue("each parameter must be an object");
+  if (!json.is_object()) WrongValue("each parameter must be an object"_a);
   for (const auto& [key, value] : json.items())
     if (key != "Name" && key != "DataType" && key != "ParamType" && key != "Value")
       WrongValue("a parameter has no setting \"" + FromSystem(key) + "\"");
   auto text = [&json](const char* key) {
-    if (!json.contains(key) || !json[key].is_string()) WrongValue(AnsiString("each parameter needs a text ") + key);
+    if (!json.contains(key) || !json[key].is_string()) WrongValue("each parameter needs a text " + AnsiString(key));
     return TextFromJson(json[key]);
   };
   StoredParam param;
@@ -92,7 +92,7 @@ FormJson ParamToJson(const StoredParam& param) {
 
 [[noreturn]] void WrongKind(const PublishedProperty& property) {
   const char* kind = PropertyKindName(property.kind);
-  WrongValue(AnsiString(property.kind == PropertyKind::Integer ? "an " : "a ") + kind + " was expected");
+  WrongValue(AnsiString(property.kind == PropertyKind::Integer ? "an " : "a ") + AnsiString(kind) + " was expected");
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ FormJson ParamToJson(const StoredParam& param) {
 AnsiString TextFromJson(const FormJson& json) {
   const std::string& utf8 = json.get_ref<const std::string&>();
   AnsiString text = FromSystem(utf8);
-  if (ToSystem(text) != utf8) WrongValue("the text holds characters outside code page 1252");
+  if (ToSystem(text) != utf8) WrongValue("the text holds characters outside code page 1252"_a);
   return text;
 }
 
@@ -123,14 +123,14 @@ PropertyValue ValueFromJson(const PublishedProperty& property, const FormJson& j
     case PropertyKind::Character: {
       if (!json.is_string()) WrongKind(property);
       AnsiString text = TextFromJson(json);
-      if (text.size() != 1) WrongValue("a character (a text of one character) was expected");
+      if (text.size() != 1) WrongValue("a character (a text of one character) was expected"_a);
       return text[0];
     }
     case PropertyKind::StringList: {
       if (!json.is_array()) WrongKind(property);
       StringLines lines;
       for (const FormJson& line : json) {
-        if (!line.is_string()) WrongValue("each line of a string list must be a text");
+        if (!line.is_string()) WrongValue("each line of a string list must be a text"_a);
         lines.push_back(TextFromJson(line));
       }
       return lines;

@@ -37,10 +37,10 @@ class FormReader {
 
   void Read() {
     FormJson root = Parse();
-    if (!root.is_object()) Refuse("", "a form file holds one object with the form's Name and Components");
-    CheckKeys(root, {"Name", "Components"}, "");
-    form_.SetName(ComponentName(root, ""));
-    if (!root.contains("Components") || !root["Components"].is_array()) Refuse("", "Components must be an array");
+    if (!root.is_object()) Refuse(""_a, "a form file holds one object with the form's Name and Components"_a);
+    CheckKeys(root, {"Name", "Components"}, ""_a);
+    form_.SetName(ComponentName(root, ""_a));
+    if (!root.contains("Components") || !root["Components"].is_array()) Refuse(""_a, "Components must be an array"_a);
     int index = 0;
     for (const FormJson& component : root["Components"]) ReadComponent(component, ++index);
     for (int i = 0; i < form_.ComponentCount(); ++i) ResolveReferencesOf(form_.Components(i));
@@ -70,7 +70,7 @@ class FormReader {
       std::size_t at = what.find("syntax error");
       Refuse(Position(error.byte), at == std::string::npos ? AnsiString("syntax error") : FromSystem(what.substr(at)));
     } catch (const DuplicateKey& duplicate) {
-      Refuse("", "the key " + Quoted(FromSystem(duplicate.key)) + " appears twice in one object");
+      Refuse(""_a, "the key " + Quoted(FromSystem(duplicate.key)) + " appears twice in one object");
     }
   }
 
@@ -92,7 +92,7 @@ class FormReader {
   }
 
   AnsiString ComponentName(const FormJson& object, const AnsiString& where) const {
-    if (!object.contains("Name") || !object["Name"].is_string()) Refuse(where, "a text Name is needed");
+    if (!object.contains("Name") || !object["Name"].is_string()) Refuse(where, "a text Name is needed"_a);
     AnsiString name = FromSystem(object["Name"].get<std::string>());
     if (!IsIdentifier(name)) Refuse(where, Quoted(name) + " is not a valid component name");
     return name;
@@ -100,12 +100,12 @@ class FormReader {
 
   void ReadComponent(const FormJson& json, int index) {
     AnsiString where = "component #" + IntToStr(index);
-    if (!json.is_object()) Refuse(where, "each component must be an object");
+    if (!json.is_object()) Refuse(where, "each component must be an object"_a);
     CheckKeys(json, {"Class", "Name", "Properties"}, where);
     AnsiString name = ComponentName(json, where);
     where = "component " + Quoted(name);
-    if (form_.FindComponent(name)) Refuse(where, "a component of that name already exists");
-    if (!json.contains("Class") || !json["Class"].is_string()) Refuse(where, "a text Class is needed");
+    if (form_.FindComponent(name)) Refuse(where, "a component of that name already exists"_a);
+    if (!json.contains("Class") || !json["Class"].is_string()) Refuse(where, "a text Class is needed"_a);
     std::string className = json["Class"].get<std::string>();
     const ComponentClass* componentClass = form_.Classes().Find(className);
     if (!componentClass || !componentClass->create) Refuse(where, "unknown class " + Quoted(FromSystem(className)));
@@ -117,7 +117,7 @@ class FormReader {
     }
     component->SetName(name);
     if (!json.contains("Properties")) return;
-    if (!json["Properties"].is_object()) Refuse(where, "Properties must be an object");
+    if (!json["Properties"].is_object()) Refuse(where, "Properties must be an object"_a);
     ReadProperties(*component, *componentClass, json["Properties"], where);
   }
 
@@ -126,13 +126,14 @@ class FormReader {
                       const AnsiString& where) {
     for (const auto& [key, value] : json.items())
       if (!form_.Classes().FindProperty(componentClass, key))
-        Refuse(where + ", property " + Quoted(FromSystem(key)), "unknown property of " + componentClass.name);
+        Refuse(where + ", property " + Quoted(FromSystem(key)),
+               "unknown property of " + AnsiString(componentClass.name));
     for (const PublishedProperty* property : form_.Classes().PropertiesOf(componentClass)) {
       auto it = json.find(property->name);
       if (it == json.end()) continue;
       AnsiString at = where + ", property " + Quoted(property->name);
       if (property->kind == PropertyKind::ComponentReference) {
-        if (!it->is_string()) Refuse(at, "a component name was expected");
+        if (!it->is_string()) Refuse(at, "a component name was expected"_a);
         fixups_.push_back({&component, property, FromSystem(it->get<std::string>())});
         continue;
       }
@@ -156,7 +157,8 @@ class FormReader {
       TComponent* target = form_.FindComponent(fixup.target);
       if (!target) Refuse(at, "no component is named " + Quoted(fixup.target));
       if (!fixup.property->accepts(*target))
-        Refuse(at, Quoted(fixup.target) + " is a " + target->ClassName() + ", not a " + fixup.property->referenceClass);
+        Refuse(at, Quoted(fixup.target) + " is a " + AnsiString(target->ClassName()) + ", not a " +
+                       AnsiString(fixup.property->referenceClass));
       ResolveReferencesOf(target);
       try {
         Set(*component, *fixup.property, PropertyValue(target));

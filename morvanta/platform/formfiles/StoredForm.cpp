@@ -83,7 +83,7 @@ std::string TStoredForm::SaveToText() const {
       }
       TComponent* target = std::get<TComponent*>(value);
       if (target->Owner() != this || target->Name().empty())
-        throw EWriteError("component \"" + component.Name() + "\", property \"" + property->name +
+        throw EWriteError("component \"" + component.Name() + "\", property \"" + AnsiString(property->name) +
                           "\": the component it names does not belong to the form");
       properties[property->name] = ToSystem(target->Name());
     }

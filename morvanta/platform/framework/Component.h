@@ -24,6 +24,7 @@ class TComponent {
   TComponent* Owner() const { return owner_; }
   const AnsiString& Name() const { return name_; }
   void SetName(AnsiString name) { name_ = std::move(name); }
+  void SetName(AsciiLiteral name) { name_ = name; }
   std::int32_t Tag() const { return tag_; }
   void SetTag(std::int32_t tag) { tag_ = tag; }
 

@@ -9,10 +9,10 @@ namespace morvanta {
 
 namespace {
 
-constexpr const char* kClosedDataSet = "Cannot perform this operation on a closed dataset";
-constexpr const char* kEmptyDataSet = "Cannot perform this operation on an empty dataset";
-constexpr const char* kNotEditing = "Dataset not in edit or insert mode";
-constexpr const char* kNotSupported = "Operation not supported";
+constexpr AsciiLiteral kClosedDataSet = "Cannot perform this operation on a closed dataset";
+constexpr AsciiLiteral kEmptyDataSet = "Cannot perform this operation on an empty dataset";
+constexpr AsciiLiteral kNotEditing = "Dataset not in edit or insert mode";
+constexpr AsciiLiteral kNotSupported = "Operation not supported";
 
 void Raise(const TDataSet::DataSetEvent& event, TDataSet& dataSet) {
   if (event) event(dataSet);

@@ -114,7 +114,10 @@ class TField {
 
   // Writing needs the dataset in edit or insert state (EDatabaseError otherwise). Values are
   // converted to the field's type; a text that does not convert raises EConvertError.
-  void SetAsString(std::string_view value);
+  void SetAsString(const AnsiString& value) { SetAsStringBytes(value); }
+  void SetAsString(AsciiLiteral value) { SetAsStringBytes(value); }
+  // The same for bytes known to be code page 1252 (a column's, another field's), without a copy.
+  void SetAsStringBytes(std::string_view cp1252Bytes);
   void SetAsInteger(std::int64_t value);
   void SetAsFloat(double value);
   void SetAsDateTime(TDateTime value);

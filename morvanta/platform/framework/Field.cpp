@@ -18,7 +18,7 @@ AnsiString Quoted(std::string_view text) {
   AnsiString quoted;
   quoted.reserve(text.size() + 2);
   quoted.push_back('\'');
-  quoted.append(text);
+  quoted.AppendBytes(text);
   quoted.push_back('\'');
   return quoted;
 }
@@ -128,7 +128,7 @@ AnsiString DateTimeText(TFieldType type, TDateTime value) {
   if (type == ftTime) std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", p.hour, p.minute, p.second);
   else if (type == ftDate) std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", p.day, p.month, p.year);
   else return TVariant::FromDateTime(value).AsString();
-  return buffer;
+  return AnsiString(buffer);
 }
 
 }  // namespace
@@ -178,7 +178,7 @@ AnsiString TField::TextOf(const FieldValue& v) const {
     case ValueKind::DateTime:
       return DateTimeText(dataType_, v.real);
     case ValueKind::Boolean:
-      return v.integer ? "True" : "False";
+      return AnsiString(v.integer ? "True" : "False");
   }
   return AnsiString();
 }
@@ -278,7 +278,7 @@ void TField::Write(const FieldValue& value) { dataSet_.SetFieldData(index_, valu
 
 void TField::Clear() { Write(FieldValue::Null()); }
 
-void TField::SetAsString(std::string_view value) {
+void TField::SetAsStringBytes(std::string_view value) {
   if (kind_ == ValueKind::Text) return Write(FieldValue::OfText(value));
   if (IsBlank(value)) return Write(FieldValue::Null());
   switch (kind_) {

@@ -81,7 +81,7 @@ void TSQLStoredProc::Prepare(fb::Session& session) {
   const bool regular = IsRegularIdentifier(name);
   std::vector<WideString> inputs = session.ProcedureInputNames(regular ? AnsiUpperCase(name) : name);
   AnsiString call = "EXECUTE PROCEDURE " + (regular ? name : Quoted(name, '"'));
-  for (std::size_t i = 0; i < inputs.size(); ++i) call += i == 0 ? "(?" : ", ?";
+  for (std::size_t i = 0; i < inputs.size(); ++i) call += i == 0 ? AnsiString("(?") : AnsiString(", ?");
   if (!inputs.empty()) call += ")";
   statement_.reset();
   statement_ = session.Prepare(ToSystem(call));

@@ -195,7 +195,7 @@ EFirebirdError WithoutBlockLocation(const EFirebirdError& error) {
         codes.erase(c);
         break;
       }
-  return EFirebirdError(kept, std::move(codes), error.SqlState());
+  return EFirebirdError(AnsiString(std::move(kept)), std::move(codes), error.SqlState());
 }
 
 }  // namespace morvanta::fb::detail

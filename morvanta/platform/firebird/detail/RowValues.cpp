@@ -31,7 +31,7 @@ AnsiString TimeText(TDateTime value) {
   DateTimeParts p = DecodeDateTime(value);
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", p.hour, p.minute, p.second);
-  return buffer;
+  return AnsiString(buffer);
 }
 
 }  // namespace
@@ -47,10 +47,10 @@ AnsiString ScaledToText(std::int64_t value, int scale) {
   std::string whole = digits.substr(0, digits.size() - decimals);
   std::string fraction = digits.substr(digits.size() - decimals);
   while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  AnsiString out = negative ? "-" : "";
+  std::string out = negative ? "-" : "";
   out += whole;
   if (!fraction.empty()) out += "." + fraction;
-  return out;
+  return AnsiString(std::move(out));
 }
 
 RowValues::RowValues(std::vector<Column> columns, unsigned messageLength, bool trimChar, BlobReader blobReader)
