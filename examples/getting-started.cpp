@@ -23,7 +23,7 @@ void Print(const AnsiString& line) { std::printf("%s\n", ToSystem(line).c_str())
 
 void Connect(TMorvantaDatabase& connection, const AnsiString& database, const AnsiString& user) {
   const char* password = std::getenv("ISC_PASSWORD");
-  connection.ConfigureConnection("Interbase", database, user, password ? FromSystem(password) : AnsiString());
+  connection.ConfigureConnection("Interbase"_a, database, user, password ? FromSystem(password) : AnsiString());
   connection.SetcLogin(user);  // the user the change log records
   connection.SetConnected(true);
 }
@@ -56,7 +56,7 @@ int Run(const AnsiString& database, const AnsiString& user) {
   customers->SQL().SetText("select cli_codigo, cli_nome, cli_cidade from clientes order by cli_codigo");
   customers->InsertSQL().SetText(
       "insert into clientes (cli_codigo, cli_nome, cli_cidade) values (:cli_codigo, :cli_nome, :cli_cidade)");
-  customers->SetGeneratorField("GEN_CLIENTES -> CLI_CODIGO");
+  customers->SetGeneratorField("GEN_CLIENTES -> CLI_CODIGO"_a);
 
   customers->OpenQuery();
   for (customers->First(); !customers->Eof(); customers->NextRecord())

@@ -23,7 +23,7 @@ namespace {
 int Run(const AnsiString& database, std::int64_t code, const AnsiString& city) {
   TMorvantaDatabase connection(nullptr);
   const char* password = std::getenv("ISC_PASSWORD");
-  connection.ConfigureConnection("Interbase", database, "SYSDBA", password ? FromSystem(password) : AnsiString());
+  connection.ConfigureConnection("Interbase"_a, database, "SYSDBA"_a, password ? FromSystem(password) : AnsiString());
   connection.SetConnected(true);
   TMorvantaTransaction transaction(nullptr);
   transaction.SetDatabase(&connection);

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   }
   try {
     TMorvantaDatabase connection(nullptr);
-    connection.ConfigureConnection("Firebird", FromSystem(argv[1]), "SYSDBA", "masterkey");
+    connection.ConfigureConnection("Firebird"_a, FromSystem(argv[1]), "SYSDBA"_a, "masterkey"_a);
     connection.SetConnected(true);
 
     TMorvantaDataset count(nullptr);

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   int result = 1;
   try {
     TMorvantaDatabase connection(nullptr);
-    connection.ConfigureConnection("Firebird", FromSystem(argv[1]), "SYSDBA", "masterkey");
+    connection.ConfigureConnection("Firebird"_a, FromSystem(argv[1]), "SYSDBA"_a, "masterkey"_a);
     connection.SetConnected(true);
     TMorvantaDataset observations(nullptr);
     observations.SetDatabase(&connection);
