@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool permiteApostrofo = flags & 1;
   const char separator = flags & 2 ? ',' : '.';
   const int decimals = static_cast<int>((flags >> 2) % 11);  // 10 raises, as on a real dataset
-  const AnsiString driver = flags & 64 ? "Oracle" : "Interbase";
+  const AnsiString driver = flags & 64 ? "Oracle"_a : "Interbase"_a;
 
   std::vector<AnsiString> parts(1);
   for (std::size_t i = 1; i < size; ++i) {

@@ -43,7 +43,7 @@ AnsiString WrittenBack(const fb::LiteralParameters& p) {
       back += literal < 0 ? AnsiString("?") : SqlStringLiteral(p.literals[static_cast<std::size_t>(literal)]);
     } else {
       Check(span.kind != SqlSpanKind::StringLiteral);
-      back.append(text.substr(i, span.end - i));
+      back.AppendBytes(text.substr(i, span.end - i));
     }
     i = span.end;
   }
