@@ -236,15 +236,11 @@ class AnsiString {
   }
   friend std::strong_ordering operator<=>(const AnsiString& a, std::string_view b) noexcept { return a.View() <=> b; }
 
-  friend AnsiString operator+(const AnsiString& a, const AnsiString& b) { return AnsiString(a.bytes_ + b.bytes_); }
+  friend AnsiString operator+(const AnsiString& a, const AnsiString& b) { return Joined(a, b); }
   friend AnsiString operator+(AnsiString&& a, const AnsiString& b) { return std::move(a.append(b)); }
-  friend AnsiString operator+(const AnsiString& a, AsciiLiteral b) {
-    return AnsiString(a.bytes_ + std::string(b.View()));
-  }
+  friend AnsiString operator+(const AnsiString& a, AsciiLiteral b) { return Joined(a, b); }
   friend AnsiString operator+(AnsiString&& a, AsciiLiteral b) { return std::move(a.append(b)); }
-  friend AnsiString operator+(AsciiLiteral a, const AnsiString& b) {
-    return AnsiString(std::string(a.View()) + b.bytes_);
-  }
+  friend AnsiString operator+(AsciiLiteral a, const AnsiString& b) { return Joined(a, b); }
   friend AnsiString operator+(AsciiLiteral a, AnsiString&& b) { return std::move(b.insert(0, a)); }
   friend AnsiString operator+(const AnsiString& a, char b) { return AnsiString(a.bytes_ + b); }
   friend AnsiString operator+(AnsiString&& a, char b) { return std::move(a += b); }
@@ -252,6 +248,13 @@ class AnsiString {
 
  private:
   std::string_view View() const noexcept { return bytes_; }
+  // Both texts in one allocation.
+  static AnsiString Joined(std::string_view a, std::string_view b) {
+    std::string out;
+    out.reserve(a.size() + b.size());
+    out.append(a).append(b);
+    return AnsiString(std::move(out));
+  }
 
   std::string bytes_;
 };
